@@ -1,0 +1,24 @@
+// Wide text is the library's own; registry, INI and Tavisk calls take 8-bit
+// text in the system ANSI code page and convert at the call.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pendrel {
+
+// Characters the code page cannot hold become '?', as WideCharToMultiByte does
+// with its default character. The Windows build converts through CP_ACP; the
+// portable build uses Windows-1252, the code page of a default Windows install.
+std::string to_ansi(std::wstring_view text);
+std::wstring from_ansi(std::string_view text);
+
+// The text before the first NUL of a fixed-size buffer; the whole buffer when
+// it holds none (a full buffer is never read past its end).
+std::wstring from_ansi_buffer(const char* buffer, std::size_t size);
+
+// Plain ASCII-range helpers used where the behaviour asks for them.
+std::wstring trim_spaces(std::wstring_view text);
+bool equal_no_case(std::wstring_view a, std::wstring_view b);
+
+}  // namespace pendrel

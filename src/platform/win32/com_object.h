@@ -1,0 +1,129 @@
+// Our own automation objects: IUnknown, the IDispatch half of a dual interface
+// handed to the cached ITypeInfo of the module's embedded type library, and
+// ISupportErrorInfo. Also the module's object count behind DllCanUnloadNow.
+#pragma once
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <atomic>
+#include <new>
+
+#include "platform/win32/com_ptr.h"
+
+namespace pendrel::win32 {
+
+class Module {
+ public:
+  // Counts live objects and LockServer locks.
+  static void lock() noexcept;
+  static void unlock() noexcept;
+  static bool can_unload() noexcept;
+
+  static void set_handle(HMODULE module) noexcept;
+  static HMODULE handle() noexcept;
+  // The full path of this DLL (or EXE).
+  static std::wstring path();
+
+  // The type information of one interface from the type library embedded in
+  // this module, loaded once and kept. Null when it cannot be loaded.
+  static ITypeInfo* type_info(REFIID iid) noexcept;
+};
+
+// Turns the exception in flight into an HRESULT and sets IErrorInfo for the
+// calling interface: an Error keeps its number and description; bad_alloc is
+// E_OUTOFMEMORY; anything else E_FAIL with its text. Call only inside catch.
+HRESULT report_current_exception(REFIID iid) noexcept;
+
+// Runs body and converts any failure for a COM method of interface iid.
+template <class F>
+HRESULT guarded(REFIID iid, F&& body) noexcept {
+  try {
+    body();
+    return S_OK;
+  } catch (...) {
+    return report_current_exception(iid);
+  }
+}
+
+// Base of a dual-interface object. Derived implements Interface's own methods
+// (each body inside guarded(__uuidof(Interface), ...)).
+template <class Interface>
+class DualObject : public Interface, public ISupportErrorInfo {
+ public:
+  DualObject() { Module::lock(); }
+  DualObject(const DualObject&) = delete;
+  DualObject& operator=(const DualObject&) = delete;
+  virtual ~DualObject() { Module::unlock(); }
+
+  // Creates Derived and queries it for iid; the new object holds only the
+  // reference handed out.
+  template <class Derived, class... A>
+  static HRESULT create_instance(REFIID iid, void** out, A&&... args) noexcept {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    Derived* object = new (std::nothrow) Derived(std::forward<A>(args)...);
+    if (!object) return E_OUTOFMEMORY;
+    object->AddRef();
+    HRESULT hr = object->QueryInterface(iid, out);
+    object->Release();
+    return hr;
+  }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, __uuidof(Interface))) {
+      *ppv = static_cast<Interface*>(this);
+    } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
+      *ppv = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      *ppv = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+  }
+
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_INVALIDARG;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_INVALIDARG;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    ITypeInfo* ti = Module::type_info(__uuidof(Interface));
+    if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+    ti->AddRef();
+    *info = ti;
+    return S_OK;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    ITypeInfo* ti = Module::type_info(__uuidof(Interface));
+    if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+    return ti->GetIDsOfNames(names, count, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* excep, UINT* arg_err) override {
+    ITypeInfo* ti = Module::type_info(__uuidof(Interface));
+    if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+    return ti->Invoke(static_cast<Interface*>(this), id, flags, params, result, excep, arg_err);
+  }
+
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+    return IsEqualIID(riid, __uuidof(Interface)) ? S_OK : S_FALSE;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{0};
+};
+
+}  // namespace pendrel::win32
