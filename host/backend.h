@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/variant.h"
@@ -43,10 +44,18 @@ struct RemoteTime {
   int32_t tz = 0;                  // the zone's own bias in minutes
 };
 
-class ComputerBackend {
+// The host objects call enter() at the start of every member, named
+// "<Object>.<Member>" (e.g. "Computer.GetUsers"), and items call the hook of
+// the backend they came from; the fixture backend injects delays and
+// failures there.
+class MemberHook {
  public:
-  virtual ~ComputerBackend() = default;
+  virtual ~MemberHook() = default;
+  virtual void enter(std::wstring_view member) {}
+};
 
+class ComputerBackend : public MemberHook {
+ public:
   virtual std::wstring name() = 0;
   virtual std::wstring domain() = 0;
   // Initial addresses; "Error = 2" for an IP address when the name does not resolve.
@@ -77,10 +86,8 @@ class ComputerBackend {
   virtual int32_t unmap_resource(const std::wstring& share, bool force) = 0;
 };
 
-class DomainBackend {
+class DomainBackend : public MemberHook {
  public:
-  virtual ~DomainBackend() = default;
-
   virtual std::wstring this_computer_name() = 0;
   virtual std::wstring this_domain_name() = 0;
 

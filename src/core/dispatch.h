@@ -32,9 +32,18 @@ constexpr bool has_kind(InvokeKind set, InvokeKind k) {
 struct Argument {
   Variant value;
   bool by_ref = false;
+  // Set by ref(): the caller's variable, which the conveniences of Dispatch
+  // update from `value` after the call, as VB does for a ByRef variable.
+  Variant* variable = nullptr;
   Argument(Variant v, bool by_reference = false) : value(std::move(v)), by_ref(by_reference) {}
   template <class T>
   Argument(T v) : value(Variant(std::move(v))) {}
+
+  static Argument ref(Variant& variable) {
+    Argument a(variable, true);
+    a.variable = &variable;
+    return a;
+  }
 };
 
 class Dispatch {

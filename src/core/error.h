@@ -15,6 +15,7 @@ namespace vb_error {
 inline constexpr int32_t kInvalidProcedureCall = 5;
 inline constexpr int32_t kOverflow = 6;
 inline constexpr int32_t kTypeMismatch = 13;
+inline constexpr int32_t kObjectVariableNotSet = 91;
 inline constexpr int32_t kInvalidUseOfNull = 94;
 inline constexpr int32_t kObjectRequired = 424;
 inline constexpr int32_t kObjectDoesNotSupportMember = 438;

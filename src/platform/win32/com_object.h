@@ -3,11 +3,13 @@
 // ISupportErrorInfo. Also the module's object count behind DllCanUnloadNow.
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+#include <oaidl.h>
 
 #include <atomic>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "platform/win32/com_ptr.h"
 

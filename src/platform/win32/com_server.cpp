@@ -1,0 +1,247 @@
+#include "platform/win32/com_server.h"
+
+#include <olectl.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "platform/win32/com_object.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/handles.h"
+
+namespace pendrel::win32 {
+namespace {
+
+class ClassFactory final : public IClassFactory {
+ public:
+  explicit ClassFactory(HRESULT (*create)(REFIID, void**)) : create_(create) { Module::lock(); }
+  ClassFactory(const ClassFactory&) = delete;
+  ClassFactory& operator=(const ClassFactory&) = delete;
+  ~ClassFactory() { Module::unlock(); }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+      *ppv = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+  }
+
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return create_(riid, ppv);
+  }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    if (lock) {
+      Module::lock();
+    } else {
+      Module::unlock();
+    }
+    return S_OK;
+  }
+
+ private:
+  HRESULT (*create_)(REFIID, void**);
+  std::atomic<ULONG> refs_{0};
+};
+
+void check_status(LSTATUS status, const wchar_t* what, const std::wstring& key) {
+  if (status != ERROR_SUCCESS) {
+    throw Error(HRESULT_FROM_WIN32(status), std::wstring(what) + L" HKEY_CLASSES_ROOT\\" + key);
+  }
+}
+
+void check_hr(HRESULT hr, const wchar_t* what) {
+  if (FAILED(hr)) throw Error(hr, what);
+}
+
+std::wstring guid_text(REFGUID guid) {
+  wchar_t text[40];
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+// Creates key (and its parents) and sets one text value; an empty name sets
+// the key's default value.
+void write_text(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  unique_hkey hkey;
+  check_status(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        hkey.put(), nullptr),
+        L"Cannot create", key);
+  check_status(RegSetValueExW(hkey.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+        L"Cannot write", key);
+}
+
+// The default value of a key; empty when the key or value is absent.
+std::wstring read_default(const std::wstring& key) {
+  wchar_t value[256] = {};
+  LONG size = sizeof(value) - sizeof(wchar_t);
+  if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), value, &size) != ERROR_SUCCESS) return {};
+  return value;
+}
+
+// Deletes a key that has no subkeys; one that is already gone counts as deleted.
+void delete_key(const std::wstring& key) {
+  LSTATUS status = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
+  if (status != ERROR_FILE_NOT_FOUND) check_status(status, L"Cannot delete", key);
+}
+
+struct Coclass {
+  CLSID clsid;
+  std::wstring prog_id;
+  std::wstring description;
+};
+
+struct LibraryFacts {
+  com_ptr<ITypeLib> library;
+  GUID libid;
+  WORD major, minor;
+  LCID lcid;
+  SYSKIND syskind;
+  std::vector<Coclass> coclasses;  // the creatable ones
+};
+
+std::wstring doc_name(ITypeLib* library, INT index, std::wstring* doc_string = nullptr) {
+  unique_bstr name, doc;
+  check_hr(library->GetDocumentation(index, name.put(), doc.put(), nullptr, nullptr),
+        L"Cannot read a name from the type library");
+  if (doc_string) *doc_string = doc.str();
+  return name.str();
+}
+
+LibraryFacts read_library(const std::wstring& path) {
+  LibraryFacts facts;
+  check_hr(LoadTypeLibEx(path.c_str(), REGKIND_NONE, facts.library.put()),
+        L"Cannot load the embedded type library");
+  ITypeLib* library = facts.library.get();
+  {
+    lib_attr attr(library);
+    if (!attr.get()) throw Error(E_FAIL, L"Cannot read the type library's attributes");
+    facts.libid = attr->guid;
+    facts.major = attr->wMajorVerNum;
+    facts.minor = attr->wMinorVerNum;
+    facts.lcid = attr->lcid;
+    facts.syskind = attr->syskind;
+  }
+  std::wstring library_name = doc_name(library, -1);
+  UINT count = library->GetTypeInfoCount();
+  for (UINT i = 0; i < count; ++i) {
+    TYPEKIND kind;
+    if (FAILED(library->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
+    com_ptr<ITypeInfo> info;
+    check_hr(library->GetTypeInfo(i, info.put()), L"Cannot read a coclass of the type library");
+    type_attr attr(info.get());
+    if (!attr.get()) throw Error(E_FAIL, L"Cannot read a coclass's attributes");
+    if (!(attr->wTypeFlags & TYPEFLAG_FCANCREATE)) continue;
+    Coclass coclass{attr->guid, {}, {}};
+    coclass.prog_id = library_name + L"." + doc_name(library, static_cast<INT>(i), &coclass.description);
+    if (coclass.description.empty()) coclass.description = coclass.prog_id;
+    facts.coclasses.push_back(std::move(coclass));
+  }
+  return facts;
+}
+
+void unregister(const LibraryFacts& facts) {
+  for (const Coclass& c : facts.coclasses) {
+    std::wstring clsid_key = L"CLSID\\" + guid_text(c.clsid);
+    delete_key(clsid_key + L"\\InprocServer32");
+    delete_key(clsid_key + L"\\ProgID");
+    delete_key(clsid_key + L"\\TypeLib");
+    delete_key(clsid_key);
+    // The ProgID may have been taken over by another class since.
+    if (read_default(c.prog_id + L"\\CLSID") == guid_text(c.clsid)) {
+      delete_key(c.prog_id + L"\\CLSID");
+      delete_key(c.prog_id);
+    }
+  }
+  HRESULT hr = UnRegisterTypeLib(facts.libid, facts.major, facts.minor, facts.lcid, facts.syskind);
+  if (hr != TYPE_E_REGISTRYACCESS) check_hr(hr, L"Cannot unregister the type library");
+}
+
+// Removes a half-done registration; what it cannot remove stays, since the
+// failure that led here is the one to report.
+void undo_registration(const LibraryFacts& facts) noexcept {
+  try {
+    unregister(facts);
+  } catch (...) {
+  }
+}
+
+// The result of an export: the failure's HRESULT, without IErrorInfo.
+template <class F>
+HRESULT run_export(F&& body) noexcept {
+  try {
+    body();
+    return S_OK;
+  } catch (const Error& e) {
+    return e.hresult();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return SELFREG_E_CLASS;
+  }
+}
+
+}  // namespace
+
+HRESULT get_class_object(std::span<const CreatableClass> classes, REFCLSID clsid, REFIID iid,
+                         void** out) noexcept {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  for (const CreatableClass& c : classes) {
+    if (!IsEqualCLSID(*c.clsid, clsid)) continue;
+    auto* factory = new (std::nothrow) ClassFactory(c.create);
+    if (!factory) return E_OUTOFMEMORY;
+    factory->AddRef();
+    HRESULT hr = factory->QueryInterface(iid, out);
+    factory->Release();
+    return hr;
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT register_server() noexcept {
+  return run_export([] {
+    std::wstring path = Module::path();
+    LibraryFacts facts = read_library(path);
+    try {
+      check_hr(RegisterTypeLib(facts.library.get(), path.data(), nullptr),
+            L"Cannot register the type library");
+      std::wstring libid = guid_text(facts.libid);
+      for (const Coclass& c : facts.coclasses) {
+        std::wstring clsid = guid_text(c.clsid);
+        std::wstring clsid_key = L"CLSID\\" + clsid;
+        write_text(clsid_key, L"", c.description);
+        write_text(clsid_key + L"\\InprocServer32", L"", path);
+        write_text(clsid_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        write_text(clsid_key + L"\\ProgID", L"", c.prog_id);
+        write_text(clsid_key + L"\\TypeLib", L"", libid);
+        write_text(c.prog_id, L"", c.description);
+        write_text(c.prog_id + L"\\CLSID", L"", clsid);
+      }
+    } catch (...) {
+      undo_registration(facts);
+      throw;
+    }
+  });
+}
+
+HRESULT unregister_server() noexcept {
+  return run_export([] { unregister(read_library(Module::path())); });
+}
+
+}  // namespace pendrel::win32

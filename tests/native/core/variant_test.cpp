@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/error.h"
+#include "core/variant.h"
+#include "fake_dispatch.h"
+
+namespace pendrel {
+namespace {
+
+// The VB error number a conversion raises, or 0 when it succeeds.
+template <class F>
+int32_t error_of(F&& conversion) {
+  try {
+    conversion();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(VariantNumbers, LongRoundsHalvesToEvenAndOverflowsOutside32Bits) {
+  EXPECT_EQ(Variant(2.5).to_long(), 2);
+  EXPECT_EQ(Variant(3.5).to_long(), 4);
+  EXPECT_EQ(Variant(-2.5).to_long(), -2);
+  EXPECT_EQ(Variant(-3.5).to_long(), -4);
+  EXPECT_EQ(Variant(0.5).to_long(), 0);
+  EXPECT_EQ(Variant(2.5000001).to_long(), 3);
+  EXPECT_EQ(Variant(-2.4999999).to_long(), -2);
+  EXPECT_EQ(Variant(2147483647.4).to_long(), 2147483647);
+  EXPECT_EQ(Variant(-2147483648.5).to_long(), INT32_MIN);
+  EXPECT_EQ(error_of([] { Variant(2147483647.5).to_long(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_of([] { Variant(-2147483649.0).to_long(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_of([] { Variant(1e300).to_long(); }), vb_error::kOverflow);
+  EXPECT_EQ(Variant(true).to_long(), -1);
+  EXPECT_EQ(Variant(int16_t{-7}).to_long(), -7);
+  EXPECT_EQ(Variant(Date{2.5}).to_long(), 2);
+}
+
+TEST(VariantNumbers, IntegerNarrowingOverflowsOutside16Bits) {
+  EXPECT_EQ(Variant(32767).to_integer(), 32767);
+  EXPECT_EQ(Variant(-32768).to_integer(), -32768);
+  EXPECT_EQ(Variant(32766.5).to_integer(), 32766);
+  try {
+    Variant(32768).to_integer();
+    FAIL() << "32768 fitted into 16 bits";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 6);
+    EXPECT_EQ(e.description(), L"Overflow");
+    EXPECT_EQ(e.hresult(), static_cast<int32_t>(0x800A0006));
+  }
+  EXPECT_EQ(error_of([] { Variant(-32769).to_integer(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_of([] { Variant(32767.5).to_integer(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_of([] { Variant(L"40000").to_integer(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_of([] { Variant(3.5e38).to_single(); }), vb_error::kOverflow);
+  EXPECT_FLOAT_EQ(Variant(L"0.1").to_single(), 0.1f);
+}
+
+TEST(VariantNumbers, TextIsReadAsVbReadsNumbers) {
+  EXPECT_EQ(Variant(L"  12 ").to_long(), 12);
+  EXPECT_EQ(Variant(L"2.5").to_long(), 2);
+  EXPECT_EQ(Variant(L"-3.5").to_long(), -4);
+  EXPECT_EQ(Variant(L"1,000").to_long(), 1000);
+  EXPECT_EQ(Variant(L"&HFF").to_long(), 255);
+  EXPECT_EQ(Variant(L"&HFFFFFFFF").to_long(), -1);
+  EXPECT_EQ(Variant(L"&O17").to_long(), 15);
+  EXPECT_DOUBLE_EQ(Variant(L"1.5E3").to_double(), 1500.0);
+  EXPECT_DOUBLE_EQ(Variant(L"+.25").to_double(), 0.25);
+  EXPECT_DOUBLE_EQ(Variant(L"1e-400").to_double(), 0.0);
+  for (const wchar_t* bad : {L"abc", L"", L"   ", L"1.2.3", L"12abc", L"1e", L"-", L"&H", L"\u0661"})
+    EXPECT_EQ(error_of([bad] { Variant(bad).to_double(); }), vb_error::kTypeMismatch) << bad;
+  EXPECT_EQ(error_of([] { Variant(L"1e400").to_double(); }), vb_error::kOverflow);
+}
+
+TEST(VariantKinds, NullEmptyMissingAndBytes) {
+  const Variant null = Variant::null();
+  EXPECT_EQ(error_of([&] { null.to_long(); }), vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(error_of([&] { null.to_text(); }), vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(error_of([&] { null.to_bool(); }), vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(error_of([&] { null.to_date(); }), vb_error::kInvalidUseOfNull);
+
+  const Variant empty;
+  EXPECT_EQ(empty.to_long(), 0);
+  EXPECT_EQ(empty.to_text(), L"");
+  EXPECT_FALSE(empty.to_bool());
+  EXPECT_EQ(empty.to_date(), Date{0});
+
+  EXPECT_EQ(error_of([] { Variant::missing().to_long(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_of([] { Variant(5).text(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_of([] { Variant(L"x").to_object(); }), vb_error::kObjectRequired);
+  EXPECT_EQ(error_of([] { Variant().to_object(); }), vb_error::kObjectRequired);
+  EXPECT_EQ(Variant(DispatchPtr{}).to_object(), nullptr);
+  EXPECT_EQ(Variant(Bytes{'h', 0, 'i', 0}).to_text(), L"hi");
+  EXPECT_EQ(error_of([] { Variant(Bytes{1}).to_long(); }), vb_error::kTypeMismatch);
+}
+
+TEST(VariantBooleans, TextAndNumbers) {
+  EXPECT_EQ(Variant(true).to_text(), L"True");
+  EXPECT_EQ(Variant(false).to_text(), L"False");
+  EXPECT_DOUBLE_EQ(Variant(true).to_double(), -1.0);
+  EXPECT_TRUE(Variant(L"true").to_bool());
+  EXPECT_TRUE(Variant(L" TRUE ").to_bool());
+  EXPECT_FALSE(Variant(L"False").to_bool());
+  EXPECT_FALSE(Variant(L"0").to_bool());
+  EXPECT_TRUE(Variant(L"-1").to_bool());
+  EXPECT_TRUE(Variant(L"0.5").to_bool());
+  EXPECT_TRUE(Variant(int16_t{2}).to_bool());
+  EXPECT_FALSE(Variant(0.0).to_bool());
+  EXPECT_EQ(error_of([] { Variant(L"yes").to_bool(); }), vb_error::kTypeMismatch);
+}
+
+TEST(VariantNumbers, TextOfNumbersAsCStrGivesIt) {
+  EXPECT_EQ(number_text(2.5), L"2.5");
+  EXPECT_EQ(number_text(-3), L"-3");
+  EXPECT_EQ(number_text(1e20), L"1E+20");
+  EXPECT_EQ(number_text(0.1), L"0.1");
+  EXPECT_EQ(number_text(0.0001), L"0.0001");
+  EXPECT_EQ(number_text(0.00001), L"1E-05");
+  EXPECT_EQ(number_text(1.0 / 3), L"0.333333333333333");
+  EXPECT_EQ(number_text(123456789012345.0), L"123456789012345");
+  EXPECT_EQ(number_text(1234567890123456.0), L"1.23456789012346E+15");
+  EXPECT_EQ(number_text(-0.0), L"0");
+  EXPECT_EQ(Variant(0.1 + 0.2).to_text(), L"0.3");
+  EXPECT_EQ(Variant(int16_t{-32768}).to_text(), L"-32768");
+  EXPECT_EQ(Variant(INT32_MIN).to_text(), L"-2147483648");
+}
+
+TEST(VariantCompare, VbEqualityAndExactEquality) {
+  EXPECT_TRUE(vb_equal(Variant(2), Variant(2.0)));
+  EXPECT_FALSE(Variant(2) == Variant(2.0));
+  EXPECT_FALSE(Variant(int16_t{2}) == Variant(2));
+  EXPECT_TRUE(Variant(int16_t{2}) == Variant(int16_t{2}));
+  EXPECT_TRUE(vb_equal(Variant(true), Variant(-1)));
+  EXPECT_FALSE(vb_equal(Variant(L"2"), Variant(2)));
+  EXPECT_FALSE(vb_equal(Variant(L"a"), Variant(L"A")));
+  EXPECT_TRUE(vb_equal(Variant(L"a"), Variant(L"a")));
+  EXPECT_TRUE(vb_equal(Variant(), Variant(L"")));
+  EXPECT_TRUE(vb_equal(Variant(0), Variant()));
+  EXPECT_FALSE(vb_equal(Variant(), Variant(L"0")));
+  EXPECT_TRUE(vb_equal(Variant(), Variant()));
+  EXPECT_FALSE(vb_equal(Variant::null(), Variant::null()));
+  EXPECT_FALSE(vb_equal(Variant::null(), Variant()));
+  EXPECT_TRUE(Variant::null() == Variant::null());
+  EXPECT_FALSE(Variant() == Variant::missing());
+}
+
+TEST(VariantObjects, ConvertThroughTheDefaultMember) {
+  auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
+  computer->on(L"Name", kDispIdValue).get(L"PC1");
+  const Variant v(DispatchPtr{computer});
+  EXPECT_EQ(v.to_text(), L"PC1");
+  EXPECT_TRUE(vb_equal(v, Variant(L"PC1")));
+  EXPECT_EQ(v.to_object(), computer);
+  EXPECT_EQ(computer->trace(), (std::vector<std::wstring>{L"get Computer.Name", L"get Computer.Name"}));
+  EXPECT_EQ(error_of([] { Variant(DispatchPtr{}).to_text(); }), vb_error::kObjectVariableNotSet);
+}
+
+}  // namespace
+}  // namespace pendrel

@@ -1,0 +1,285 @@
+// tavisk.dll under Wine: real hive files made with RegSaveKey, mounted under
+// HKEY_LOCAL_MACHINE and read back through the registry API; the console user
+// injected through the environment.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/tavisk_binding.h"
+#include "tavisk_api.h"
+
+namespace {
+
+using pendrel::win32::unique_hkey;
+
+constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
+constexpr char kMount[] = "QM_TEST";
+constexpr char kConsoleUserVariable[] = "PENDREL_TAVISK_CONSOLE_USER";
+constexpr char kSourceKey[] = "Software\\PendrelTaviskTest";
+
+std::string computer_name() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name;
+  EXPECT_TRUE(GetComputerNameA(name, &size));
+  return std::string(name, size);
+}
+
+void enable_privilege(const char* name) {
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
+  EXPECT_TRUE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
+  CloseHandle(token);
+}
+
+LONG open_mount(unique_hkey& key, const char* subkey = "") {
+  const std::string path = std::string(kMount) + (*subkey ? "\\" : "") + subkey;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
+}
+
+bool mount_exists() {
+  unique_hkey key;
+  return open_mount(key) == ERROR_SUCCESS;
+}
+
+std::string read_text(HKEY key, const char* name) {
+  char text[256] = {};
+  DWORD size = sizeof text - 1;
+  DWORD type = 0;
+  const LONG status =
+      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  EXPECT_EQ(status, ERROR_SUCCESS) << name;
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
+  return text;
+}
+
+DWORD read_number(HKEY key, const char* name) {
+  DWORD value = 0xdeadbeef;
+  DWORD size = sizeof value;
+  EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS)
+      << name;
+  return value;
+}
+
+void set_text(HKEY key, const char* name, const char* text) {
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                           static_cast<DWORD>(std::strlen(text) + 1)),
+            ERROR_SUCCESS);
+}
+
+// The mounted hive holds what RegSaveKey saved.
+void expect_saved_content() {
+  unique_hkey root;
+  ASSERT_EQ(open_mount(root), ERROR_SUCCESS);
+  EXPECT_EQ(read_text(root.get(), "Home"), "C:\\Quillmark\\");
+  EXPECT_EQ(read_number(root.get(), "Count"), 7u);
+  unique_hkey package;
+  ASSERT_EQ(open_mount(package, "LastRun\\APPIMAGE\\Editor"), ERROR_SUCCESS);
+  EXPECT_EQ(read_text(package.get(), "Version"), "2.1");
+}
+
+class TaviskHive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[MAX_PATH];
+    ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
+    const std::string prefix = std::string(folder) + "tavisk" + std::to_string(GetCurrentProcessId());
+    hive_ = prefix + ".dbx";
+    not_a_hive_ = prefix + ".txt";
+    DeleteFileA(hive_.c_str());
+
+    unique_hkey source;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSourceKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, source.put(), nullptr),
+              ERROR_SUCCESS);
+    set_text(source.get(), "Home", "C:\\Quillmark\\");
+    const DWORD count = 7;
+    ASSERT_EQ(RegSetValueExA(source.get(), "Count", 0, REG_DWORD,
+                             reinterpret_cast<const BYTE*>(&count), sizeof count),
+              ERROR_SUCCESS);
+    unique_hkey package;
+    ASSERT_EQ(RegCreateKeyExA(source.get(), "LastRun\\APPIMAGE\\Editor", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, package.put(), nullptr),
+              ERROR_SUCCESS);
+    set_text(package.get(), "Version", "2.1");
+    enable_privilege("SeBackupPrivilege");
+    ASSERT_EQ(RegSaveKeyA(source.get(), hive_.c_str(), nullptr), ERROR_SUCCESS);
+    source.reset();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSourceKey);
+
+    HANDLE file = CreateFileA(not_a_hive_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "[not a hive]\r\n", 14, &written, nullptr);
+    CloseHandle(file);
+    ASSERT_FALSE(mount_exists()) << "left over from an earlier run";
+  }
+
+  void TearDown() override {
+    // Whatever a failed check left mounted or created.
+    if (mount_exists()) {
+      NetRegUnLoadKey("", kLocalMachine, kMount);
+      RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMount);
+    }
+    DeleteFileA(hive_.c_str());
+    DeleteFileA(not_a_hive_.c_str());
+  }
+
+  std::string hive_;
+  std::string not_a_hive_;
+};
+
+TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputer) {
+  ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
+  expect_saved_content();
+
+  unique_hkey open_handle;
+  ASSERT_EQ(open_mount(open_handle), ERROR_SUCCESS);
+  EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(read_number(open_handle.get(), "Count"), 7u) << "still mounted";
+  open_handle.reset();
+
+  EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
+  EXPECT_FALSE(mount_exists());
+}
+
+TEST_F(TaviskHive, ReachesANamedComputerThroughItsConnectedRoot) {
+  const std::string name = computer_name();
+  ASSERT_EQ(NetRegLoadKey(name.c_str(), kLocalMachine, kMount, hive_.c_str()), 0);
+  expect_saved_content();
+  EXPECT_EQ(NetRegUnLoadKey(("\\\\" + name).c_str(), kLocalMachine, kMount), 0);
+  EXPECT_FALSE(mount_exists());
+
+  EXPECT_EQ(NetRegLoadKey("NOSUCHPC", kLocalMachine, kMount, hive_.c_str()), ERROR_BAD_NETPATH);
+  EXPECT_FALSE(mount_exists());
+  EXPECT_EQ(NetRegUnLoadKey("NOSUCHPC", kLocalMachine, kMount), ERROR_BAD_NETPATH);
+}
+
+TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {
+  EXPECT_EQ(NetRegLoadKey("", kLocalMachine, kMount, (hive_ + ".missing").c_str()),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(mount_exists());
+  EXPECT_NE(NetRegLoadKey("", kLocalMachine, kMount, not_a_hive_.c_str()), 0);
+  EXPECT_FALSE(mount_exists());
+
+  // A key that was there before the call is not the failed mount's to remove.
+  unique_hkey existing;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            existing.put(), nullptr),
+            ERROR_SUCCESS);
+  existing.reset();
+  EXPECT_NE(NetRegLoadKey("", kLocalMachine, kMount, not_a_hive_.c_str()), 0);
+  EXPECT_TRUE(mount_exists());
+}
+
+TEST_F(TaviskHive, TheBindingMountsThroughTheImports) {
+  pendrel::Tavisk& tavisk = pendrel::win32::tavisk_library();
+  const std::wstring hive(hive_.begin(), hive_.end());
+  ASSERT_EQ(tavisk.NetRegLoadKey(L"", pendrel::kTaviskLocalMachine, L"QM_TEST", hive), 0);
+  expect_saved_content();
+  EXPECT_EQ(tavisk.NetRegUnLoadKey(L"", pendrel::kTaviskLocalMachine, L"QM_TEST"), 0);
+  EXPECT_FALSE(mount_exists());
+  EXPECT_EQ(tavisk.NetRegLoadKey(L"NOSUCHPC", pendrel::kTaviskLocalMachine, L"QM_TEST", hive),
+            ERROR_BAD_NETPATH);
+}
+
+// Two 50-character buffers as the callers pass them (NUL-filled), each
+// followed by guard bytes that no call may touch.
+struct GuardedBuffers {
+  static constexpr std::size_t kSize = 50;
+  static constexpr std::size_t kGuard = 14;
+  static constexpr char kGuardByte = '\x5a';
+  char user[kSize + kGuard];
+  char account[kSize + kGuard];
+
+  GuardedBuffers() {
+    for (char* buffer : {user, account}) {
+      std::memset(buffer, 0, kSize);
+      std::memset(buffer + kSize, kGuardByte, kGuard);
+    }
+  }
+  void expect_guards_intact() const {
+    for (const char* buffer : {user, account}) {
+      for (std::size_t i = kSize; i < kSize + kGuard; ++i) {
+        EXPECT_EQ(buffer[i], kGuardByte) << "written past the buffer at " << i;
+      }
+    }
+  }
+};
+
+class ConsoleUser : public ::testing::Test {
+ protected:
+  void TearDown() override { SetEnvironmentVariableA(kConsoleUserVariable, nullptr); }
+  static void inject(const std::string& value) {
+    ASSERT_TRUE(SetEnvironmentVariableA(kConsoleUserVariable, value.c_str()));
+  }
+};
+
+TEST_F(ConsoleUser, AnOverlongAccountIsCutInsideBothBuffers) {
+  const std::string account = "PENDREL\\" + std::string(188, 'x') + "tail";
+  ASSERT_EQ(account.size(), 200u);
+  inject(account);
+  const std::string server = "\\\\" + computer_name();
+  GuardedBuffers buffers;
+  ASSERT_EQ(NetGetInteractiveUser(server.c_str(), buffers.user, buffers.account), 0);
+  EXPECT_EQ(std::string(buffers.user), std::string(49, 'x'));
+  EXPECT_EQ(std::string(buffers.account), account.substr(0, 49));
+  buffers.expect_guards_intact();
+
+  std::wstring user = L"stale";
+  std::wstring wide_account = L"stale";
+  EXPECT_EQ(pendrel::win32::tavisk_library().NetGetInteractiveUser(
+                std::wstring(server.begin(), server.end()), user, wide_account),
+            0);
+  EXPECT_EQ(user, std::wstring(49, L'x'));
+  EXPECT_EQ(wide_account, L"PENDREL\\" + std::wstring(41, L'x'));
+}
+
+TEST_F(ConsoleUser, TheInjectedUserStandsForAnyComputersConsole) {
+  inject("WORKGROUP\\alice");
+  GuardedBuffers remote;
+  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", remote.user, remote.account), 0);
+  EXPECT_STREQ(remote.user, "alice");
+  EXPECT_STREQ(remote.account, "WORKGROUP\\alice");
+
+  inject("");
+  GuardedBuffers nobody;
+  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", nobody.user, nobody.account),
+            ERROR_NO_SUCH_LOGON_SESSION);
+  EXPECT_STREQ(nobody.user, "");
+  EXPECT_STREQ(nobody.account, "");
+  nobody.expect_guards_intact();
+}
+
+TEST_F(ConsoleUser, WithoutInjectionThisComputerGivesTheProcessUser) {
+  char name[257];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  GuardedBuffers local;
+  ASSERT_EQ(NetGetInteractiveUser(("\\\\" + computer_name()).c_str(), local.user, local.account),
+            0);
+  EXPECT_STREQ(local.user, name);
+  const std::string account = local.account;
+  const std::size_t backslash = account.find('\\');
+  ASSERT_NE(backslash, std::string::npos) << account;
+  EXPECT_GT(backslash, 0u) << "no authority in " << account;
+  EXPECT_EQ(account.substr(backslash + 1), name);
+
+  GuardedBuffers remote;
+  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", remote.user, remote.account),
+            ERROR_BAD_NETPATH);
+  EXPECT_STREQ(remote.user, "");
+  EXPECT_STREQ(remote.account, "");
+  remote.expect_guards_intact();
+}
+
+}  // namespace
