@@ -4,6 +4,7 @@
 #include "tavisk_api.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -74,19 +75,19 @@ bool is_this_computer(std::string_view name) {
 // RegLoadKey and RegUnLoadKey need both privileges enabled. A privilege the
 // account does not hold is left for the registry call to report (1314).
 void enable_hive_privileges() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
     return;
   }
+  const std::unique_ptr<void, decltype(&CloseHandle)> token(opened, &CloseHandle);
   for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid)) {
-      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+      AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
     }
   }
-  CloseHandle(token);
 }
 
 // The root key of a computer: the predefined key for an empty name, a

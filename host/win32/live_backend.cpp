@@ -389,6 +389,36 @@ std::optional<IN_ADDR> resolve_ipv4(const std::wstring& name) {
   return std::nullopt;
 }
 
+// The date and zone of a clock that reads utc_seconds since 1970 in a zone of
+// bias minutes (UTC = local + bias; -1 when the zone is unknown).
+RemoteTime time_of(int64_t utc_seconds, int32_t bias) {
+  constexpr double kUnixEpoch = 25569;  // 1 January 1970 as a date
+  RemoteTime result;
+  int64_t local = utc_seconds;
+  if (bias != -1) {
+    local -= int64_t{bias} * 60;
+    result.bias = result.tz = bias;
+  }
+  result.time = Date{kUnixEpoch + static_cast<double>(local / 86400) +
+                     static_cast<double>(local % 86400) / 86400};
+  return result;
+}
+
+RemoteTime local_time() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  constexpr int64_t kUnixEpochTicks = 116444736000000000;  // 1970 in 100 ns since 1601
+  int64_t ticks = int64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime;
+  TIME_ZONE_INFORMATION zone;
+  int32_t bias = -1;
+  switch (GetTimeZoneInformation(&zone)) {
+    case TIME_ZONE_ID_STANDARD: bias = zone.Bias + zone.StandardBias; break;
+    case TIME_ZONE_ID_DAYLIGHT: bias = zone.Bias + zone.DaylightBias; break;
+    case TIME_ZONE_ID_UNKNOWN: bias = zone.Bias; break;
+  }
+  return time_of((ticks - kUnixEpochTicks) / 10000000, bias);
+}
+
 using MacAddress = std::array<uint8_t, 6>;
 
 // 12 hex digits, optionally separated by ':', '-', '.' or spaces.
@@ -477,6 +507,9 @@ class LiveComputer final : public ComputerBackend {
     std::wstring server = server_;
     net_buffer buffer;
     NET_API_STATUS status = NetServerGetInfo(server.data(), level, buffer.put());
+    // Servers without level 102 (Wine among them) answer the same members at 101.
+    if (status == ERROR_INVALID_LEVEL && level == 102)
+      status = NetServerGetInfo(server.data(), 101, buffer.put());
     if (status != NERR_Success) return static_cast<int32_t>(status);
     // Level 102 begins with the members of level 101.
     const auto* answer = buffer.as<SERVER_INFO_101>();
@@ -487,20 +520,16 @@ class LiveComputer final : public ComputerBackend {
   }
 
   RemoteTime remote_time() override {
+    if (local_) return local_time();
+    // Wine's NetRemoteTOD is a stub that ends the process; a server that does
+    // not answer is an error before it is ever called.
+    std::wstring server = server_;
     net_buffer buffer;
-    NET_API_STATUS status = NetRemoteTOD(server_.c_str(), buffer.put());
+    NET_API_STATUS status = NetServerGetInfo(server.data(), 101, buffer.put());
+    if (status == NERR_Success) status = NetRemoteTOD(server_.c_str(), buffer.put());
     if (status != NERR_Success) raise_status(status, L"NetRemoteTOD " + server_);
     const auto* tod = buffer.as<TIME_OF_DAY_INFO>();
-    constexpr double kUnixEpoch = 25569;  // 1 January 1970 as a date
-    int64_t seconds = tod->tod_elapsedt;
-    RemoteTime result;
-    if (tod->tod_timezone != -1) {
-      seconds -= int64_t{tod->tod_timezone} * 60;
-      result.bias = result.tz = tod->tod_timezone;
-    }
-    result.time = Date{kUnixEpoch + static_cast<double>(seconds / 86400) +
-                       static_cast<double>(seconds % 86400) / 86400};
-    return result;
+    return time_of(tod->tod_elapsedt, tod->tod_timezone);
   }
 
   int32_t users(std::vector<Account>& users) override { return users_of(server_, users); }

@@ -8,8 +8,10 @@
 namespace pendrel {
 
 // Characters the code page cannot hold become '?', as WideCharToMultiByte does
-// with its default character. The Windows build converts through CP_ACP; the
-// portable build uses Windows-1252, the code page of a default Windows install.
+// with its default character. The Windows build converts through CP_ACP, which
+// also applies the system's best-fit replacements first (U+0100 becomes "A",
+// as in VB's own conversions); the portable build uses Windows-1252, the code
+// page of a default Windows install, without best-fit.
 std::string to_ansi(std::wstring_view text);
 std::wstring from_ansi(std::string_view text);
 

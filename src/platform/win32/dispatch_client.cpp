@@ -23,13 +23,14 @@ std::wstring hresult_text(HRESULT hr) {
   return text;
 }
 
-// VB errors travel as 0x800A0000 + number; give the VB number back.
+// VB errors travel as 0x800A0000 + number.
+bool is_vb_error(HRESULT hr) {
+  return HRESULT_SEVERITY(hr) == SEVERITY_ERROR && HRESULT_FACILITY(hr) == FACILITY_CONTROL;
+}
+
 int32_t error_number(const EXCEPINFO& e) {
   if (e.wCode != 0) return e.wCode;
-  if (HRESULT_SEVERITY(e.scode) == SEVERITY_ERROR && HRESULT_FACILITY(e.scode) == FACILITY_CONTROL) {
-    return HRESULT_CODE(e.scode);
-  }
-  return e.scode;
+  return is_vb_error(e.scode) ? HRESULT_CODE(e.scode) : e.scode;
 }
 
 class ComDispatch final : public Dispatch {
@@ -93,7 +94,6 @@ class ComDispatch final : public Dispatch {
                            put ? nullptr : &result, &excep, &arg_err);
     }
     if (hr == DISP_E_EXCEPTION && excep.pfnDeferredFillIn) excep.pfnDeferredFillIn(&excep);
-    { wchar_t dbg[512]; swprintf(dbg, 512, L"DBG hr=%08lx scode=%08lx wcode=%d desc=%ls src=%ls", (unsigned long)hr, (unsigned long)excep.scode, excep.wCode, excep.bstrDescription ? excep.bstrDescription : L"(null)", excep.bstrSource ? excep.bstrSource : L"(null)"); OutputDebugStringW(dbg); fwprintf(stderr, L"%ls\n", dbg); IErrorInfo* ei = nullptr; HRESULT g = GetErrorInfo(0, &ei); BSTR d = nullptr; if (ei) ei->GetDescription(&d); fwprintf(stderr, L"DBG errinfo %08lx %ls\n", (unsigned long)g, d ? d : L"(none)"); }
     unique_bstr description, source, help_file;
     description.reset(excep.bstrDescription);
     source.reset(excep.bstrSource);
@@ -104,6 +104,9 @@ class ComDispatch final : public Dispatch {
       if (text.empty()) text = failure_text(excep.scode ? excep.scode : hr, id);
       throw Error(number, std::move(text), source.str());
     }
+    // Wine's VBScript objects return an error they raise as its HRESULT,
+    // without EXCEPINFO or IErrorInfo: the VB number is all there is.
+    if (is_vb_error(hr)) throw Error::vb(HRESULT_CODE(hr));
     if (FAILED(hr)) throw Error(hr, failure_text(hr, id));
 
     for (size_t i = 0; i < count; ++i) {

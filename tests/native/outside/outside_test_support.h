@@ -1,5 +1,5 @@
-// Shared by the facade tests: readable Variant output in failure messages and
-// the three kinds of call the facades make.
+// Shared by the facade tests: calls print as the fake's trace line with the
+// kind of each argument, so a failure shows what the host received.
 #pragma once
 
 #include <ostream>
@@ -7,19 +7,12 @@
 #include "fake_dispatch.h"
 
 namespace pendrel {
-
-inline void PrintTo(const Variant& v, std::ostream* os) {
-  *os << "kind " << static_cast<int>(v.kind()) << ' ' << to_ansi(fakes::CallLog::describe(v));
-}
-
 namespace fakes {
 inline void PrintTo(const Call& c, std::ostream* os) {
-  *os << to_ansi(c.object + L"." + c.member) << " kind " << static_cast<int>(c.kind) << " (";
-  for (const Variant& a : c.args) {
-    PrintTo(a, os);
-    *os << "; ";
-  }
-  *os << ')';
+  CallLog log;
+  log.add(c);
+  *os << to_ansi(log.trace()[0]) << " kinds";
+  for (const Variant& a : c.args) *os << ' ' << static_cast<int>(a.kind());
 }
 }  // namespace fakes
 
@@ -28,10 +21,14 @@ inline constexpr InvokeKind kRead = InvokeKind::Method | InvokeKind::PropertyGet
 inline constexpr InvokeKind kMethod = InvokeKind::Method;
 inline constexpr InvokeKind kPut = InvokeKind::PropertyPut;
 
-// A wide literal with its embedded NUL characters.
-template <std::size_t N>
-std::wstring with_nuls(const wchar_t (&text)[N]) {
-  return std::wstring(text, N - 1);
+template <class F>
+int32_t error_number(F&& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
 }
 }  // namespace outside_test
 

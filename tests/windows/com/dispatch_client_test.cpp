@@ -1,1 +1,288 @@
+#include "platform/win32/dispatch_client.h"
 
+#include <dispex.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "com_test_support.h"
+#include "core/error.h"
+#include "platform/win32/com_object.h"
+#include "platform/win32/variant_convert.h"
+
+namespace pendrel::win32 {
+namespace {
+
+using fakes::FakeDispatch;
+using testing::ComApartment;
+using testing::create_probe;
+
+Error error_of(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const Error& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return Error(0, L"");
+}
+
+// The box that Probe.Inspect works on, with the members it uses.
+std::shared_ptr<FakeDispatch> make_box() {
+  auto box = std::make_shared<FakeDispatch>(L"Box");
+  box->property(L"Name", L"crate");
+  box->property(L"Size");
+  box->property(L"Partner");
+  box->on(L"Twice").call([](std::span<Argument> args) {
+    args[0].value = Variant(args[0].value.to_long() * 2);
+    return L"doubled";
+  });
+  box->on(L"Label", kDispIdValue).get(L"box crate");
+  box->on(L"Explode").raise(Error(1234, L"boom now", L"BoxSource"));
+  return box;
+}
+
+TEST(DispatchClient, ProbeCallsAndReadsACppObjectThroughCom) {
+  ComApartment apartment;
+  DispatchPtr probe = wrap_dispatch(create_probe().get());
+  ASSERT_TRUE(probe);
+  auto box = make_box();
+
+  // The box crosses to the probe as a forwarding IDispatch and comes back to
+  // the fake as itself when the probe sets Partner.
+  Variant seen = probe->call(L"Inspect", {Variant(DispatchPtr(box))});
+  EXPECT_EQ(seen, Variant(L"Name=crate;Twice=doubled,n=10;Default=box crate;Size=42;"
+                          L"Explode=1234 'boom now' from 'BoxSource'"));
+  EXPECT_EQ(box->trace(), (std::vector<std::wstring>{
+                              L"get Box.Name", L"let Box.Size = 42", L"call Box.Twice(5)",
+                              L"set Box.Partner = Box", L"get Box.Label", L"get Box.Size",
+                              L"call Box.Explode(\"now\")"}));
+  EXPECT_EQ(box->value(L"Partner").object(), box);
+
+  EXPECT_EQ(probe->id_of(L"nOTE"), 5);
+  probe->let(L"Note", Variant(L"kept"));
+  EXPECT_EQ(probe->get(L"Note"), Variant(L"kept"));
+  EXPECT_EQ(probe->call(L"Echo", {Variant(Bytes{0, 255, 7})}), Variant(Bytes{0, 255, 7}));
+  EXPECT_EQ(probe->call(L"Echo", {Variant::null()}), Variant::null());
+}
+
+TEST(DispatchClient, FailuresBecomeErrorsWithNumberDescriptionAndSource) {
+  ComApartment apartment;
+  DispatchPtr probe = wrap_dispatch(create_probe().get());
+
+  Error fail = error_of([&] { probe->call(L"Fail", {Variant(L"probe overflowed")}); });
+  EXPECT_EQ(fail.number(), vb_error::kOverflow);
+  EXPECT_EQ(fail.description(), L"probe overflowed");
+  EXPECT_EQ(fail.source(), L"PendrelProbe.Probe");
+
+  Error crash = error_of([&] { probe->call(L"Crash", {Variant(L"disk on fire")}); });
+  EXPECT_EQ(crash.number(), static_cast<int32_t>(E_FAIL));
+  EXPECT_EQ(crash.description(), L"disk on fire");
+
+  Error unknown = error_of([&] { probe->id_of(L"Nope"); });
+  EXPECT_EQ(unknown.number(), vb_error::kObjectDoesNotSupportMember);
+
+  Error count = error_of([&] { probe->call(L"Echo"); });
+  EXPECT_EQ(count.number(), static_cast<int32_t>(DISP_E_BADPARAMCOUNT));
+  EXPECT_EQ(count.description(), L"Automation error 0x8002000E calling 'Echo'");
+
+  std::vector<Argument> none;
+  Error by_id = error_of([&] { probe->invoke(77, InvokeKind::Method, none); });
+  EXPECT_EQ(by_id.number(), static_cast<int32_t>(DISP_E_MEMBERNOTFOUND));
+  EXPECT_EQ(by_id.description(), L"Automation error 0x80020003 calling dispatch id 77");
+}
+
+// An object reached only through IDispatchEx, as VBScript objects are under
+// Wine; it records how it was called.
+class ExOnlyObject final : public IDispatchEx {
+ public:
+  HRESULT invoke_result = S_OK;
+  DWORD name_flags = 0;
+  std::vector<std::wstring> calls;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+        IsEqualIID(riid, __uuidof(IDispatchEx))) {
+      *ppv = static_cast<IDispatchEx*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    calls.push_back(L"Invoke");
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetDispID(BSTR name, DWORD flags, DISPID* id) override {
+    name_flags = flags;
+    if (std::wstring(name) != L"Total") return DISP_E_UNKNOWNNAME;
+    *id = 12;
+    return S_OK;
+  }
+  STDMETHODIMP InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, IServiceProvider*) override {
+    calls.push_back(L"InvokeEx " + std::to_wstring(id) + L" flags " + std::to_wstring(flags) +
+                    L" args " + std::to_wstring(params->cArgs));
+    if (invoke_result == DISP_E_EXCEPTION) {
+      excep->wCode = 1234;
+      excep->pfnDeferredFillIn = [](EXCEPINFO* e) -> HRESULT {
+        e->bstrDescription = SysAllocString(L"filled in later");
+        e->bstrSource = SysAllocString(L"ExSource");
+        return S_OK;
+      };
+    }
+    if (SUCCEEDED(invoke_result) && result) {
+      V_VT(result) = VT_I4;
+      V_I4(result) = 99;
+    }
+    return invoke_result;
+  }
+  STDMETHODIMP DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMemberName(DISPID, BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
+
+  ULONG refs = 1;
+};
+
+TEST(DispatchClient, ObjectsAnsweringOnlyIDispatchExAreReachedThroughIt) {
+  ExOnlyObject object;
+  {
+    DispatchPtr ex = wrap_dispatch(&object);
+    EXPECT_EQ(ex->get(L"Total", {Variant(int32_t{1}), Variant(L"x")}), Variant(int32_t{99}));
+    EXPECT_EQ(object.name_flags, static_cast<DWORD>(fdexNameCaseInsensitive));
+    EXPECT_EQ(error_of([&] { ex->id_of(L"Other"); }).number(), vb_error::kObjectDoesNotSupportMember);
+
+    object.invoke_result = DISP_E_EXCEPTION;
+    Error raised = error_of([&] { ex->call(L"Total"); });
+    EXPECT_EQ(raised.number(), 1234);
+    EXPECT_EQ(raised.description(), L"filled in later");
+    EXPECT_EQ(raised.source(), L"ExSource");
+
+    // A VB error returned bare, as Wine's VBScript does.
+    object.invoke_result = 0x800A000D;
+    Error bare = error_of([&] { ex->call(L"Total"); });
+    EXPECT_EQ(bare.number(), vb_error::kTypeMismatch);
+    EXPECT_EQ(bare.description(), L"Type mismatch");
+  }
+  EXPECT_EQ(object.calls, (std::vector<std::wstring>{L"InvokeEx 12 flags 3 args 2",
+                                                     L"InvokeEx 12 flags 1 args 0",
+                                                     L"InvokeEx 12 flags 1 args 0"}));
+  EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(DispatchClient, CppObjectsAreServedAsLateBoundIDispatch) {
+  ComApartment apartment;
+  auto box = make_box();
+  com_ptr<IDispatch> dispatch = to_idispatch(box);
+  ASSERT_TRUE(dispatch);
+  EXPECT_FALSE(Module::can_unload());
+  EXPECT_EQ(wrap_dispatch(dispatch.get()), box);
+  EXPECT_FALSE(com_dispatch_of(box));
+
+  wchar_t name[] = L"SIZE", unknown[] = L"Width";
+  LPOLESTR names[] = {name};
+  DISPID size_id = 0;
+  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &size_id), S_OK);
+  EXPECT_EQ(size_id, box->id_of(L"Size"));
+  names[0] = unknown;
+  DISPID unknown_id = 0;
+  EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &unknown_id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(unknown_id, DISPID_UNKNOWN);
+
+  // Property put: the value is the named DISPID_PROPERTYPUT argument.
+  VARIANTARG value;
+  V_VT(&value) = VT_I2;
+  V_I2(&value) = 17;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS put_params{&value, &put, 1, 1};
+  EXPECT_EQ(dispatch->Invoke(size_id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put_params, nullptr,
+                             nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(box->value(L"Size"), Variant(int16_t{17}));
+  EXPECT_EQ(dispatch->Invoke(size_id, IID_NULL, 0, DISPATCH_METHOD, &put_params, nullptr, nullptr,
+                             nullptr),
+            DISP_E_NONAMEDARGS);
+
+  // Typed by-reference arguments keep their type when written back.
+  LONG n = 21;
+  VARIANTARG by_ref;
+  V_VT(&by_ref) = VT_BYREF | VT_I4;
+  V_I4REF(&by_ref) = &n;
+  DISPPARAMS call_params{&by_ref, nullptr, 1, 0};
+  unique_variant result;
+  EXPECT_EQ(dispatch->Invoke(box->id_of(L"Twice"), IID_NULL, 0, DISPATCH_METHOD, &call_params,
+                             &result, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(n, 42);
+  EXPECT_EQ(from_variant(result), Variant(L"doubled"));
+
+  EXCEPINFO excep{};
+  DISPPARAMS no_args{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(dispatch->Invoke(box->id_of(L"Explode"), IID_NULL, 0, DISPATCH_METHOD, &no_args,
+                             nullptr, &excep, nullptr),
+            DISP_E_EXCEPTION);
+  unique_bstr description, source;
+  description.reset(excep.bstrDescription);
+  source.reset(excep.bstrSource);
+  EXPECT_EQ(static_cast<uint32_t>(excep.scode), 0x800A04D2u);
+  EXPECT_EQ(description.str(), L"boom now");
+  EXPECT_EQ(source.str(), L"BoxSource");
+
+  dispatch.reset();
+  EXPECT_TRUE(Module::can_unload());
+}
+
+TEST(DispatchClient, ComObjectsKeepTheirIdentityBothWays) {
+  ComApartment apartment;
+  com_ptr<IDispatch> probe = create_probe();
+  DispatchPtr wrapped = wrap_dispatch(probe.get());
+  EXPECT_EQ(com_dispatch_of(wrapped).get(), probe.get());
+  EXPECT_EQ(to_idispatch(wrapped).get(), probe.get());
+  unique_variant v;
+  to_variant(Variant(wrapped), &v);
+  EXPECT_EQ(V_VT(&v), VT_DISPATCH);
+  EXPECT_EQ(V_DISPATCH(&v), probe.get());
+  EXPECT_FALSE(wrap_dispatch(nullptr));
+  EXPECT_FALSE(to_idispatch(nullptr));
+}
+
+TEST(ComObject, ExceptionsBecomeHresultsWithErrorInfo) {
+  ComApartment apartment;
+  auto error_info = [] {
+    com_ptr<IErrorInfo> info;
+    std::wstring text;
+    if (GetErrorInfo(0, info.put()) == S_OK) {
+      unique_bstr description, source;
+      GUID guid{};
+      info->GetDescription(description.put());
+      info->GetSource(source.put());
+      info->GetGUID(&guid);
+      text = description.str() + L"|" + source.str() + L"|" +
+             (IsEqualGUID(guid, IID_IProbe) ? L"IProbe" : L"other");
+    }
+    return text;
+  };
+
+  EXPECT_EQ(guarded(IID_IProbe, [] { throw Error(vb_error::kOverflow, L"too big", L"Src"); }),
+            static_cast<HRESULT>(0x800A0006));
+  EXPECT_EQ(error_info(), L"too big|Src|IProbe");
+  EXPECT_EQ(guarded(IID_IProbe, [] { throw Error(E_ACCESSDENIED, L"denied"); }), E_ACCESSDENIED);
+  EXPECT_EQ(error_info(), L"denied||IProbe");
+  EXPECT_EQ(guarded(IID_IProbe, [] { throw std::runtime_error("disk on fire"); }), E_FAIL);
+  EXPECT_EQ(error_info(), L"disk on fire||IProbe");
+  EXPECT_EQ(guarded(IID_IProbe, [] { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+  EXPECT_EQ(error_info(), L"");
+  EXPECT_EQ(guarded(IID_IProbe, [] {}), S_OK);
+}
+
+}  // namespace
+}  // namespace pendrel::win32

@@ -1,1 +1,178 @@
+#include "platform/win32/variant_convert.h"
 
+#include <climits>
+#include <cmath>
+#include <limits>
+
+#include "com_test_support.h"
+#include "core/error.h"
+#include "platform/win32/dispatch_client.h"
+
+namespace pendrel::win32 {
+namespace {
+
+using testing::ComApartment;
+
+int error_number_of(const VARIANT& v) {
+  try {
+    from_variant(v);
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
+  Bytes all_bytes;
+  for (int i = 0; i < 256; ++i) all_bytes.push_back(static_cast<uint8_t>(i));
+  struct Case {
+    Variant value;
+    VARTYPE vt;
+  };
+  const Case cases[] = {
+      {Variant(), VT_EMPTY},
+      {Variant::null(), VT_NULL},
+      {Variant::missing(), VT_ERROR},
+      {Variant(L""), VT_BSTR},
+      {Variant(std::wstring(L"a\0b\u00e9", 4)), VT_BSTR},
+      {Variant(int16_t{-32768}), VT_I2},
+      {Variant(int16_t{32767}), VT_I2},
+      {Variant(int32_t{INT32_MIN}), VT_I4},
+      {Variant(int32_t{INT32_MAX}), VT_I4},
+      {Variant(-0.5), VT_R8},
+      {Variant(std::numeric_limits<double>::max()), VT_R8},
+      {Variant(std::numeric_limits<double>::denorm_min()), VT_R8},
+      {Variant(true), VT_BOOL},
+      {Variant(false), VT_BOOL},
+      {Variant(Date{-657434.0}), VT_DATE},
+      {Variant(Date{46361.98685185185}), VT_DATE},
+      {Variant(Bytes{}), VT_ARRAY | VT_UI1},
+      {Variant(all_bytes), VT_ARRAY | VT_UI1},
+      {Variant(DispatchPtr()), VT_DISPATCH},
+  };
+  for (const Case& c : cases) {
+    unique_variant v;
+    to_variant(c.value, &v);
+    EXPECT_EQ(V_VT(&v), c.vt) << ::testing::PrintToString(c.value);
+    EXPECT_EQ(from_variant(v), c.value);
+  }
+
+  unique_variant v;
+  to_variant(Variant::missing(), &v);
+  EXPECT_EQ(V_ERROR(&v), DISP_E_PARAMNOTFOUND);
+  to_variant(Variant(true), &v);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
+  to_variant(Variant(std::wstring(L"a\0b", 3)), &v);
+  EXPECT_EQ(SysStringLen(V_BSTR(&v)), 3u);
+  to_variant(Variant(all_bytes), &v);
+  EXPECT_EQ(SafeArrayGetDim(V_ARRAY(&v)), 1u);
+  EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].lLbound, 0);
+  EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].cElements, 256u);
+  EXPECT_EQ(static_cast<uint8_t*>(V_ARRAY(&v)->pvData)[255], 255);
+  to_variant(Variant(DispatchPtr()), &v);
+  EXPECT_EQ(V_DISPATCH(&v), nullptr);
+}
+
+TEST(VariantConvert, ClientNumberTypesBecomeTheClosestKind) {
+  auto arrives_as = [](VARTYPE vt, auto set) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = vt;
+    set(v);
+    return from_variant(v);
+  };
+  EXPECT_EQ(arrives_as(VT_UI1, [](VARIANT& v) { V_UI1(&v) = 255; }), Variant(int32_t{255}));
+  EXPECT_EQ(arrives_as(VT_I1, [](VARIANT& v) { V_I1(&v) = -128; }), Variant(int32_t{-128}));
+  EXPECT_EQ(arrives_as(VT_UI2, [](VARIANT& v) { V_UI2(&v) = 65535; }), Variant(int32_t{65535}));
+  EXPECT_EQ(arrives_as(VT_UI4, [](VARIANT& v) { V_UI4(&v) = INT32_MAX; }), Variant(int32_t{INT32_MAX}));
+  EXPECT_EQ(arrives_as(VT_UI4, [](VARIANT& v) { V_UI4(&v) = 0x80000000u; }), Variant(2147483648.0));
+  EXPECT_EQ(arrives_as(VT_INT, [](VARIANT& v) { V_INT(&v) = -9; }), Variant(int32_t{-9}));
+  EXPECT_EQ(arrives_as(VT_UINT, [](VARIANT& v) { V_UINT(&v) = 0xFFFFFFFFu; }), Variant(4294967295.0));
+  EXPECT_EQ(arrives_as(VT_I8, [](VARIANT& v) { V_I8(&v) = INT32_MIN; }), Variant(int32_t{INT32_MIN}));
+  EXPECT_EQ(arrives_as(VT_I8, [](VARIANT& v) { V_I8(&v) = int64_t{INT32_MIN} - 1; }),
+            Variant(-2147483649.0));
+  EXPECT_EQ(arrives_as(VT_UI8, [](VARIANT& v) { V_UI8(&v) = 1ull << 40; }), Variant(1099511627776.0));
+  EXPECT_EQ(arrives_as(VT_R4, [](VARIANT& v) { V_R4(&v) = 1.5f; }), Variant(1.5));
+  EXPECT_EQ(arrives_as(VT_CY, [](VARIANT& v) { V_CY(&v).int64 = -30000; }), Variant(int32_t{-3}));
+  EXPECT_EQ(arrives_as(VT_CY, [](VARIANT& v) { V_CY(&v).int64 = 25000; }), Variant(2.5));
+  EXPECT_EQ(arrives_as(VT_CY, [](VARIANT& v) { V_CY(&v).int64 = 50000000000000; }), Variant(5e9));
+  EXPECT_EQ(arrives_as(VT_DECIMAL, [](VARIANT& v) { VarDecFromI4(7, &V_DECIMAL(&v)); }),
+            Variant(int32_t{7}));
+  EXPECT_EQ(arrives_as(VT_DECIMAL, [](VARIANT& v) { VarDecFromR8(123.25, &V_DECIMAL(&v)); }),
+            Variant(123.25));
+  // Any non-zero VARIANT_BOOL is true, as VB reads it.
+  EXPECT_EQ(arrives_as(VT_BOOL, [](VARIANT& v) { V_BOOL(&v) = 1; }), Variant(true));
+}
+
+TEST(VariantConvert, ByReferenceValuesAreReadThrough) {
+  LONG n = -77;
+  unique_bstr text(L"by ref");
+  SCODE missing = DISP_E_PARAMNOTFOUND;
+  SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, 2);
+  static_cast<uint8_t*>(bytes->pvData)[0] = 9;
+  static_cast<uint8_t*>(bytes->pvData)[1] = 8;
+  unique_variant owner;  // frees the array
+  V_VT(&owner) = VT_ARRAY | VT_UI1;
+  V_ARRAY(&owner) = bytes;
+
+  VARIANT v;
+  V_VT(&v) = VT_BYREF | VT_I4;
+  V_I4REF(&v) = &n;
+  EXPECT_EQ(from_variant(v), Variant(int32_t{-77}));
+  BSTR b = text.get();
+  V_VT(&v) = VT_BYREF | VT_BSTR;
+  V_BSTRREF(&v) = &b;
+  EXPECT_EQ(from_variant(v), Variant(L"by ref"));
+  V_VT(&v) = VT_BYREF | VT_ERROR;
+  V_ERRORREF(&v) = &missing;
+  EXPECT_EQ(from_variant(v), Variant::missing());
+  V_VT(&v) = VT_BYREF | VT_ARRAY | VT_UI1;
+  V_ARRAYREF(&v) = &bytes;
+  EXPECT_EQ(from_variant(v), Variant(Bytes{9, 8}));
+
+  // A VARIANT by reference that itself refers to a value.
+  VARIANT inner;
+  V_VT(&inner) = VT_BYREF | VT_I4;
+  V_I4REF(&inner) = &n;
+  V_VT(&v) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&v) = &inner;
+  EXPECT_EQ(from_variant(v), Variant(int32_t{-77}));
+  V_VARIANTREF(&v) = nullptr;
+  EXPECT_EQ(from_variant(v), Variant());
+}
+
+TEST(VariantConvert, TypesWithoutAKindAreATypeMismatch) {
+  ComApartment apartment;
+  unique_variant v;
+  V_VT(&v) = VT_ERROR;
+  V_ERROR(&v) = E_FAIL;
+  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
+
+  SAFEARRAY* list = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+  V_VT(&v) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&v) = list;
+  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
+
+  // An object without IDispatch: a stream on memory.
+  com_ptr<IStream> stream;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+  VariantClear(&v);
+  V_VT(&v) = VT_UNKNOWN;
+  V_UNKNOWN(&v) = stream.detach();
+  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
+  VariantClear(&v);
+  V_VT(&v) = VT_UNKNOWN;
+  V_UNKNOWN(&v) = nullptr;
+  EXPECT_EQ(from_variant(v), Variant(DispatchPtr()));
+}
+
+TEST(VariantConvert, OldContentIsReplaced) {
+  unique_variant v;
+  to_variant(Variant(L"first"), &v);
+  to_variant(Variant(int32_t{3}), &v);
+  EXPECT_EQ(V_VT(&v), VT_I4);
+  EXPECT_EQ(V_I4(&v), 3);
+}
+
+}  // namespace
+}  // namespace pendrel::win32

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "platform/win32/handles.h"
@@ -29,19 +31,18 @@ std::string computer_name() {
 }
 
 void enable_privilege(const char* name) {
-  HANDLE token = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+  HANDLE opened = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &opened));
+  const std::unique_ptr<void, decltype(&CloseHandle)> token(opened, &CloseHandle);
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
-  EXPECT_TRUE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
-  CloseHandle(token);
+  EXPECT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
 }
 
-LONG open_mount(unique_hkey& key, const char* subkey = "") {
-  const std::string path = std::string(kMount) + (*subkey ? "\\" : "") + subkey;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put());
+LONG open_mount(unique_hkey& key) {
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, KEY_READ, key.put());
 }
 
 bool mount_exists() {
@@ -49,24 +50,15 @@ bool mount_exists() {
   return open_mount(key) == ERROR_SUCCESS;
 }
 
-std::string read_text(HKEY key, const char* name) {
+// A value of the mounted hive, read with RegGetValue; "" when missing.
+std::string mounted_text(const char* subkey, const char* name) {
   char text[256] = {};
-  DWORD size = sizeof text - 1;
-  DWORD type = 0;
-  const LONG status =
-      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-  EXPECT_EQ(status, ERROR_SUCCESS) << name;
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
+  DWORD size = sizeof text;
+  const std::string path = std::string(kMount) + subkey;
+  const LONG status = RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr,
+                                   text, &size);
+  EXPECT_EQ(status, ERROR_SUCCESS) << path << " " << name;
   return text;
-}
-
-DWORD read_number(HKEY key, const char* name) {
-  DWORD value = 0xdeadbeef;
-  DWORD size = sizeof value;
-  EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-            ERROR_SUCCESS)
-      << name;
-  return value;
 }
 
 void set_text(HKEY key, const char* name, const char* text) {
@@ -77,13 +69,8 @@ void set_text(HKEY key, const char* name, const char* text) {
 
 // The mounted hive holds what RegSaveKey saved.
 void expect_saved_content() {
-  unique_hkey root;
-  ASSERT_EQ(open_mount(root), ERROR_SUCCESS);
-  EXPECT_EQ(read_text(root.get(), "Home"), "C:\\Quillmark\\");
-  EXPECT_EQ(read_number(root.get(), "Count"), 7u);
-  unique_hkey package;
-  ASSERT_EQ(open_mount(package, "LastRun\\APPIMAGE\\Editor"), ERROR_SUCCESS);
-  EXPECT_EQ(read_text(package.get(), "Version"), "2.1");
+  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\");
+  EXPECT_EQ(mounted_text("\\LastRun\\APPIMAGE\\Editor", "Version"), "2.1");
 }
 
 class TaviskHive : public ::testing::Test {
@@ -101,10 +88,6 @@ class TaviskHive : public ::testing::Test {
                               nullptr, source.put(), nullptr),
               ERROR_SUCCESS);
     set_text(source.get(), "Home", "C:\\Quillmark\\");
-    const DWORD count = 7;
-    ASSERT_EQ(RegSetValueExA(source.get(), "Count", 0, REG_DWORD,
-                             reinterpret_cast<const BYTE*>(&count), sizeof count),
-              ERROR_SUCCESS);
     unique_hkey package;
     ASSERT_EQ(RegCreateKeyExA(source.get(), "LastRun\\APPIMAGE\\Editor", 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, package.put(), nullptr),
@@ -115,12 +98,7 @@ class TaviskHive : public ::testing::Test {
     source.reset();
     RegDeleteTreeA(HKEY_CURRENT_USER, kSourceKey);
 
-    HANDLE file = CreateFileA(not_a_hive_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                              nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, "[not a hive]\r\n", 14, &written, nullptr);
-    CloseHandle(file);
+    std::ofstream(not_a_hive_) << "[not a hive]\n";
     ASSERT_FALSE(mount_exists()) << "left over from an earlier run";
   }
 
@@ -145,7 +123,7 @@ TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputer) {
   unique_hkey open_handle;
   ASSERT_EQ(open_mount(open_handle), ERROR_SUCCESS);
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(read_number(open_handle.get(), "Count"), 7u) << "still mounted";
+  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\") << "still mounted";
   open_handle.reset();
 
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
