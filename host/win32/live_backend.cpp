@@ -21,9 +21,12 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/win32/handles.h"
 
 namespace pendrel::host {
 namespace {
+
+using win32::unique_hkey;
 
 // A buffer the network-management functions allocated (NetApiBufferFree).
 class net_buffer {
@@ -52,26 +55,6 @@ class net_buffer {
 
  private:
   LPBYTE p_ = nullptr;
-};
-
-class unique_hkey {
- public:
-  unique_hkey() = default;
-  unique_hkey(const unique_hkey&) = delete;
-  unique_hkey& operator=(const unique_hkey&) = delete;
-  ~unique_hkey() { reset(); }
-
-  HKEY get() const { return h_; }
-  HKEY* put() {
-    reset();
-    return &h_;
-  }
-  void reset() {
-    if (h_) RegCloseKey(std::exchange(h_, nullptr));
-  }
-
- private:
-  HKEY h_ = nullptr;
 };
 
 class winsock_session {
@@ -173,8 +156,7 @@ bool is_this_computer(const std::wstring& name) {
 int32_t workstation_domain(const std::wstring& server, std::wstring& domain) {
   std::wstring name = server;
   net_buffer buffer;
-  NET_API_STATUS status =
-      NetWkstaGetInfo(name.empty() ? nullptr : name.data(), 100, buffer.put());
+  NET_API_STATUS status = NetWkstaGetInfo(name.empty() ? nullptr : name.data(), 100, buffer.put());
   if (status == NERR_Success) domain = text_of(buffer.as<WKSTA_INFO_100>()->wki100_langroup);
   return static_cast<int32_t>(status);
 }
@@ -216,9 +198,9 @@ int32_t collect_accounts(LPWSTR Entry::*name, LPWSTR Entry::*detail, NextBatch n
 int32_t users_of(const std::wstring& server, std::vector<Account>& users) {
   DWORD resume = 0;
   return collect_accounts(
-      &USER_INFO_10::usri10_name, &USER_INFO_10::usri10_full_name,
+      &USER_INFO_20::usri20_name, &USER_INFO_20::usri20_full_name,
       [&](LPBYTE* buffer, DWORD* read, DWORD* total) {
-        return NetUserEnum(server_arg(server), 10, FILTER_NORMAL_ACCOUNT, buffer,
+        return NetUserEnum(server_arg(server), 20, FILTER_NORMAL_ACCOUNT, buffer,
                            MAX_PREFERRED_LENGTH, read, total, &resume);
       },
       users);
@@ -299,12 +281,14 @@ class registry_root {
   unique_hkey connected_;
 };
 
-// The type and bytes of a value; ERROR_FILE_NOT_FOUND when it is absent.
+// The type and bytes of a value, untouched unless the status is 0;
+// ERROR_FILE_NOT_FOUND when the value is absent.
 DWORD query_value(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
   std::vector<BYTE> buffer(256);
   for (;;) {
     DWORD size = static_cast<DWORD>(buffer.size());
-    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, buffer.data(), &size);
+    DWORD found_type = REG_NONE;
+    LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &found_type, buffer.data(), &size);
     if (status == ERROR_MORE_DATA) {
       // The value may grow between calls; some keys report no size at all.
       buffer.resize(std::max<size_t>(size, buffer.size() * 2));
@@ -312,6 +296,7 @@ DWORD query_value(HKEY key, const std::wstring& name, DWORD& type, std::vector<B
     }
     if (status != ERROR_SUCCESS) return status;
     buffer.resize(size);
+    type = found_type;
     data = std::move(buffer);
     return ERROR_SUCCESS;
   }
@@ -343,7 +328,7 @@ Variant value_of(DWORD type, std::vector<BYTE> data) {
       }
       break;
   }
-  return Bytes(data.begin(), data.end());
+  return Bytes(std::move(data));
 }
 
 struct RegistryData {
@@ -412,9 +397,15 @@ RemoteTime local_time() {
   TIME_ZONE_INFORMATION zone;
   int32_t bias = -1;
   switch (GetTimeZoneInformation(&zone)) {
-    case TIME_ZONE_ID_STANDARD: bias = zone.Bias + zone.StandardBias; break;
-    case TIME_ZONE_ID_DAYLIGHT: bias = zone.Bias + zone.DaylightBias; break;
-    case TIME_ZONE_ID_UNKNOWN: bias = zone.Bias; break;
+    case TIME_ZONE_ID_STANDARD:
+      bias = zone.Bias + zone.StandardBias;
+      break;
+    case TIME_ZONE_ID_DAYLIGHT:
+      bias = zone.Bias + zone.DaylightBias;
+      break;
+    case TIME_ZONE_ID_UNKNOWN:
+      bias = zone.Bias;
+      break;
   }
   return time_of((ticks - kUnixEpochTicks) / 10000000, bias);
 }
@@ -428,10 +419,14 @@ std::optional<MacAddress> parse_mac(const std::wstring& text) {
   for (wchar_t c : text) {
     if (c == L':' || c == L'-' || c == L'.' || c == L' ') continue;
     int value;
-    if (c >= L'0' && c <= L'9') value = c - L'0';
-    else if (c >= L'a' && c <= L'f') value = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F') value = c - L'A' + 10;
-    else return std::nullopt;
+    if (c >= L'0' && c <= L'9')
+      value = c - L'0';
+    else if (c >= L'a' && c <= L'f')
+      value = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F')
+      value = c - L'A' + 10;
+    else
+      return std::nullopt;
     if (digits == 12) return std::nullopt;
     mac[digits / 2] = static_cast<uint8_t>(mac[digits / 2] << 4 | value);
     ++digits;
@@ -456,7 +451,8 @@ std::optional<sockaddr_in> wake_target() {
   if (InetPtonW(AF_INET, text.substr(0, colon).c_str(), &target.sin_addr) != 1) return std::nullopt;
   if (colon != std::wstring::npos) {
     std::wstring port = text.substr(colon + 1);
-    if (port.empty() || port.size() > 5 || port.find_first_not_of(L"0123456789") != std::wstring::npos)
+    if (port.empty() || port.size() > 5 ||
+        port.find_first_not_of(L"0123456789") != std::wstring::npos)
       return std::nullopt;
     unsigned long number = std::wcstoul(port.c_str(), nullptr, 10);
     if (number == 0 || number > 65535) return std::nullopt;
@@ -513,9 +509,10 @@ class LiveComputer final : public ComputerBackend {
     if (status != NERR_Success) return static_cast<int32_t>(status);
     // Level 102 begins with the members of level 101.
     const auto* answer = buffer.as<SERVER_INFO_101>();
-    info = ServerInfo{text_of(answer->sv101_comment), static_cast<int32_t>(answer->sv101_platform_id),
-                      static_cast<int32_t>(answer->sv101_version_major & MAJOR_VERSION_MASK),
-                      static_cast<int32_t>(answer->sv101_version_minor), answer->sv101_type};
+    info =
+        ServerInfo{text_of(answer->sv101_comment), static_cast<int32_t>(answer->sv101_platform_id),
+                   static_cast<int32_t>(answer->sv101_version_major & MAJOR_VERSION_MASK),
+                   static_cast<int32_t>(answer->sv101_version_minor), answer->sv101_type};
     return 0;
   }
 

@@ -62,7 +62,7 @@ std::optional<Item> Collection<Item>::find(const std::wstring& name) const {
   } catch (const Error&) {
     return std::nullopt;
   }
-  if (!found.is_object()) return std::nullopt;
+  if (!found.is_object() || !found.object()) return std::nullopt;
   return Item(found);
 }
 

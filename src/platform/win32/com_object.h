@@ -117,6 +117,8 @@ class DualObject : public Interface, public ISupportErrorInfo {
                       EXCEPINFO* excep, UINT* arg_err) override {
     ITypeInfo* ti = Module::type_info(__uuidof(Interface));
     if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+    // Wine's ITypeInfo::Invoke fills only some fields; a client reads wCode first.
+    if (excep) *excep = EXCEPINFO{};
     return ti->Invoke(static_cast<Interface*>(this), id, flags, params, result, excep, arg_err);
   }
 

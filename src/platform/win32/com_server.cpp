@@ -3,6 +3,7 @@
 #include <olectl.h>
 #include <oleauto.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,11 @@ std::wstring read_default(const std::wstring& key) {
   return value;
 }
 
+bool key_exists(const std::wstring& key) {
+  unique_hkey hkey;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) == ERROR_SUCCESS;
+}
+
 // Deletes a key that has no subkeys; one that is already gone counts as deleted.
 void delete_key(const std::wstring& key) {
   LSTATUS status = RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
@@ -168,8 +174,14 @@ void unregister(const LibraryFacts& facts) {
       delete_key(c.prog_id);
     }
   }
-  HRESULT hr = UnRegisterTypeLib(facts.libid, facts.major, facts.minor, facts.lcid, facts.syskind);
-  if (hr != TYPE_E_REGISTRYACCESS) check_hr(hr, L"Cannot unregister the type library");
+  // Wine answers E_INVALIDARG for a library that is not registered, Windows
+  // TYPE_E_REGISTRYACCESS: look first.
+  wchar_t version[16];
+  swprintf(version, 16, L"%x.%x", facts.major, facts.minor);
+  if (key_exists(L"TypeLib\\" + guid_text(facts.libid) + L"\\" + version)) {
+    check_hr(UnRegisterTypeLib(facts.libid, facts.major, facts.minor, facts.lcid, facts.syskind),
+             L"Cannot unregister the type library");
+  }
 }
 
 // Removes a half-done registration; what it cannot remove stays, since the

@@ -82,6 +82,7 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   jdoe->on(L"FullName").get(L"John Doe");
   groups->on(L"Item", kDispIdValue).get([&](std::span<Argument> args) {
     if (args[0].value == Variant(L"Guests")) return Variant(DispatchPtr(guests));
+    if (args[0].value == Variant(L"Raise")) throw Error(-2147352567, L"Item not found");
     return args[0].value == Variant(L"Empty") ? Variant() : Variant(DispatchPtr());
   });
   guests->on(L"GetDescription").call(L"Guest accounts");
@@ -97,6 +98,7 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   const Groups local = computer.local_local_groups();
   EXPECT_FALSE(local.find(L"Nothing"));
   EXPECT_FALSE(local.find(L"Empty"));
+  EXPECT_FALSE(local.find(L"Raise"));  // whatever number the host raises
   ASSERT_TRUE(local.find(L"Guests"));
   EXPECT_EQ(local.find(L"Guests")->get_description(), L"Guest accounts");
 

@@ -1,0 +1,1 @@
+#include "forms/form.h"

@@ -1,0 +1,289 @@
+// The live backend against this computer (under Wine in the test run), against
+// a name under .invalid that nothing can reach, and Wake-on-LAN to a listener
+// on 127.0.0.1. No packet leaves the machine.
+#include "host/win32/live_backend.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+
+namespace pendrel::host {
+namespace {
+
+constexpr wchar_t kTestKey[] = L"SOFTWARE\\PendrelTest";
+constexpr wchar_t kAbsentComputer[] = L"pendrel-absent.invalid";
+
+// Removes the test key before and after, so that no run sees another's values.
+struct TestKeyCleanup {
+  TestKeyCleanup() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey); }
+  ~TestKeyCleanup() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey); }
+};
+
+DWORD stored_type(const wchar_t* name) {
+  DWORD type = 0xdeadbeef;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return type;
+  RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr);
+  RegCloseKey(key);
+  return type;
+}
+
+std::wstring current_user() {
+  wchar_t name[256];
+  DWORD size = std::size(name);
+  return GetUserNameW(name, &size) ? name : L"";
+}
+
+template <class F>
+int32_t error_number(F&& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(LiveBackend, ThisComputer) {
+  auto domain = make_live_domain();
+  std::wstring me = domain->this_computer_name();
+  ASSERT_FALSE(me.empty());
+  ASSERT_FALSE(domain->this_domain_name().empty());
+  EXPECT_TRUE(domain->domain_exists(me));
+  EXPECT_FALSE(domain->domain_exists(L""));
+
+  auto computer = domain->computer(me);
+  EXPECT_EQ(computer->name(), me);
+  EXPECT_EQ(computer->domain(), domain->this_domain_name());
+
+  for (int16_t level : {int16_t{101}, int16_t{102}}) {
+    ServerInfo info;
+    ASSERT_EQ(computer->server_information(level, info), 0) << "level " << level;
+    EXPECT_EQ(info.platform_id, 500) << "level " << level;
+    EXPECT_GT(info.version_major, 0) << "level " << level;
+    EXPECT_LE(info.version_major, 15) << "level " << level;
+    EXPECT_NE(info.type & 0x1000u, 0u) << "SV_TYPE_NT, type " << std::hex << info.type;
+  }
+  // Level 100 has no description: refused rather than read past its answer.
+  ServerInfo untouched{L"untouched", 7, 8, 9, 10};
+  EXPECT_EQ(computer->server_information(100, untouched), 124);
+  EXPECT_EQ(untouched.description, L"untouched");
+  EXPECT_EQ(untouched.platform_id, 7);
+
+  // The computer's local time and bias give the current UTC time.
+  RemoteTime time = computer->remote_time();
+  ASSERT_NE(time.bias, kNoTimeZoneBias);
+  EXPECT_EQ(time.tz, time.bias);
+  SYSTEMTIME utc;
+  GetSystemTime(&utc);
+  DateParts now{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
+  double shown_utc = time.time.value + time.bias / 1440.0;
+  EXPECT_NEAR(shown_utc, make_date(now).value, 5.0 / 86400) << date_text(time.time);
+
+  // This computer's name as a domain is its own account database.
+  std::vector<Account> users{{L"poison", L""}};
+  ASSERT_EQ(computer->users(users), 0);
+  std::vector<Account> domain_users;
+  ASSERT_EQ(domain->domain_users(me, domain_users), 0);
+  ASSERT_EQ(domain_users.size(), users.size());
+  bool found = false;
+  for (size_t i = 0; i < users.size(); ++i) {
+    EXPECT_EQ(domain_users[i].name, users[i].name);
+    found = found || users[i].name == current_user();
+  }
+  EXPECT_TRUE(found) << "the current user " << testing::PrintToString(current_user())
+                     << " is not among " << users.size() << " users";
+
+  auto localhost = domain->computer(L"localhost");
+  EXPECT_EQ(localhost->ip_address(), L"127.0.0.1");
+  EXPECT_EQ(domain->computer(L"\\\\localhost")->ip_address(), L"127.0.0.1");
+  std::wstring mac = localhost->mac_address();
+  if (!mac.empty()) {
+    ASSERT_EQ(mac.size(), 17u) << testing::PrintToString(mac);
+    for (size_t i = 0; i < mac.size(); ++i)
+      EXPECT_TRUE(i % 3 == 2 ? mac[i] == L'-' : std::iswxdigit(mac[i]) != 0) << i;
+  }
+}
+
+TEST(LiveBackend, RegistryRoundTrip) {
+  TestKeyCleanup cleanup;
+  auto domain = make_live_domain();
+  auto computer = domain->computer(domain->this_computer_name());
+
+  const std::wstring text = L"Pendrel \u00e9t\u00e9 \u20ac";
+  EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Text", Variant(text)), 0);
+  EXPECT_EQ(
+      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Number", Variant(int32_t{-5})),
+      0);
+  EXPECT_EQ(
+      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Small", Variant(int16_t{7})), 0);
+  EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Flag", Variant(true)), 0);
+  EXPECT_EQ(
+      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Raw", Variant(Bytes{0, 1, 255})),
+      0);
+  EXPECT_EQ(stored_type(L"Text"), static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(stored_type(L"Number"), static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(stored_type(L"Flag"), static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(stored_type(L"Raw"), static_cast<DWORD>(REG_BINARY));
+
+  auto read = [&](const wchar_t* name, const Variant& value_default) {
+    return computer->registry_value(kHkeyLocalMachine, kTestKey, name, value_default);
+  };
+  EXPECT_EQ(read(L"Text", Variant(L"")), Variant(text));
+  EXPECT_EQ(read(L"Number", Variant(int32_t{0})), Variant(int32_t{-5}));
+  EXPECT_EQ(read(L"Small", Variant(int32_t{0})), Variant(int32_t{7}));
+  EXPECT_EQ(read(L"Flag", Variant(int32_t{0})), Variant(int32_t{1}));
+  EXPECT_EQ(read(L"Raw", Variant()), Variant(Bytes{0, 1, 255}));
+  EXPECT_EQ(read(L"Absent", Variant(L"none")), Variant(L"none"));
+  EXPECT_EQ(computer->registry_value(kHkeyLocalMachine, L"SOFTWARE\\PendrelTest\\NoSuchKey",
+                                     L"UnAvailableTimeOut", Variant(int32_t{60})),
+            Variant(int32_t{60}));
+
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  const wchar_t multi[] = L"a\0bc\0";
+  const wchar_t expand[] = L"%SystemRoot%\\x";
+  RegSetValueExW(key, L"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi),
+                 sizeof multi);
+  RegSetValueExW(key, L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand),
+                 sizeof expand);
+  RegCloseKey(key);
+  EXPECT_EQ(read(L"Multi", Variant()), Variant(std::wstring(L"a\0bc", 4)));
+  EXPECT_EQ(read(L"Expand", Variant()), Variant(L"%SystemRoot%\\x"));
+
+  // Null cannot be stored; nothing is written.
+  EXPECT_EQ(error_number([&] {
+              computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Null", Variant::null());
+            }),
+            vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(read(L"Null", Variant(L"none")), Variant(L"none"));
+  // A root that is no predefined key is never used as a handle.
+  EXPECT_EQ(error_number([&] { computer->registry_value(0x12345, kTestKey, L"Text", Variant()); }),
+            vb_error::kInvalidProcedureCall);
+}
+
+TEST(LiveBackend, UnreachableComputer) {
+  auto domain = make_live_domain();
+  auto computer = domain->computer(kAbsentComputer);
+  EXPECT_EQ(computer->name(), kAbsentComputer);
+  EXPECT_EQ(computer->domain(), domain->this_domain_name());
+
+  for (int16_t level : {int16_t{101}, int16_t{102}}) {
+    ServerInfo info{L"untouched", 7, 8, 9, 10};
+    EXPECT_NE(computer->server_information(level, info), 0) << "level " << level;
+    EXPECT_EQ(info.description, L"untouched");
+    EXPECT_EQ(info.platform_id, 7);
+    EXPECT_EQ(info.type, 10u);
+  }
+  EXPECT_NE(error_number([&] { computer->remote_time(); }), 0);
+
+  std::vector<Account> accounts{{L"poison", L""}};
+  EXPECT_NE(computer->users(accounts), 0);
+  EXPECT_NE(computer->global_groups(accounts), 0);
+  ASSERT_EQ(accounts.size(), 1u);
+  EXPECT_EQ(accounts[0].name, L"poison");
+  std::vector<LoggedOnUser> logged_on{{L"D", L"poison"}};
+  EXPECT_NE(computer->logged_on_users(logged_on), 0);
+  EXPECT_EQ(logged_on.size(), 1u);
+
+  EXPECT_EQ(error_number([&] {
+              computer->registry_value(kHkeyLocalMachine, kTestKey, L"Text", Variant(L"none"));
+            }),
+            static_cast<int32_t>(HRESULT_FROM_WIN32(ERROR_BAD_NETPATH)));
+  EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Text", Variant(L"x")),
+            ERROR_BAD_NETPATH);
+
+  EXPECT_FALSE(computer->map_resource(L"IPC$", L"admin", L"secret"));
+  EXPECT_NE(computer->unmap_resource(L"IPC$", true), 0);
+}
+
+class WakeListener {
+ public:
+  WakeListener() {
+    WSADATA data;
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    if (bind(s_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(s_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+      port_ = ntohs(address.sin_port);
+  }
+  ~WakeListener() {
+    if (s_ != INVALID_SOCKET) closesocket(s_);
+    if (started_) WSACleanup();
+  }
+  int port() const { return port_; }
+
+  // The next datagram within the wait, empty when none came.
+  std::vector<uint8_t> receive(long wait_ms) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s_, &readable);
+    timeval wait{wait_ms / 1000, (wait_ms % 1000) * 1000};
+    if (select(0, &readable, nullptr, nullptr, &wait) != 1) return {};
+    std::vector<uint8_t> packet(1024);
+    int got = recv(s_, reinterpret_cast<char*>(packet.data()), static_cast<int>(packet.size()), 0);
+    packet.resize(got > 0 ? got : 0);
+    return packet;
+  }
+
+ private:
+  bool started_ = false;
+  SOCKET s_ = INVALID_SOCKET;
+  int port_ = 0;
+};
+
+struct WakeTarget {
+  explicit WakeTarget(const std::wstring& value) {
+    SetEnvironmentVariableW(L"PENDREL_WAKE_TARGET", value.c_str());
+  }
+  ~WakeTarget() { SetEnvironmentVariableW(L"PENDREL_WAKE_TARGET", nullptr); }
+};
+
+TEST(LiveBackend, WakeSendsMagicPacketToTarget) {
+  WakeListener listener;
+  ASSERT_NE(listener.port(), 0);
+  WakeTarget target(L"127.0.0.1:" + std::to_wstring(listener.port()));
+  auto computer = make_live_domain()->computer(kAbsentComputer);
+
+  std::vector<uint8_t> expected(6, 0xFF);
+  for (int i = 0; i < 16; ++i)
+    expected.insert(expected.end(), {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E});
+  for (const wchar_t* mac : {L"00-1A-2B-3C-4D-5E", L"001a2b3c4d5e", L"00:1a:2B:3c:4D:5e"}) {
+    ASSERT_EQ(computer->wake(mac), 0) << testing::PrintToString(std::wstring(mac));
+    std::vector<uint8_t> packet = listener.receive(5000);
+    ASSERT_EQ(packet.size(), 102u) << testing::PrintToString(std::wstring(mac));
+    EXPECT_EQ(packet, expected) << testing::PrintToString(std::wstring(mac));
+  }
+
+  for (const wchar_t* mac : {L"", L"00-1A-2B-3C-4D", L"00-1A-2B-3C-4D-5E-6F", L"00-1A-2B-3C-4D-5G",
+                             L"00_1A_2B_3C_4D_5E", L"00-1A-2B-3C-4D-5"}) {
+    EXPECT_NE(computer->wake(mac), 0) << testing::PrintToString(std::wstring(mac));
+  }
+  EXPECT_TRUE(listener.receive(200).empty()) << "a malformed address was sent";
+}
+
+TEST(LiveBackend, WakeRefusesMalformedTarget) {
+  auto computer = make_live_domain()->computer(kAbsentComputer);
+  for (const wchar_t* value : {L"127.0.0.1:70000", L"127.0.0.1:x", L"127.0.0.1:"}) {
+    WakeTarget target(value);
+    EXPECT_NE(computer->wake(L"00-1A-2B-3C-4D-5E"), 0)
+        << testing::PrintToString(std::wstring(value));
+  }
+}
+
+}  // namespace
+}  // namespace pendrel::host
