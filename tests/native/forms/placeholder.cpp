@@ -1,1 +1,0 @@
-#include "forms/form.h"

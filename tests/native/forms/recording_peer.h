@@ -1,0 +1,99 @@
+// A renderer stand-in that writes what the model tells it into a shared
+// trace ("create", "show", "control chkActive(1) Value", "control ListView1
+// Items Added k2" ...), and whose modal loop runs a scripted user action.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/control.h"
+#include "forms/form.h"
+#include "forms/list_view.h"
+#include "forms/tree_view.h"
+
+namespace pendrel::fakes {
+
+using Trace = std::vector<std::wstring>;
+
+inline std::wstring property_name(forms::Property p) {
+  using forms::Property;
+  switch (p) {
+    case Property::Caption: return L"Caption";
+    case Property::Text: return L"Text";
+    case Property::Value: return L"Value";
+    case Property::Enabled: return L"Enabled";
+    case Property::Visible: return L"Visible";
+    case Property::Bounds: return L"Bounds";
+    case Property::ZOrder: return L"ZOrder";
+    case Property::Font: return L"Font";
+    case Property::Items: return L"Items";
+    case Property::Nodes: return L"Nodes";
+    case Property::Sort: return L"Sort";
+    case Property::Columns: return L"Columns";
+    case Property::WindowState: return L"WindowState";
+    default: return L"#" + std::to_wstring(static_cast<int>(p));
+  }
+}
+
+inline std::wstring item_change_name(forms::ItemChange c) {
+  switch (c) {
+    case forms::ItemChange::Added: return L"Added";
+    case forms::ItemChange::Removed: return L"Removed";
+    case forms::ItemChange::Changed: return L"Changed";
+    case forms::ItemChange::Moved: return L"Moved";
+    case forms::ItemChange::Reordered: return L"Reordered";
+    case forms::ItemChange::EnsureVisible: return L"EnsureVisible";
+  }
+  return L"?";
+}
+
+inline std::wstring control_name(const forms::Control& c) {
+  return c.index() == forms::kNoIndex ? c.name() : c.name() + L"(" + std::to_wstring(c.index()) + L")";
+}
+
+class RecordingPeer : public forms::FormPeer {
+ public:
+  RecordingPeer(std::shared_ptr<Trace> trace, std::function<void()> modal_action)
+      : trace_(std::move(trace)), modal_action_(std::move(modal_action)) {}
+
+  void create() override { trace_->push_back(L"create"); }
+  void destroy() override { trace_->push_back(L"destroy"); }
+  void show() override { trace_->push_back(L"show"); }
+  void hide() override { trace_->push_back(L"hide"); }
+  void run_modal() override {
+    trace_->push_back(L"run_modal");
+    if (modal_action_) modal_action_();
+    trace_->push_back(L"end_modal");
+  }
+  void zorder(int position) override { trace_->push_back(L"zorder " + std::to_wstring(position)); }
+  void refresh(const forms::Control* c) override {
+    trace_->push_back(c ? L"refresh " + control_name(*c) : L"refresh");
+  }
+  std::intptr_t hwnd() const override { return 0x2A0B4; }
+  void form_changed(forms::Property p) override { trace_->push_back(L"form " + property_name(p)); }
+  void control_changed(forms::Control& c, const forms::Change& change) override {
+    std::wstring line = L"control " + control_name(c) + L" " + property_name(change.property);
+    if (change.property == forms::Property::Items || change.property == forms::Property::Nodes) {
+      line += L" " + item_change_name(change.item_change);
+      if (change.list_item) line += L" " + change.list_item->key();
+      if (change.node) line += L" " + change.node->key();
+    }
+    trace_->push_back(line);
+  }
+
+ private:
+  std::shared_ptr<Trace> trace_;
+  std::function<void()> modal_action_;
+};
+
+// Gives a form a recording peer; the modal action runs inside run_modal.
+inline void record_peer(forms::Form& form, std::shared_ptr<Trace> trace,
+                        std::function<void()> modal_action = {}) {
+  form.set_peer_factory([trace, modal_action](forms::Form&) {
+    return std::make_unique<RecordingPeer>(trace, modal_action);
+  });
+}
+
+}  // namespace pendrel::fakes
