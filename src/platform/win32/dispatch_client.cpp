@@ -2,8 +2,8 @@
 
 #include <dispex.h>
 
-#include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -101,7 +101,10 @@ class ComDispatch final : public Dispatch {
     if (hr == DISP_E_EXCEPTION) {
       int32_t number = error_number(excep);
       std::wstring text = description.str();
-      if (text.empty()) text = failure_text(excep.scode ? excep.scode : hr, id);
+      if (text.empty()) {
+        text = number > 0 && number < 65536 ? Error::vb(number).description()
+                                            : failure_text(excep.scode, id);
+      }
       throw Error(number, std::move(text), source.str());
     }
     // Wine's VBScript objects return an error they raise as its HRESULT,

@@ -55,24 +55,24 @@ inline std::wstring control_name(const forms::Control& c) {
 
 class RecordingPeer : public forms::FormPeer {
  public:
-  RecordingPeer(std::shared_ptr<Trace> trace, std::function<void()> modal_action)
-      : trace_(std::move(trace)), modal_action_(std::move(modal_action)) {}
+  RecordingPeer(std::shared_ptr<Trace> trace, std::function<void()> modal_action, std::wstring label)
+      : trace_(std::move(trace)), modal_action_(std::move(modal_action)), label_(std::move(label)) {}
 
-  void create() override { trace_->push_back(L"create"); }
-  void destroy() override { trace_->push_back(L"destroy"); }
-  void show() override { trace_->push_back(L"show"); }
-  void hide() override { trace_->push_back(L"hide"); }
+  void create() override { add(L"create"); }
+  void destroy() override { add(L"destroy"); }
+  void show() override { add(L"show"); }
+  void hide() override { add(L"hide"); }
   void run_modal() override {
-    trace_->push_back(L"run_modal");
+    add(L"run_modal");
     if (modal_action_) modal_action_();
-    trace_->push_back(L"end_modal");
+    add(L"end_modal");
   }
-  void zorder(int position) override { trace_->push_back(L"zorder " + std::to_wstring(position)); }
+  void zorder(int position) override { add(L"zorder " + std::to_wstring(position)); }
   void refresh(const forms::Control* c) override {
-    trace_->push_back(c ? L"refresh " + control_name(*c) : L"refresh");
+    add(c ? L"refresh " + control_name(*c) : L"refresh");
   }
   std::intptr_t hwnd() const override { return 0x2A0B4; }
-  void form_changed(forms::Property p) override { trace_->push_back(L"form " + property_name(p)); }
+  void form_changed(forms::Property p) override { add(L"form " + property_name(p)); }
   void control_changed(forms::Control& c, const forms::Change& change) override {
     std::wstring line = L"control " + control_name(c) + L" " + property_name(change.property);
     if (change.property == forms::Property::Items || change.property == forms::Property::Nodes) {
@@ -80,19 +80,23 @@ class RecordingPeer : public forms::FormPeer {
       if (change.list_item) line += L" " + change.list_item->key();
       if (change.node) line += L" " + change.node->key();
     }
-    trace_->push_back(line);
+    add(line);
   }
 
  private:
+  void add(std::wstring line) { trace_->push_back(label_.empty() ? line : label_ + L" " + line); }
+
   std::shared_ptr<Trace> trace_;
   std::function<void()> modal_action_;
+  std::wstring label_;
 };
 
-// Gives a form a recording peer; the modal action runs inside run_modal.
+// Gives a form a recording peer; the modal action runs inside run_modal. With
+// a label, each line starts with it.
 inline void record_peer(forms::Form& form, std::shared_ptr<Trace> trace,
-                        std::function<void()> modal_action = {}) {
-  form.set_peer_factory([trace, modal_action](forms::Form&) {
-    return std::make_unique<RecordingPeer>(trace, modal_action);
+                        std::function<void()> modal_action = {}, std::wstring label = {}) {
+  form.set_peer_factory([trace, modal_action, label](forms::Form&) {
+    return std::make_unique<RecordingPeer>(trace, modal_action, label);
   });
 }
 

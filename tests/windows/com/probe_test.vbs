@@ -64,24 +64,15 @@ Err.Clear
 On Error GoTo 0
 
 Check "Byte", TypeName(probe.Echo(CByte(200))), "Long"
-Check "Byte value", probe.Echo(CByte(200)), 200
-Check "Currency whole", TypeName(probe.Echo(CCur(3))), "Long"
 Check "Currency fraction", probe.Echo(CCur(2.5)), 2.5
 Check "Currency fraction kind", TypeName(probe.Echo(CCur(2.5))), "Double"
-Check "Single", TypeName(probe.Echo(CSng(1.5))), "Double"
 Check "Integer", TypeName(probe.Echo(CInt(-7))), "Integer"
-Check "Long", probe.Echo(-2147483647 - 1), -2147483647 - 1
 Check "Double", TypeName(probe.Echo(2147483648)), "Double"
 Check "String", probe.Echo("a" & Chr(0) & "b"), "a" & Chr(0) & "b"
 Check "Boolean", TypeName(probe.Echo(True)), "Boolean"
-Check "Boolean value", probe.Echo(True), True
 Check "Date", probe.Echo(#12/5/2026 11:41:04 PM#), #12/5/2026 11:41:04 PM#
 Check "Null", IsNull(probe.Echo(Null)), True
-Check "Empty", IsEmpty(probe.Echo(Empty)), True
 Check "Nothing", probe.Echo(Nothing) Is Nothing, True
-
-probe.Note = "kept"
-Check "Note", probe.Note, "kept"
 
 ' Wine's cscript exits with 0 after an uncaught script error, so the test
 ' passes only on this line (see CMakeLists.txt).

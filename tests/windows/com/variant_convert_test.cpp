@@ -166,13 +166,5 @@ TEST(VariantConvert, TypesWithoutAKindAreATypeMismatch) {
   EXPECT_EQ(from_variant(v), Variant(DispatchPtr()));
 }
 
-TEST(VariantConvert, OldContentIsReplaced) {
-  unique_variant v;
-  to_variant(Variant(L"first"), &v);
-  to_variant(Variant(int32_t{3}), &v);
-  EXPECT_EQ(V_VT(&v), VT_I4);
-  EXPECT_EQ(V_I4(&v), 3);
-}
-
 }  // namespace
 }  // namespace pendrel::win32

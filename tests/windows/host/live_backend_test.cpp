@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -107,12 +105,6 @@ TEST(LiveBackend, ThisComputer) {
   auto localhost = domain->computer(L"localhost");
   EXPECT_EQ(localhost->ip_address(), L"127.0.0.1");
   EXPECT_EQ(domain->computer(L"\\\\localhost")->ip_address(), L"127.0.0.1");
-  std::wstring mac = localhost->mac_address();
-  if (!mac.empty()) {
-    ASSERT_EQ(mac.size(), 17u) << testing::PrintToString(mac);
-    for (size_t i = 0; i < mac.size(); ++i)
-      EXPECT_TRUE(i % 3 == 2 ? mac[i] == L'-' : std::iswxdigit(mac[i]) != 0) << i;
-  }
 }
 
 TEST(LiveBackend, RegistryRoundTrip) {

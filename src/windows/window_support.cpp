@@ -1,0 +1,23 @@
+#include "windows/window_support.h"
+
+#include <string>
+
+#include "forms/user_interface.h"
+#include "windows/pictures.h"
+
+namespace pendrel::windows {
+
+void attach_environment(forms::Form& form, component::Environment& env) {
+  form.set_peer_factory(env.peer_factory);
+  forms::UserInterface& ui = env.ui;
+  form.set_error_reporter([&ui](const Error& error) {
+    const std::wstring text = error.description() + L"\r\n\r\n(Error " + std::to_wstring(error.number()) + L")";
+    ui.message_box(text, forms::msgbox_style::kOKOnly | forms::msgbox_style::kCritical, kComponentTitle);
+  });
+}
+
+void add_list_images(forms::ImageList& images) {
+  for (int i = 0; i < picture::kListImageCount; ++i) images.add(picture::kFirstListImage + i);
+}
+
+}  // namespace pendrel::windows
