@@ -1,7 +1,5 @@
 #include "host/win32/domain_object.h"
 
-#include <algorithm>
-
 #include "core/error.h"
 #include "core/text.h"
 #include "host/fixture/fixture_backend.h"
@@ -26,12 +24,6 @@ win32::com_ptr<HostCollection> domain_collection(const std::shared_ptr<DomainBac
     return status;
   };
   return make_object<HostCollection>(backend, prefix, loader);
-}
-
-std::wstring lower_ascii(std::wstring text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
-  return text;
 }
 
 }  // namespace

@@ -188,10 +188,11 @@ class Form {
   // Builds the designed controls, creates the window (hidden) and runs Load.
   // Nothing when loaded.
   void load();
-  // 0 modeless, 1 modal (returns when the form is hidden or unloaded); 400
-  // when showing a visible form modally, 5 for another mode. Activate runs
-  // once the form is visible, unless it already is the active form; after a
-  // modal show the form that was active before is activated again.
+  // 0 modeless, 1 modal (returns when the form is hidden or unloaded; without
+  // a peer at once); 400 when showing a visible form modally, 5 for another
+  // mode. Activate runs once the form is visible, unless it already is the
+  // active form; after a modal show the form that was active before is
+  // activated again.
   void show(int modal = 0);
   void hide();
   // QueryUnload, then Unload; either may cancel (false). Then the window goes
@@ -205,7 +206,9 @@ class Form {
   // The thread's active form (VB's Screen.ActiveForm); null when none.
   static Form* active_form();
 
-  // From the renderer.
+  // From the renderer. Activation raises Activate only when the form was not
+  // the thread's active form: like VB's, it tells the windows of this
+  // component apart, not this application from others.
   void user_activated();
   bool user_close();
   void user_moved(const Bounds& bounds);

@@ -21,7 +21,7 @@ enum class Property {
   Enabled,
   Visible,
   ToolTipText,
-  Bounds,         // Left, Top, Width, Height
+  Bounds,         // Left, Top, Width, Height (of a form also its client size)
   ZOrder,         // the control's place in its container's stacking
   Font,           // underline
   MousePointer,   // pointer or its custom image
@@ -48,7 +48,7 @@ enum class Property {
 enum class ItemChange {
   Added,          // inserted at its place (ListItem::index, Node::previous/parent)
   Removed,        // announced before the item goes; a node with its subtree
-  Changed,        // text, sub-items, icons, tag-independent look, selection, expansion
+  Changed,        // text, sub-items, images, selection or expansion
   Moved,          // a row or node took another place among its siblings
   Reordered,      // the children of `node` (the top level when null) were re-sorted
   EnsureVisible,  // scroll the node into view (its ancestors are expanded already)

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "forms/user_interface.h"
-#include "windows/pictures.h"
+#include "platform/win32/ui/pictures.h"
 
 namespace pendrel::windows {
 
@@ -17,7 +17,8 @@ void attach_environment(forms::Form& form, component::Environment& env) {
 }
 
 void add_list_images(forms::ImageList& images) {
-  for (int i = 0; i < picture::kListImageCount; ++i) images.add(picture::kFirstListImage + i);
+  namespace picture = win32::ui::picture;
+  for (int id = picture::kFolderClosed; id <= picture::kComputerLocalGroup; ++id) images.add(id);
 }
 
 }  // namespace pendrel::windows

@@ -18,7 +18,9 @@ inline constexpr std::wstring_view kComponentTitle = L"Pendrel";
 // usable.
 void attach_environment(forms::Form& form, component::Environment& env);
 
-// Fills a designed ImageList1(2) with the twelve list images (pictures.h).
+// Fills a designed ImageList1(2) with the twelve small icons of the tree and
+// account lists, so that a position means the same in every list (1 closed
+// folder ... 12 local group of the computer).
 void add_list_images(forms::ImageList& images);
 
 }  // namespace pendrel::windows

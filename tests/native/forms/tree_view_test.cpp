@@ -81,7 +81,7 @@ TEST_F(TreeViewTest, SortedNodesKeepChildrenInTextOrderWithoutCase) {
   root.set_sorted(true);
   EXPECT_EQ(keys(root.child_nodes()), (Keys{L"AppImage\\beta", L"AppImage\\Zeta"}));
   for (const wchar_t* name : {L"Office", L"alpha", L"Word97*", L"office2"}) {
-    nodes.add(&root, Relationship::First, std::wstring(L"AppImage\\") + name, name);
+    nodes.add(&nodes.item(L"AppImage\\beta"), Relationship::First, std::wstring(L"AppImage\\") + name, name);
   }
   EXPECT_EQ(keys(root.child_nodes()),
             (Keys{L"AppImage\\alpha", L"AppImage\\beta", L"AppImage\\Office", L"AppImage\\office2",

@@ -123,6 +123,7 @@ TEST(FixtureParser, BadLineIsReportedWithFileAndLineNumber) {
   const std::pair<std::string, std::wstring> cases[] = {
       {"user jdoe", L"t.fixture line 1: 'user' before the first section ([console], [computer NAME] or [domain NAME])"},
       {"[computer A]\n\nusr jdoe", L"t.fixture line 3: unknown keyword 'usr' in a [computer] section"},
+      {"[computer A]\n\"\" x", L"t.fixture line 2: unknown keyword '' in a [computer] section"},
       {"[console]\nuser jdoe", L"t.fixture line 2: unknown keyword 'user' in the [console] section"},
       {"[domain D]\nreachable yes", L"t.fixture line 2: unknown keyword 'reachable' in a [domain] section"},
       {"[computer A]\ntzbias 12a", L"t.fixture line 2: '12a' is not a 32-bit number (bias in minutes)"},

@@ -1,0 +1,136 @@
+#include "component/window_class.h"
+
+#include <limits>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "component/window_system.h"
+#include "core/error.h"
+
+namespace pendrel::component {
+namespace {
+
+// The windows of one thread (apartment threaded: no other thread sees them).
+struct ThreadWindows {
+  int objects = 0;
+  std::map<std::type_index, std::unique_ptr<ComponentWindow>> windows;
+};
+
+thread_local ThreadWindows thread_windows;
+
+ComponentWindow* existing_window(std::type_index type) {
+  const auto found = thread_windows.windows.find(type);
+  return found == thread_windows.windows.end() ? nullptr : found->second.get();
+}
+
+}  // namespace
+
+WindowClass::ThreadObject::ThreadObject() { ++thread_windows.objects; }
+
+WindowClass::ThreadObject::~ThreadObject() {
+  if (--thread_windows.objects > 0) return;
+  // A window still loaded (its unload was cancelled) stays for the next object.
+  // The others are destroyed outside the map: releasing what they hold may
+  // call into the host, which may create objects again.
+  std::vector<std::unique_ptr<ComponentWindow>> leaving;
+  for (auto it = thread_windows.windows.begin(); it != thread_windows.windows.end();) {
+    if (it->second->form().loaded()) {
+      ++it;
+    } else {
+      leaving.push_back(std::move(it->second));
+      it = thread_windows.windows.erase(it);
+    }
+  }
+}
+
+WindowClass::WindowClass(Environment& environment, std::type_index window_type, WindowFactory factory)
+    : environment_(environment), window_type_(window_type), factory_(factory) {
+  window();
+}
+
+WindowClass::~WindowClass() {
+  // Class_Terminate has no caller to report to: a failing unload ends quietly.
+  try {
+    if (ComponentWindow* existing = existing_window(window_type_)) existing->form().unload();
+  } catch (...) {
+  }
+}
+
+ComponentWindow& WindowClass::window() {
+  ComponentWindow* instance = existing_window(window_type_);
+  if (!instance) {
+    auto made = factory_(environment_);
+    instance = made.get();
+    thread_windows.windows.emplace(window_type_, std::move(made));
+  }
+  instance->form().load();
+  return *instance;
+}
+
+DispatchPtr WindowClass::DomainObject() { return window().DomainObject(); }
+void WindowClass::set_DomainObject(DispatchPtr domain_object) {
+  window().set_DomainObject(std::move(domain_object));
+}
+
+DispatchPtr WindowClass::Computer() { return window().Computer(); }
+void WindowClass::set_Computer(DispatchPtr computer) { window().set_Computer(std::move(computer)); }
+
+void WindowClass::Show(const Variant& mode) {
+  forms::Form& shown = form();
+  if (mode.is_missing()) {
+    shown.show();
+    return;
+  }
+  // Showing a visible window modally fails; hiding it first avoids that.
+  if (shown.visible()) shown.hide();
+  shown.show(mode.to_integer());
+}
+
+void WindowClass::Hide() { form().hide(); }
+
+std::wstring WindowClass::Caption() { return form().caption(); }
+void WindowClass::set_Caption(std::wstring caption) { form().set_caption(std::move(caption)); }
+
+int32_t WindowClass::hwnd() { return static_cast<int32_t>(form().hwnd()); }
+
+Variant WindowClass::ZOrder(int32_t order) {
+  // VB's Abs overflows on the one value without a positive twin.
+  if (order == std::numeric_limits<int32_t>::min()) throw Error::vb(vb_error::kOverflow);
+  const int position = order < 0 ? -order : order;
+  forms::Form& ordered = form();
+  ordered.zorder(position);
+  if (position == 0) {
+    WindowSystem& window_system = environment_.window_system;
+    window_system.SetForegroundWindow(ordered.hwnd());
+    window_system.SetActiveWindow(ordered.hwnd());
+  }
+  return {};
+}
+
+int32_t WindowClass::WindowState() { return form().window_state(); }
+void WindowClass::set_WindowState(int32_t state) {
+  const int16_t narrowed = narrow_to_integer(state);
+  form().set_window_state(narrowed);
+}
+
+int32_t WindowClass::PosWidth() { return round_to_long(form().width()); }
+void WindowClass::set_PosWidth(int32_t width) { form().set_width(static_cast<float>(width)); }
+int32_t WindowClass::PosHeight() { return round_to_long(form().height()); }
+void WindowClass::set_PosHeight(int32_t height) { form().set_height(static_cast<float>(height)); }
+int32_t WindowClass::PosTop() { return round_to_long(form().top()); }
+void WindowClass::set_PosTop(int32_t top) { form().set_top(static_cast<float>(top)); }
+int32_t WindowClass::PosLeft() { return round_to_long(form().left()); }
+void WindowClass::set_PosLeft(int32_t left) { form().set_left(static_cast<float>(left)); }
+
+void WindowClass::Quit() {
+  if (ComponentWindow* existing = existing_window(window_type_)) existing->form().unload();
+}
+
+bool WindowClass::OnTop() { return window().OnTop(); }
+void WindowClass::set_OnTop(bool on_top) { window().set_OnTop(on_top); }
+
+bool WindowClass::Visible() { return form().visible(); }
+void WindowClass::set_Visible(bool visible) { form().set_visible(visible); }
+
+}  // namespace pendrel::component

@@ -1,0 +1,268 @@
+// The component classes against stand-in windows of the same shape as the
+// real ones: a recording renderer and window system write one shared trace,
+// so the order of window calls and user32 calls shows.
+#include "component/property_classes.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "component/window_system.h"
+#include "fake_dispatch.h"
+#include "forms/check_box.h"
+#include "forms/recording_peer.h"
+#include "forms/scripted_ui.h"
+
+namespace pendrel::component {
+namespace {
+
+using fakes::Trace;
+
+constexpr std::intptr_t kHwnd = 0x2A0B4;  // every recording peer's handle
+
+// Set by each test: where the stand-in windows and the window system write.
+Trace* g_trace = nullptr;
+std::function<void()> g_during_modal;
+
+class RecordingWindowSystem : public WindowSystem {
+ public:
+  bool SetWindowPos(std::intptr_t hwnd, std::intptr_t after, int x, int y, int cx, int cy,
+                    uint32_t flags) override {
+    g_trace->push_back(L"SetWindowPos " + std::to_wstring(hwnd) + L" " + std::to_wstring(after) + L" " +
+                       std::to_wstring(x) + L" " + std::to_wstring(y) + L" " + std::to_wstring(cx) + L" " +
+                       std::to_wstring(cy) + L" " + std::to_wstring(flags));
+    return true;
+  }
+  bool SetForegroundWindow(std::intptr_t hwnd) override {
+    g_trace->push_back(L"SetForegroundWindow " + std::to_wstring(hwnd));
+    return false;
+  }
+  std::intptr_t SetActiveWindow(std::intptr_t hwnd) override {
+    g_trace->push_back(L"SetActiveWindow " + std::to_wstring(hwnd));
+    return 0;
+  }
+};
+
+// A window with a designed caption and check box, logging its load and its
+// reaction to Computer.
+class StandInWindow : public ComponentWindow {
+ public:
+  StandInWindow(Environment& env, const wchar_t* name)
+      : ComponentWindow(env.window_system), form_(name, [](forms::Form& f) {
+          f.set_caption(L"Designed");
+          f.add<forms::CheckBox>(L"chkActive");
+        }) {
+    form_.set_peer_factory(env.peer_factory);
+    form_.on_load = [this] { g_trace->push_back(L"Load " + form_.name()); };
+  }
+  forms::Form& form() override { return form_; }
+
+ private:
+  void computer_set() override { g_trace->push_back(L"Computer set on " + form_.name()); }
+  forms::Form form_;
+};
+
+struct DetailsWindow : StandInWindow {
+  explicit DetailsWindow(Environment& env) : StandInWindow(env, L"frmComputerDetails") {}
+  const std::wstring& AdminAcct() const { return admin_acct; }
+  void set_AdminAcct(std::wstring text) { admin_acct = std::move(text); }
+  const std::wstring& Password() const { return password; }
+  void set_Password(std::wstring text) { password = std::move(text); }
+  std::wstring admin_acct, password;
+};
+
+struct LogonWindow : StandInWindow {
+  explicit LogonWindow(Environment& env) : StandInWindow(env, L"frmLogonProperty") {}
+};
+
+struct UnavailableWindow : StandInWindow {
+  explicit UnavailableWindow(Environment& env) : StandInWindow(env, L"frmUnavailable") {}
+  bool OK() const { return ok; }
+  void set_OK(bool value) { ok = value; }
+  bool ok = false;
+};
+
+using Properties = BasicProperties<DetailsWindow>;
+using LogonProperties = BasicLogonProperties<LogonWindow>;
+using UnavailableProperties = BasicUnavailableProperties<UnavailableWindow>;
+
+class ComponentClasses : public ::testing::Test {
+ protected:
+  ComponentClasses() {
+    g_trace = trace.get();
+    g_during_modal = nullptr;
+  }
+  ~ComponentClasses() override { g_trace = nullptr; }
+
+  // The trace since the last call.
+  Trace take() { return std::exchange(*trace, Trace{}); }
+
+  std::shared_ptr<Trace> trace = std::make_shared<Trace>();
+  RecordingWindowSystem window_system;
+  fakes::ScriptedUserInterface ui;
+  Environment env{window_system, ui, [this](forms::Form&) {
+                    return std::make_unique<fakes::RecordingPeer>(
+                        trace, [] { if (g_during_modal) g_during_modal(); }, L"");
+                  }};
+};
+
+int32_t error_number(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST_F(ComponentClasses, ObjectsOfAClassShareTheThreadsWindowWhichReloadsAfterQuit) {
+  auto domain = std::make_shared<fakes::FakeDispatch>(L"DomainObject");
+  auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
+  std::optional<Properties> first(env);
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmComputerDetails"}));
+  Properties second(env);
+  LogonProperties logon(env);
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmLogonProperty"}));
+
+  first->set_Caption(L"PC042 ...");
+  EXPECT_EQ(second.Caption(), L"PC042 ...");
+  EXPECT_EQ(logon.Caption(), L"Designed");
+  first->set_DomainObject(domain);
+  first->set_Computer(computer);
+  first->set_OnTop(true);
+  second.set_AdminAcct(L"CORP\\admin");
+  EXPECT_EQ(second.Computer(), computer);
+  EXPECT_EQ(logon.Computer(), nullptr);
+  take();
+
+  // Releasing one object unloads the shared window; the other reloads it on
+  // its next call, with the designed controls and the window-level values.
+  first.reset();
+  EXPECT_EQ(take(), (Trace{L"destroy"}));
+  EXPECT_EQ(second.Caption(), L"Designed");
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmComputerDetails"}));
+  EXPECT_EQ(second.DomainObject(), domain);
+  EXPECT_EQ(second.Computer(), computer);
+  EXPECT_TRUE(second.OnTop());
+  EXPECT_EQ(second.AdminAcct(), L"CORP\\admin");
+
+  logon.set_Computer(computer);
+  logon.Quit();
+  logon.Quit();
+  EXPECT_EQ(take(), (Trace{L"Computer set on frmLogonProperty", L"destroy"}));
+  logon.set_hwnd(7);  // ignored, and the window stays unloaded
+  EXPECT_EQ(error_number([&] { logon.set_WindowState(40000); }), vb_error::kOverflow);
+  EXPECT_EQ(error_number([&] { logon.set_WindowState(-32769); }), vb_error::kOverflow);
+  EXPECT_EQ(take(), Trace{});
+  EXPECT_EQ(logon.hwnd(), kHwnd);
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmLogonProperty"}));
+  EXPECT_EQ(logon.Computer(), computer);
+}
+
+TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAlong) {
+  {
+    UnavailableProperties unavailable(env);
+    unavailable.set_OnTop(true);
+    unavailable.set_OK(true);
+    EXPECT_TRUE(unavailable.OK());
+  }
+  UnavailableProperties unavailable(env);
+  EXPECT_FALSE(unavailable.OnTop());
+  EXPECT_FALSE(unavailable.OK());
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmUnavailable", L"SetWindowPos 172212 -1 0 0 0 0 19",
+                           L"destroy", L"create", L"Load frmUnavailable"}));
+}
+
+TEST_F(ComponentClasses, ShowWithAModeHidesAVisibleWindowFirst) {
+  UnavailableProperties unavailable(env);
+  unavailable.Show();
+  unavailable.Show();
+  EXPECT_TRUE(unavailable.Visible());
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmUnavailable", L"show"}));
+
+  g_during_modal = [&] {
+    g_trace->push_back(L"user confirms");
+    unavailable.set_OK(true);
+    unavailable.Hide();
+  };
+  unavailable.Show(Variant(int16_t{1}));
+  EXPECT_EQ(take(), (Trace{L"hide", L"show", L"run_modal", L"user confirms", L"hide", L"end_modal"}));
+  EXPECT_TRUE(unavailable.OK());
+  EXPECT_FALSE(unavailable.Visible());
+
+  unavailable.Show(Variant(int32_t{0}));
+  unavailable.set_Visible(false);
+  unavailable.set_Visible(true);
+  EXPECT_EQ(take(), (Trace{L"show", L"hide", L"show"}));
+  EXPECT_EQ(error_number([&] { unavailable.Show(Variant(int32_t{2})); }), vb_error::kInvalidProcedureCall);
+}
+
+TEST_F(ComponentClasses, ZOrderZeroAlsoBringsTheWindowForwardAndActivatesIt) {
+  Properties properties(env);
+  take();
+  EXPECT_TRUE(properties.ZOrder(0).is_empty());
+  EXPECT_TRUE(properties.ZOrder(-1).is_empty());
+  EXPECT_TRUE(properties.ZOrder(1).is_empty());
+  EXPECT_EQ(take(), (Trace{L"zorder 0", L"SetForegroundWindow 172212", L"SetActiveWindow 172212",
+                           L"zorder 1", L"zorder 1"}));
+  EXPECT_EQ(error_number([&] { properties.ZOrder(-2); }), vb_error::kInvalidProcedureCall);
+  EXPECT_EQ(error_number([&] { properties.ZOrder(INT32_MIN); }), vb_error::kOverflow);
+
+  properties.set_OnTop(true);
+  properties.set_OnTop(false);
+  EXPECT_FALSE(properties.OnTop());
+  EXPECT_EQ(take(), (Trace{L"SetWindowPos 172212 -1 0 0 0 0 19", L"SetWindowPos 172212 -2 0 0 0 0 19"}));
+}
+
+TEST_F(ComponentClasses, PositionsAndStatesGoThroughTheirVbTypes) {
+  Properties properties(env);
+  properties.set_PosWidth(7845);
+  properties.set_PosHeight(5130);
+  properties.set_PosTop(-240);
+  properties.set_PosLeft(16777217);  // single precision keeps 16777216
+  EXPECT_EQ(properties.PosWidth(), 7845);
+  EXPECT_EQ(properties.PosHeight(), 5130);
+  EXPECT_EQ(properties.PosTop(), -240);
+  EXPECT_EQ(properties.PosLeft(), 16777216);
+
+  // The user moves the window to half twips: halves round to even.
+  properties.set_Visible(true);
+  forms::Form* form = forms::Form::active_form();
+  ASSERT_NE(form, nullptr);
+  form->user_moved(forms::Bounds{1.5f, 2.5f, 7845.0f, 1000.5f});
+  EXPECT_EQ(properties.PosLeft(), 2);
+  EXPECT_EQ(properties.PosTop(), 2);
+  EXPECT_EQ(properties.PosHeight(), 1000);
+
+  properties.set_WindowState(2);
+  EXPECT_EQ(properties.WindowState(), 2);
+  take();
+  EXPECT_EQ(error_number([&] { properties.set_WindowState(65538); }), vb_error::kOverflow);
+  EXPECT_EQ(error_number([&] { properties.set_WindowState(3); }), 380);
+  EXPECT_EQ(properties.WindowState(), 2);
+  EXPECT_EQ(take(), Trace{});
+}
+
+TEST_F(ComponentClasses, PropertiesKeepsTheCredentialsInTheWindowAndTheDatabaseInTheLibrary) {
+  std::optional<Properties> properties(env);
+  properties->set_OK(true);
+  EXPECT_FALSE(properties->OK());
+  properties->set_Password(L"s3cret");
+  properties->set_AdminAcct(L"CORP\\admin");
+  EXPECT_EQ(properties->Password(), L"s3cret");
+  EXPECT_EQ(properties->AdminAcct(), L"CORP\\admin");
+
+  properties->set_Database(L"DSN=Management;UID=console");
+  properties->Quit();
+  take();
+  EXPECT_EQ(properties->Database(), L"DSN=Management;UID=console");
+  EXPECT_EQ(take(), Trace{});  // the window stayed unloaded
+  properties.reset();
+  Properties other(env);
+  EXPECT_EQ(other.Database(), L"DSN=Management;UID=console");
+  EXPECT_EQ(other.Password(), L"");
+  other.set_Database(L"");
+}
+
+}  // namespace
+}  // namespace pendrel::component
