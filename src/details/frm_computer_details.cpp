@@ -81,7 +81,8 @@ void design_system_frame(forms::Form& f, Frame& frame) {
   add_label(f, frame, 10, L"&DT", {4080, 120, 375, 255});
   add_value(f, frame, 4, {4500, 120, 2835, 255}, L"Date/Time when the Daylight Savings Time takes effect");
 
-  click_to_load(add_label(f, frame, 0, L"&Remote Time:", {120, 420, 1215, 255}, L"Click to get the Time Zone and mode"));
+  click_to_load(
+      add_label(f, frame, 0, L"&Remote Time:", {120, 420, 1215, 255}, L"Click to get the Time Zone and mode"));
   add_value(f, frame, 0, {1380, 420, 2535, 255}, L"Current time on the remote computer");
   add_label(f, frame, 11, L"&ST", {4080, 420, 375, 255});
   add_value(f, frame, 8, {4500, 420, 2835, 255}, L"Date/Time when the Standard Time takes effect");
@@ -190,7 +191,9 @@ void FrmComputerDetails::design(forms::Form& f) {
   ok.set_cancel(true);
 
   windows::add_list_images(f.add<ImageList>(L"ImageList1", 2));
-  f.add<forms::HostControl>(L"Ping1").set_class_name(L"Ping");
+  forms::HostControl& ping = f.add<forms::HostControl>(L"Ping1");
+  ping.set_class_name(L"Ping");
+  ping.set_visible(false);
 }
 
 void FrmComputerDetails::Form_Load() {

@@ -129,9 +129,12 @@ void FrmLogonProperty::Form_Load() {
 
 void FrmLogonProperty::computer_set() {
   const outside::Computer computer = this->computer();
+  // A flag counts as set only when it equals 1.
   const auto flag_set = [&computer](const wchar_t* name) {
-    const Variant stored = computer.get_registry_value(outside::kHkeyLocalMachine, kSettingsKey, name, int16_t{0});
-    return vb_equal(stored, Variant(int32_t{1})) ? forms::check_value::kChecked : forms::check_value::kUnchecked;
+    const Variant stored =
+        computer.get_registry_value(outside::kHkeyLocalMachine, kSettingsKey, name, int16_t{0});
+    return vb_equal(stored, Variant(int32_t{1})) ? forms::check_value::kChecked
+                                                 : forms::check_value::kUnchecked;
   };
   form_.get<TextBox>(L"txtData", 0)
       .set_text(computer.get_registry_value(outside::kHkeyLocalMachine, kSettingsKey, L"SendMsgServer", L"")

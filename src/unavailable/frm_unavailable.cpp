@@ -129,7 +129,8 @@ void FrmUnavailable::OKButton_Click() {
   computer.set_unavailable_caption(form_.get<TextBox>(L"txtData", 0).text());
   computer.set_unavailable_text(form_.get<TextBox>(L"txtData", 1).text());
   computer.set_logons_enabled(false);
-  computer.set_unlocks_enabled(form_.get<CheckBox>(L"chkUnlocksPermitted").value() == forms::check_value::kChecked);
+  const int unlocks = form_.get<CheckBox>(L"chkUnlocksPermitted").value();
+  computer.set_unlocks_enabled(unlocks == forms::check_value::kChecked);
   computer.set_registry_value(outside::kHkeyLocalMachine, kRestrictionsKey, kTimeOutValue, *time_out);
   form_.hide();
 }

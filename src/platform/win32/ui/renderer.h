@@ -24,17 +24,23 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "component/window_system.h"
 #include "forms/form.h"
+#include "forms/host_control.h"
 #include "forms/user_interface.h"
 
 namespace pendrel::win32::ui {
 
+// Gives a hosted control (Ping1, Kestrow1) its real object when the window is
+// built; controls that already have one are left alone.
+using HostControlFactory = std::function<void(forms::HostControl&)>;
+
 // Creates a FormPeer per form that builds and mirrors its window.
-forms::Form::PeerFactory make_peer_factory();
+forms::Form::PeerFactory make_peer_factory(HostControlFactory host_factory = {});
 
 // The keyboard handling of our forms for one message taken from the queue:
 // true when it was handled and must be neither translated nor dispatched.

@@ -1,0 +1,184 @@
+// FormWindow: the real window of one form. It builds the window and one child
+// window per control from the model, applies every announced change to the
+// control that shows it, and hands what the user does back to the model.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "forms/control.h"
+#include "forms/form.h"
+#include "forms/host_control.h"
+#include "platform/win32/ui/gdi.h"
+#include "platform/win32/ui/renderer.h"
+
+namespace pendrel::forms {
+class ImageList;
+class ListView;
+class TreeView;
+class TextBox;
+}  // namespace pendrel::forms
+
+namespace pendrel::win32::ui {
+
+// Screen.MousePointer of the thread's windows.
+int application_pointer();
+void set_application_pointer(int pointer);
+
+class FormWindow final : public forms::FormPeer {
+ public:
+  FormWindow(forms::Form& form, HostControlFactory host_factory);
+  ~FormWindow() override;
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  void create() override;
+  void destroy() override;
+  void show() override;
+  void hide() override;
+  void run_modal() override;
+  void zorder(int position) override;
+  void refresh(const forms::Control* control) override;
+  std::intptr_t hwnd() const override { return reinterpret_cast<std::intptr_t>(hwnd_); }
+  void form_changed(forms::Property property) override;
+  void control_changed(forms::Control& control, const forms::Change& change) override;
+
+  // The form whose window is `top` (a top-level window of this thread); null
+  // when it is none of ours.
+  static FormWindow* of_window(HWND top);
+  // Keyboard handling (keyboard.cpp): true when the message was used up.
+  bool translate(MSG& msg);
+
+  // The control a window (or a window inside it) belongs to; null when none.
+  forms::Control* control_of(HWND window) const;
+  // The outermost window of a control; null for kinds without one.
+  HWND window_of(const forms::Control& control) const;
+
+ private:
+  // Posted once to a form whose list or tree views paint later.
+  static constexpr UINT kReleaseRedraw = WM_APP + 1;
+
+  struct View {
+    forms::Control* control = nullptr;
+    HWND hwnd = nullptr;  // a frame: its container window
+    HWND box = nullptr;   // a frame: the group box inside the container
+    int id = 0;
+    bool has_tip = false;
+    bool redraw_held = false;
+    unique_hicon picture;
+    std::unordered_map<const forms::Node*, HTREEITEM> items;
+  };
+
+  // Changes the renderer makes itself: their notifications are not user actions.
+  class Applying {
+   public:
+    explicit Applying(FormWindow& window) : window_(window) { ++window_.applying_; }
+    ~Applying() { --window_.applying_; }
+    Applying(const Applying&) = delete;
+    Applying& operator=(const Applying&) = delete;
+
+   private:
+    FormWindow& window_;
+  };
+
+  static LRESULT CALLBACK form_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR self);
+  LRESULT form_message(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT control_message(View& view, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  // WM_COMMAND and WM_NOTIFY from a control, whichever window is its parent.
+  void command(HWND from, int code);
+  LRESULT notify(const NMHDR& header);
+  bool set_cursor(HWND over, int hit);
+
+  // Runs a model call for a user action; false when the window is gone after it.
+  bool forward(const std::function<void()>& call);
+  bool alive() const { return *alive_ && hwnd_; }
+
+  // Building.
+  void build(forms::Control& control);
+  HWND create_child(View& view, HWND parent);
+  void restack(const forms::Frame* container);
+  void recreate(View& view);
+  void place_window();
+  forms::Bounds outer_bounds() const;
+  RECT pixels(const forms::Bounds& bounds) const;
+
+  // Applying the model's state to a control.
+  void apply_all(View& view);
+  void apply_caption(View& view);
+  void apply_text(View& view);
+  void apply_value(View& view);
+  void apply_enabled(View& view);
+  void apply_visible(View& view);
+  void apply_tooltip(View& view);
+  void apply_bounds(View& view);
+  void apply_font(View& view);
+  void apply_default(View& view);
+  void apply_max_length(View& view);
+  void apply_picture(View& view);
+  void apply_list(View& view);
+  void apply_list_index(View& view);
+  void apply_tabs(View& view);
+  void apply_selected_tab(View& view);
+  void apply_form_bounds();
+  void apply_window_state();
+  // Controls inside a frame follow its enabled state.
+  void apply_enabled_within(const forms::Control& frame);
+
+  // List and tree views (item_views.cpp).
+  HIMAGELIST image_list(const forms::ImageList* images);
+  void apply_image_lists(View& view);
+  void apply_columns(View& view);
+  void apply_sort(View& view);
+  void list_changed(View& view, const forms::Change& change);
+  void reload_list(View& view);
+  void put_list_row(View& view, const forms::ListItem& item, int row, bool insert);
+  int list_row_of(View& view, const forms::ListItem& item) const;
+  void list_select(View& view);
+  void tree_changed(View& view, const forms::Change& change);
+  void reload_tree(View& view);
+  void insert_subtree(View& view, const forms::Node& node, HTREEITEM after);
+  void forget_subtree(View& view, const forms::Node& node);
+  void put_node(View& view, const forms::Node& node);
+  void tree_states(View& view, const forms::Node& node);
+  void tree_select(View& view);
+  // Painting of a list or tree is held back until the message loop idles.
+  void hold_redraw(View& view);
+  void release_redraw();
+  LRESULT list_notify(View& view, const NMHDR& header);
+  LRESULT tree_notify(View& view, const NMHDR& header);
+
+  // Keyboard (keyboard.cpp).
+  void focus(forms::Control& control);
+  forms::Control* previous_in_tab_order(const forms::Control* from) const;
+
+  void restore_disabled();
+
+  forms::Form& form_;
+  HostControlFactory host_factory_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  int dpi_ = 96;
+  int applying_ = 0;
+  bool redraw_posted_ = false;
+  bool shown_once_ = false;
+  float applied_client_width_ = -1;
+  float applied_client_height_ = -1;
+  HWND focus_ = nullptr;
+  unique_hfont font_;
+  unique_hfont underline_font_;
+  std::unordered_map<const forms::Control*, std::unique_ptr<View>> views_;
+  std::unordered_map<HWND, View*> by_window_;
+  std::unordered_map<const forms::ImageList*, unique_himagelist> image_lists_;
+  // Windows a modal show disabled, enabled again when it ends.
+  std::vector<HWND> disabled_;
+};
+
+}  // namespace pendrel::win32::ui

@@ -1,0 +1,398 @@
+// The list and tree views of a form: rows and nodes mirrored in the model's
+// order (never sorted by the control), image lists drawn at run time, and
+// painting held back while many rows arrive.
+#include <unordered_map>
+
+#include "forms/image_list.h"
+#include "forms/list_view.h"
+#include "forms/tree_view.h"
+#include "platform/win32/ui/form_window.h"
+#include "platform/win32/ui/picture_art.h"
+
+namespace pendrel::win32::ui {
+
+using forms::ControlKind;
+using forms::ItemChange;
+
+namespace {
+
+int image_index(int position) { return position > 0 ? position - 1 : I_IMAGENONE; }
+
+void set_redraw(HWND window, bool on) {
+  SendMessageW(window, WM_SETREDRAW, on, 0);
+  if (on) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+int CALLBACK by_rank(LPARAM a, LPARAM b, LPARAM ranks) {
+  const auto& rank = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
+  return rank.at(a) - rank.at(b);
+}
+
+}  // namespace
+
+HIMAGELIST FormWindow::image_list(const forms::ImageList* images) {
+  if (!images) return nullptr;
+  unique_himagelist& list = image_lists_[images];
+  const int size = images->image_width();
+  if (!list) list.reset(ImageList_Create(size, images->image_height(), ILC_COLOR32 | ILC_MASK, images->count(), 4));
+  // Pictures are only ever appended to a model image list.
+  for (int i = ImageList_GetImageCount(list.get()); i < images->count(); ++i) {
+    const unique_hicon icon = draw_picture(images->image(i + 1).picture, size);
+    ImageList_AddIcon(list.get(), icon.get());
+  }
+  return list.get();
+}
+
+void FormWindow::apply_image_lists(View& view) {
+  if (view.control->kind() == ControlKind::ListView) {
+    const auto& list = static_cast<const forms::ListView&>(*view.control);
+    SendMessageW(view.hwnd, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(image_list(list.icons())));
+    SendMessageW(view.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(image_list(list.small_icons())));
+  } else if (view.control->kind() == ControlKind::TreeView) {
+    const auto& tree = static_cast<const forms::TreeView&>(*view.control);
+    SendMessageW(view.hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(image_list(tree.image_list())));
+  }
+}
+
+// List views
+
+void FormWindow::apply_columns(View& view) {
+  const auto& columns = static_cast<const forms::ListView&>(*view.control).column_headers();
+  HWND header = reinterpret_cast<HWND>(SendMessageW(view.hwnd, LVM_GETHEADER, 0, 0));
+  const int shown = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  const bool same_count = shown == columns.count();
+  if (!same_count) {
+    while (SendMessageW(view.hwnd, LVM_DELETECOLUMN, 0, 0)) {
+    }
+  }
+  for (int i = 1; i <= columns.count(); ++i) {
+    const forms::ColumnHeader& column = columns.item(i);
+    LVCOLUMNW lvc{};
+    lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    lvc.cx = forms::twips_to_pixels(column.width(), dpi_);
+    lvc.pszText = const_cast<wchar_t*>(column.text().c_str());
+    lvc.iSubItem = i - 1;
+    SendMessageW(view.hwnd, same_count ? LVM_SETCOLUMNW : LVM_INSERTCOLUMNW, static_cast<WPARAM>(i - 1),
+                 reinterpret_cast<LPARAM>(&lvc));
+  }
+  if (!same_count) reload_list(view);
+  apply_sort(view);
+}
+
+void FormWindow::apply_sort(View& view) {
+  const auto& list = static_cast<const forms::ListView&>(*view.control);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(view.hwnd, LVM_GETHEADER, 0, 0));
+  if (!header) return;
+  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (list.sorted() && list.sort_key() == i) {
+      format |= list.sort_order() == forms::list_view_style::kAscending ? HDF_SORTUP : HDF_SORTDOWN;
+    }
+    if (format != item.fmt) {
+      item.fmt = format;
+      SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+  }
+}
+
+int FormWindow::list_row_of(View& view, const forms::ListItem& item) const {
+  const int expected = item.index() - 1;
+  LVITEMW probe{};
+  probe.mask = LVIF_PARAM;
+  probe.iItem = expected;
+  if (SendMessageW(view.hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&probe)) &&
+      probe.lParam == reinterpret_cast<LPARAM>(&item)) {
+    return expected;
+  }
+  LVFINDINFOW find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = reinterpret_cast<LPARAM>(&item);
+  return static_cast<int>(SendMessageW(view.hwnd, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(&find)));
+}
+
+void FormWindow::put_list_row(View& view, const forms::ListItem& item, int row, bool insert) {
+  const auto& list = item.list_view();
+  LVITEMW lvi{};
+  lvi.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | (insert ? LVIF_PARAM : 0);
+  lvi.iItem = row;
+  lvi.pszText = const_cast<wchar_t*>(item.text().c_str());
+  lvi.iImage = image_index(list.view() == forms::list_view_style::kIcon ? item.icon() : item.small_icon());
+  lvi.stateMask = LVIS_SELECTED | (item.selected() ? LVIS_FOCUSED : 0);
+  lvi.state = item.selected() ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+  lvi.lParam = reinterpret_cast<LPARAM>(&item);
+  if (insert) {
+    lvi.iItem = static_cast<int>(SendMessageW(view.hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
+    if (lvi.iItem < 0) return;
+  } else {
+    SendMessageW(view.hwnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
+  }
+  for (int column = 1; column < list.column_headers().count(); ++column) {
+    LVITEMW sub{};
+    sub.iSubItem = column;
+    sub.pszText = const_cast<wchar_t*>(item.sub_item(column).c_str());
+    SendMessageW(view.hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(lvi.iItem), reinterpret_cast<LPARAM>(&sub));
+  }
+}
+
+void FormWindow::reload_list(View& view) {
+  const auto& items = static_cast<const forms::ListView&>(*view.control).list_items();
+  SendMessageW(view.hwnd, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(view.hwnd, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(view.hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(items.count()), 0);
+  for (int i = 1; i <= items.count(); ++i) put_list_row(view, items.item(i), i - 1, true);
+  if (!view.redraw_held) set_redraw(view.hwnd, true);
+}
+
+void FormWindow::list_changed(View& view, const forms::Change& change) {
+  if (!change.list_item || change.item_change == ItemChange::Reordered) {
+    reload_list(view);
+    return;
+  }
+  const forms::ListItem& item = *change.list_item;
+  switch (change.item_change) {
+    case ItemChange::Added:
+      hold_redraw(view);
+      put_list_row(view, item, item.index() - 1, true);
+      break;
+    case ItemChange::Removed:
+      if (const int row = list_row_of(view, item); row >= 0) {
+        hold_redraw(view);
+        SendMessageW(view.hwnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+      }
+      break;
+    case ItemChange::Changed:
+      if (const int row = list_row_of(view, item); row >= 0) put_list_row(view, item, row, false);
+      break;
+    case ItemChange::Moved:
+      if (const int row = list_row_of(view, item); row >= 0) {
+        hold_redraw(view);
+        SendMessageW(view.hwnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        put_list_row(view, item, item.index() - 1, true);
+      }
+      break;
+    default: break;
+  }
+}
+
+void FormWindow::list_select(View& view) {
+  const forms::ListItem* selected = static_cast<const forms::ListView&>(*view.control).selected_item();
+  const int row = selected ? list_row_of(view, *selected) : -1;
+  const int now = static_cast<int>(SendMessageW(view.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (row == now) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  SendMessageW(view.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (row >= 0) {
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(view.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+LRESULT FormWindow::list_notify(View& view, const NMHDR& header) {
+  auto& list = static_cast<forms::ListView&>(*view.control);
+  // While a bulk load is open the rows shown are not the model's.
+  if (applying_ || list.updating()) return 0;
+  switch (header.code) {
+    case LVN_COLUMNCLICK: {
+      const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem + 1;
+      forward([&] { list.user_column_click(column); });
+      break;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+          !(change.uOldState & LVIS_SELECTED) && change.lParam) {
+        auto* item = reinterpret_cast<forms::ListItem*>(change.lParam);
+        if (item != list.selected_item() && forward([&] { list.user_select(item); })) {
+          Applying applying(*this);
+          list_select(view);
+        }
+      }
+      break;
+    }
+    case NM_CLICK:
+      if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem < 0 && list.selected_item() &&
+          SendMessageW(view.hwnd, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+        forward([&] { list.user_select(nullptr); });
+      }
+      break;
+    case NM_DBLCLK: forward([&] { list.user_dbl_click(); }); break;
+    default: break;
+  }
+  return 0;
+}
+
+// Tree views
+
+void FormWindow::put_node(View& view, const forms::Node& node) {
+  const auto it = view.items.find(&node);
+  if (it == view.items.end()) return;
+  TVITEMW item{};
+  item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+  item.hItem = it->second;
+  item.pszText = const_cast<wchar_t*>(node.text().c_str());
+  item.iImage = image_index(node.image());
+  item.iSelectedImage = image_index(node.selected_image() ? node.selected_image() : node.image());
+  SendMessageW(view.hwnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  tree_states(view, node);
+}
+
+void FormWindow::insert_subtree(View& view, const forms::Node& node, HTREEITEM after) {
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = node.parent() ? view.items.at(node.parent()) : TVI_ROOT;
+  insert.hInsertAfter = after;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = const_cast<wchar_t*>(node.text().c_str());
+  insert.item.iImage = image_index(node.image());
+  insert.item.iSelectedImage = image_index(node.selected_image() ? node.selected_image() : node.image());
+  insert.item.lParam = reinterpret_cast<LPARAM>(&node);
+  auto handle = reinterpret_cast<HTREEITEM>(SendMessageW(view.hwnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (!handle) return;
+  view.items[&node] = handle;
+  for (const forms::Node* child : node.child_nodes()) insert_subtree(view, *child, TVI_LAST);
+  tree_states(view, node);
+}
+
+void FormWindow::forget_subtree(View& view, const forms::Node& node) {
+  view.items.erase(&node);
+  for (const forms::Node* child : node.child_nodes()) forget_subtree(view, *child);
+}
+
+void FormWindow::tree_states(View& view, const forms::Node& node) {
+  const HTREEITEM handle = view.items.at(&node);
+  const bool expanded =
+      (SendMessageW(view.hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(handle), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+  if (expanded != node.expanded() && node.children() > 0) {
+    SendMessageW(view.hwnd, TVM_EXPAND, node.expanded() ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(handle));
+  }
+  const auto caret = reinterpret_cast<HTREEITEM>(SendMessageW(view.hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (node.selected() && caret != handle) {
+    SendMessageW(view.hwnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
+  } else if (!node.selected() && caret == handle) {
+    SendMessageW(view.hwnd, TVM_SELECTITEM, TVGN_CARET, 0);
+  }
+}
+
+void FormWindow::tree_select(View& view) {
+  const forms::Node* selected = static_cast<const forms::TreeView&>(*view.control).selected_item();
+  const auto it = selected ? view.items.find(selected) : view.items.end();
+  const HTREEITEM want = it == view.items.end() ? nullptr : it->second;
+  if (reinterpret_cast<HTREEITEM>(SendMessageW(view.hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0)) != want) {
+    SendMessageW(view.hwnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(want));
+  }
+}
+
+void FormWindow::reload_tree(View& view) {
+  const auto& tree = static_cast<const forms::TreeView&>(*view.control);
+  SendMessageW(view.hwnd, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  view.items.clear();
+  for (const forms::Node* node : tree.top_nodes()) insert_subtree(view, *node, TVI_LAST);
+  tree_select(view);
+  if (!view.redraw_held) set_redraw(view.hwnd, true);
+}
+
+void FormWindow::tree_changed(View& view, const forms::Change& change) {
+  const auto& tree = static_cast<const forms::TreeView&>(*view.control);
+  if (!change.node && change.item_change != ItemChange::Reordered) {
+    reload_tree(view);
+    return;
+  }
+  switch (change.item_change) {
+    case ItemChange::Added: {
+      const forms::Node& node = *change.node;
+      hold_redraw(view);
+      const forms::Node* previous = node.previous();
+      insert_subtree(view, node, previous ? view.items.at(previous) : TVI_FIRST);
+      if (node.parent()) tree_states(view, *node.parent());
+      break;
+    }
+    case ItemChange::Removed: {
+      const auto it = view.items.find(change.node);
+      if (it == view.items.end()) break;
+      const HTREEITEM handle = it->second;
+      hold_redraw(view);
+      forget_subtree(view, *change.node);
+      SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+      tree_select(view);
+      break;
+    }
+    case ItemChange::Changed: put_node(view, *change.node); break;
+    case ItemChange::Moved: {
+      const auto it = view.items.find(change.node);
+      if (it == view.items.end()) break;
+      const HTREEITEM handle = it->second;
+      hold_redraw(view);
+      forget_subtree(view, *change.node);
+      SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+      const forms::Node* previous = change.node->previous();
+      insert_subtree(view, *change.node, previous ? view.items.at(previous) : TVI_FIRST);
+      tree_select(view);
+      break;
+    }
+    case ItemChange::Reordered: {
+      const auto& children = change.node ? change.node->child_nodes() : tree.top_nodes();
+      std::unordered_map<LPARAM, int> rank;
+      for (size_t i = 0; i < children.size(); ++i) rank[reinterpret_cast<LPARAM>(children[i])] = static_cast<int>(i);
+      TVSORTCB sort{change.node ? view.items.at(change.node) : TVI_ROOT, by_rank, reinterpret_cast<LPARAM>(&rank)};
+      SendMessageW(view.hwnd, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+      break;
+    }
+    case ItemChange::EnsureVisible:
+      if (const auto it = view.items.find(change.node); it != view.items.end()) {
+        SendMessageW(view.hwnd, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(it->second));
+      }
+      break;
+  }
+}
+
+LRESULT FormWindow::tree_notify(View& view, const NMHDR& header) {
+  auto& tree = static_cast<forms::TreeView&>(*view.control);
+  if (applying_ || tree.updating()) return 0;
+  switch (header.code) {
+    case TVN_SELCHANGEDW: {
+      auto* node = reinterpret_cast<forms::Node*>(reinterpret_cast<const NMTREEVIEWW&>(header).itemNew.lParam);
+      if (node && forward([&] { tree.user_select(*node); })) {
+        Applying applying(*this);
+        tree_select(view);
+      }
+      break;
+    }
+    case TVN_ITEMEXPANDEDW: {
+      const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+      auto* node = reinterpret_cast<forms::Node*>(change.itemNew.lParam);
+      const bool expanded = (change.itemNew.state & TVIS_EXPANDED) != 0;
+      if (node && node->expanded() != expanded) forward([&] { tree.user_expand(*node, expanded); });
+      break;
+    }
+    case NM_DBLCLK: forward([&] { tree.user_dbl_click(); }); break;
+    default: break;
+  }
+  return 0;
+}
+
+// Painting held back
+
+void FormWindow::hold_redraw(View& view) {
+  if (!view.redraw_held) {
+    SendMessageW(view.hwnd, WM_SETREDRAW, FALSE, 0);
+    view.redraw_held = true;
+  }
+  if (!redraw_posted_) redraw_posted_ = PostMessageW(hwnd_, kReleaseRedraw, 0, 0) != FALSE;
+}
+
+void FormWindow::release_redraw() {
+  redraw_posted_ = false;
+  for (auto& [control, view] : views_) {
+    if (!view->redraw_held) continue;
+    view->redraw_held = false;
+    set_redraw(view->hwnd, true);
+  }
+}
+
+}  // namespace pendrel::win32::ui

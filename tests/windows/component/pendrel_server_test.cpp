@@ -1,0 +1,255 @@
+// pendrel.dll as a C++ client sees it: registration written and removed by
+// regsvr32, the unload check of its exports, the slot order of its three
+// interfaces, and a member's failure through the vtable.
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pendrel.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/handles.h"
+
+namespace pendrel::win32 {
+namespace {
+
+const wchar_t kLibid[] = L"{9A6FB7D6-C92C-49B0-B08A-2C89C3718B6E}";
+
+struct ClassKeys {
+  const wchar_t* prog_id;
+  const wchar_t* clsid;
+  const wchar_t* iid;
+};
+const ClassKeys kClassKeys[] = {
+    {L"Pendrel.Properties", L"{CB7484EE-A6AB-488D-AECE-B3932D987EEC}",
+     L"{F1D3FCE7-B854-450B-BA6F-D7FD0A885D63}"},
+    {L"Pendrel.LogonProperties", L"{ACF7FE4E-AE9C-4DB6-BAC7-192DA40A2E29}",
+     L"{7C8D8455-A281-4926-B4FE-3C6F935703A2}"},
+    {L"Pendrel.UnavailableProperties", L"{E34BA562-B184-4F68-A630-E20F71C451E2}",
+     L"{7E7C0E77-82DE-485B-9F6C-A9CAB8A037B3}"},
+};
+
+class ComApartment {
+ public:
+  ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~ComApartment() { CoUninitialize(); }
+};
+
+std::wstring dll_path() {
+  wchar_t exe[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path(exe, n);
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"pendrel.dll";
+}
+
+std::wstring lower(std::wstring text) {
+  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// A text value under HKEY_CLASSES_ROOT, or "<absent>".
+std::wstring read_text(const std::wstring& key, const wchar_t* name = nullptr) {
+  unique_hkey hkey;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) != ERROR_SUCCESS) {
+    return L"<absent>";
+  }
+  wchar_t value[512] = L"<poisoned>";
+  DWORD size = sizeof(value) - sizeof(wchar_t), type = 0;
+  if (RegQueryValueExW(hkey.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+      ERROR_SUCCESS) {
+    return L"<no value>";
+  }
+  return type == REG_SZ ? value : L"<not text>";
+}
+
+bool key_exists(const std::wstring& key) {
+  unique_hkey hkey;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) == ERROR_SUCCESS;
+}
+
+DWORD run_regsvr32(const std::wstring& options) {
+  std::wstring command = L"regsvr32.exe " + options + L" \"" + dll_path() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return GetLastError();
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0xdeadbeef;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+void expect_registered() {
+  for (const ClassKeys& c : kClassKeys) {
+    const std::wstring clsid_key = std::wstring(L"CLSID\\") + c.clsid;
+    EXPECT_EQ(read_text(std::wstring(c.prog_id) + L"\\CLSID"), c.clsid) << c.prog_id;
+    EXPECT_EQ(read_text(clsid_key + L"\\ProgID"), c.prog_id);
+    EXPECT_EQ(lower(read_text(clsid_key + L"\\InprocServer32")), lower(dll_path())) << c.prog_id;
+    EXPECT_EQ(read_text(clsid_key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment") << c.prog_id;
+    EXPECT_EQ(read_text(clsid_key + L"\\TypeLib"), kLibid) << c.prog_id;
+    EXPECT_TRUE(key_exists(std::wstring(L"Interface\\") + c.iid)) << c.prog_id;
+  }
+  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibid + L"\\1.0\\409\\win64")), lower(dll_path()));
+}
+
+TEST(PendrelServer, Regsvr32WritesAndRemovesTheWholeRegistration) {
+  expect_registered();
+
+  ASSERT_EQ(run_regsvr32(L"/s /u"), 0u);
+  for (const ClassKeys& c : kClassKeys) {
+    EXPECT_FALSE(key_exists(std::wstring(L"CLSID\\") + c.clsid)) << c.prog_id;
+    EXPECT_FALSE(key_exists(c.prog_id));
+    EXPECT_FALSE(key_exists(std::wstring(L"Interface\\") + c.iid)) << c.prog_id;
+  }
+  EXPECT_FALSE(key_exists(std::wstring(L"TypeLib\\") + kLibid));
+
+  ASSERT_EQ(run_regsvr32(L"/s"), 0u);
+  expect_registered();
+}
+
+TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
+  ComApartment apartment;
+  unique_hmodule dll(LoadLibraryW(dll_path().c_str()));
+  ASSERT_TRUE(dll);
+  auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
+  auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+  ASSERT_TRUE(can_unload && get_class_object);
+  EXPECT_EQ(can_unload(), S_OK);
+
+  com_ptr<IClassFactory> factory;
+  EXPECT_EQ(get_class_object(__uuidof(_Properties), IID_IClassFactory, factory.put_void()),
+            CLASS_E_CLASSNOTAVAILABLE);
+  ASSERT_EQ(get_class_object(__uuidof(::UnavailableProperties), IID_IClassFactory, factory.put_void()),
+            S_OK);
+  com_ptr<_UnavailableProperties> first, second;
+  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_UnavailableProperties), first.put_void()), S_OK);
+  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_UnavailableProperties), second.put_void()), S_OK);
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.reset();
+  first.reset();
+  EXPECT_EQ(can_unload(), S_FALSE);  // an object and the lock
+  second.reset();
+  EXPECT_EQ(can_unload(), S_FALSE);  // the lock
+  ASSERT_EQ(get_class_object(__uuidof(::UnavailableProperties), IID_IClassFactory, factory.put_void()),
+            S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  factory.reset();
+  EXPECT_EQ(can_unload(), S_OK);
+}
+
+// "get Name", "put Name", "putref Name" or "call Name" per vtable slot after
+// IDispatch's seven.
+std::vector<std::wstring> slots(ITypeLib* library, REFIID iid) {
+  com_ptr<ITypeInfo> dispatch_info, info;
+  if (FAILED(library->GetTypeInfoOfGuid(iid, dispatch_info.put()))) return {L"<no type>"};
+  HREFTYPE vtable_ref = 0;
+  if (FAILED(dispatch_info->GetRefTypeOfImplType(-1, &vtable_ref)) ||
+      FAILED(dispatch_info->GetRefTypeInfo(vtable_ref, info.put()))) {
+    return {L"<not dual>"};
+  }
+  type_attr attr(info.get());
+  std::map<int, std::wstring> by_slot;
+  for (UINT i = 0; attr.get() && i < attr->cFuncs; ++i) {
+    FUNCDESC* func = nullptr;
+    if (FAILED(info->GetFuncDesc(i, &func))) return {L"<no funcdesc>"};
+    unique_bstr name;
+    info->GetDocumentation(func->memid, name.put(), nullptr, nullptr, nullptr);
+    const wchar_t* kind = func->invkind == INVOKE_PROPERTYGET      ? L"get "
+                          : func->invkind == INVOKE_PROPERTYPUT    ? L"put "
+                          : func->invkind == INVOKE_PROPERTYPUTREF ? L"putref "
+                                                                   : L"call ";
+    by_slot[func->oVft / static_cast<int>(sizeof(void*)) - 7] = kind + name.str();
+    info->ReleaseFuncDesc(func);
+  }
+  std::vector<std::wstring> names;
+  for (const auto& [slot, name] : by_slot) {
+    if (slot != static_cast<int>(names.size())) return {L"<gap before " + name + L">"};
+    names.push_back(name);
+  }
+  return names;
+}
+
+TEST(PendrelServer, InterfacesKeepTheirSlotOrder) {
+  com_ptr<ITypeLib> library;
+  ASSERT_EQ(LoadTypeLibEx(dll_path().c_str(), REGKIND_NONE, library.put()), S_OK);
+  {
+    lib_attr attr(library.get());
+    ASSERT_TRUE(attr.get());
+    EXPECT_EQ(attr->lcid, 0x0409u);
+  }
+  unique_bstr name;
+  library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
+  EXPECT_EQ(name.str(), L"Pendrel");
+
+  const std::vector<std::wstring> head = {L"get DomainObject", L"putref DomainObject", L"get Computer",
+                                          L"putref Computer"};
+  const std::vector<std::wstring> ok = {L"get OK", L"put OK"};
+  const std::vector<std::wstring> show = {L"call Show", L"call Hide"};
+  const std::vector<std::wstring> credentials = {L"get AdminAcct", L"put AdminAcct", L"get Password",
+                                                 L"put Password"};
+  const std::vector<std::wstring> window = {
+      L"put Caption",   L"get Caption",   L"put hwnd",      L"get hwnd",      L"call ZOrder",
+      L"put WindowState", L"get WindowState", L"put PosWidth", L"get PosWidth", L"put PosHeight",
+      L"get PosHeight", L"put PosTop",    L"get PosTop",    L"put PosLeft",   L"get PosLeft",
+      L"call Quit",     L"put OnTop",     L"get OnTop",     L"put Visible",   L"get Visible"};
+  const std::vector<std::wstring> database = {L"get Database", L"put Database"};
+  auto join = [](std::initializer_list<std::vector<std::wstring>> parts) {
+    std::vector<std::wstring> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  EXPECT_EQ(slots(library.get(), __uuidof(_Properties)),
+            join({head, ok, show, credentials, window, database}));
+  EXPECT_EQ(slots(library.get(), __uuidof(_LogonProperties)), join({head, show, window}));
+  EXPECT_EQ(slots(library.get(), __uuidof(_UnavailableProperties)), join({head, ok, show, window}));
+}
+
+TEST(PendrelServer, EarlyBoundMembersWorkAndFail) {
+  ComApartment apartment;
+  com_ptr<_Properties> properties;
+  ASSERT_EQ(CoCreateInstance(__uuidof(::Properties), nullptr, CLSCTX_INPROC_SERVER,
+                             __uuidof(_Properties), properties.put_void()),
+            S_OK);
+  EXPECT_EQ(properties->put_PosWidth(7845), S_OK);
+  long width = 0xdeadbeef;
+  EXPECT_EQ(properties->get_PosWidth(&width), S_OK);
+  EXPECT_EQ(width, 7845);
+
+  EXPECT_EQ(properties->put_WindowState(40000), static_cast<HRESULT>(0x800A0006));
+  com_ptr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+  GUID guid{};
+  info->GetGUID(&guid);
+  EXPECT_TRUE(IsEqualGUID(guid, __uuidof(_Properties)));
+  unique_bstr description;
+  info->GetDescription(description.put());
+  EXPECT_EQ(description.str(), L"Overflow");
+  long state = 0xdeadbeef;
+  EXPECT_EQ(properties->get_WindowState(&state), S_OK);
+  EXPECT_EQ(state, 0);
+
+  VARIANT_BOOL ok = 0x5555;
+  EXPECT_EQ(properties->put_OK(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(properties->get_OK(&ok), S_OK);
+  EXPECT_EQ(ok, VARIANT_FALSE);
+  unique_variant result;
+  V_VT(&result) = VT_I4;
+  EXPECT_EQ(properties->ZOrder(-1, &result), S_OK);
+  EXPECT_EQ(V_VT(&result), VT_EMPTY);
+  EXPECT_EQ(properties->get_hwnd(nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace pendrel::win32
