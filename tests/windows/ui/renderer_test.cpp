@@ -643,7 +643,11 @@ TEST(Renderer, ListsAndTreesFollowTheModelInOrder) {
   std::set<std::vector<DWORD>> drawn;
   for (int i = 0; i < 12; ++i) {
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biHeight = -16;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     unique_hbitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     unique_hdc dc(CreateCompatibleDC(nullptr));
