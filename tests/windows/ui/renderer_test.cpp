@@ -169,6 +169,7 @@ class TestWindow {
     f.on_load = [this] { log.push_back(L"Form_Load"); };
     f.on_activate = [this] { log.push_back(L"Form_Activate"); };
     f.on_query_unload = [this](int&, int mode) { log.push_back(L"Form_QueryUnload " + std::to_wstring(mode)); };
+    f.on_mouse_move = [this] { log.push_back(L"Form_MouseMove"); };
 
     auto& tabs = f.add<TabStrip>(L"TabStrip1");
     tabs.move(60, 60, 7695, 3255);
@@ -188,6 +189,7 @@ class TestWindow {
     label.move(120, 240, 1000, 255);
     label.set_mouse_pointer(mouse_pointer::kCustom);
     label.set_mouse_icon(picture::kHandPointer);
+    label.on_mouse_move = [this] { log.push_back(L"Label1_MouseMove 0"); };
     auto& name = f.add_to<TextBox>(system, L"txtData", 0);
     name.move(1200, 200, 2400, 285);
     name.on_key_press = [](int& key) {
@@ -285,11 +287,9 @@ TEST(Renderer, BuildsEveryControlHiddenFromTheModel) {
   HWND system = w.hwnd(L"fraContainer", 0);
   EXPECT_EQ(class_of(system), L"PendrelFrame");
   expect_rect(system, 12, 28, 497, 185);
-  HWND box = GetWindow(system, GW_CHILD);
-  while (box && class_of(box) != WC_BUTTONW) box = GetWindow(box, GW_HWNDNEXT);
-  ASSERT_TRUE(box);
+  HWND box = stacking(system).back();
+  EXPECT_EQ(class_of(box), WC_BUTTONW) << "the group box lies under the frame's controls";
   EXPECT_EQ(style_of(box) & BS_TYPEMASK, BS_GROUPBOX);
-  EXPECT_EQ(stacking(system).back(), box) << "the group box lies under the frame's controls";
 
   HWND label = w.hwnd(L"Label1", 0);
   EXPECT_EQ(class_of(label), WC_STATICW);
@@ -343,16 +343,20 @@ TEST(Renderer, BuildsEveryControlHiddenFromTheModel) {
   EXPECT_LT(place(order, system), place(order, tabs));
   EXPECT_EQ(order.size(), 5u);
 
-  // One tooltip window for the form; a tool per control with a tooltip.
-  HWND tips = nullptr;
+  // One tooltip window for the form (besides the list's and the tree's own);
+  // a tool per control with a tooltip.
+  std::vector<HWND> all_tips;
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND t, LPARAM p) -> BOOL {
-        if (class_of(t) == TOOLTIPS_CLASSW) *reinterpret_cast<HWND*>(p) = t;
+        if (class_of(t) == TOOLTIPS_CLASSW) reinterpret_cast<std::vector<HWND>*>(p)->push_back(t);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&tips));
-  ASSERT_TRUE(tips);
+      reinterpret_cast<LPARAM>(&all_tips));
+  std::erase(all_tips, reinterpret_cast<HWND>(SendMessageW(list, LVM_GETTOOLTIPS, 0, 0)));
+  std::erase(all_tips, reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETTOOLTIPS, 0, 0)));
+  ASSERT_EQ(all_tips.size(), 1u);
+  HWND tips = all_tips.front();
   EXPECT_EQ(GetWindow(tips, GW_OWNER), form);
   EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 3);
   wchar_t tip[128] = L"";
@@ -526,6 +530,7 @@ TEST(Renderer, UserActionsReachTheModel) {
   NMLISTVIEW click{};
   click.hdr = NMHDR{rows, static_cast<UINT_PTR>(GetDlgCtrlID(rows)), static_cast<UINT>(LVN_COLUMNCLICK)};
   click.iItem = -1;
+  click.iSubItem = 1;
   SendMessageW(GetParent(rows), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
   EXPECT_EQ(row_text(rows, 0) + row_text(rows, 1) + row_text(rows, 2), L"abc");
   SendMessageW(GetParent(rows), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
@@ -533,7 +538,7 @@ TEST(Renderer, UserActionsReachTheModel) {
   EXPECT_EQ(row_text(rows, 2, 1), L"about a");
   HDITEMW header{};
   header.mask = HDI_FORMAT;
-  SendMessageW(reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0)), HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&header));
+  SendMessageW(reinterpret_cast<HWND>(SendMessageW(rows, LVM_GETHEADER, 0, 0)), HDM_GETITEMW, 1, reinterpret_cast<LPARAM>(&header));
   EXPECT_TRUE(header.fmt & HDF_SORTDOWN);
   w.log.clear();
   LVITEMW state{};
@@ -592,6 +597,15 @@ TEST(Renderer, UserActionsReachTheModel) {
   EXPECT_EQ(GetFocus(), check);
   post_key(check, WM_SYSCHAR, L'n');
   EXPECT_EQ(GetFocus(), edit) << "a label's access key focuses the next control";
+
+  w.log.clear();
+  SendMessageW(w.hwnd(L"Label1", 0), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  SendMessageW(w.window(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(w.log, (std::vector<std::wstring>{L"Label1_MouseMove 0", L"Form_MouseMove"}));
+  // The user moves the window: the model learns the place in twips.
+  SetWindowPos(w.window(), nullptr, 30, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(w.form.left(), 450.0f);
+  EXPECT_EQ(w.form.top(), 675.0f);
 
   w.log.clear();
   SendMessageW(w.window(), WM_CLOSE, 0, 0);
@@ -703,14 +717,18 @@ TEST(Renderer, ModalLoopsAndBoxes) {
   TestWindow w;
   w.form.load();
   bool owner_enabled_meanwhile = true;
+  HWND owner_meanwhile = nullptr;
   after(50, [&] {
     owner_enabled_meanwhile = IsWindowEnabled(owner.window()) != FALSE;
+    owner_meanwhile = GetWindow(w.window(), GW_OWNER);
     w.form.hide();
   });
   w.form.show(1);
   EXPECT_FALSE(w.form.visible());
   EXPECT_FALSE(owner_enabled_meanwhile);
+  EXPECT_EQ(owner_meanwhile, owner.window());
   EXPECT_TRUE(IsWindowEnabled(owner.window()));
+  EXPECT_EQ(GetActiveWindow(), owner.window());
 
   // WM_QUIT ends the modal loop and is posted again for the outer loop.
   after(50, [] { PostQuitMessage(7); });
@@ -768,12 +786,20 @@ TEST(Renderer, ModalLoopsAndBoxes) {
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
   SendMessageW(check, WM_SETCURSOR, reinterpret_cast<WPARAM>(check), hit);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+
+  // Activation by the user reaches the model.
+  w.form.show();
+  owner.log.clear();
+  SetActiveWindow(owner.window());
+  EXPECT_EQ(owner.log, std::vector<std::wstring>{L"Form_Activate"});
+  EXPECT_EQ(Form::active_form(), &owner.form);
 }
 
 TEST(Renderer, Screenshot) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   TestWindow w;
   w.form.show();
+  w.get<Frame>(L"fraContainer", 0).zorder(0);
   w.get<TextBox>(L"txtData", 0).set_text(L"42");
   w.get<TextBox>(L"txtData", 1).set_text(L"A multi-line box\r\nwith a vertical scroll bar.");
   w.get<CheckBox>(L"chkActive").set_value(check_value::kChecked);

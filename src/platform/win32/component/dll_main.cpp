@@ -8,8 +8,8 @@
 
 using pendrel::win32::Module;
 
-// No DisableThreadLibraryCalls: thread notifications end the thread_local
-// windows and environment of each thread.
+// No DisableThreadLibraryCalls: the statically linked C++ runtime needs the
+// thread notifications, for one to end each thread's thread_local windows.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) Module::set_handle(instance);
   return TRUE;

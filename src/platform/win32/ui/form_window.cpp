@@ -55,7 +55,8 @@ void register_class(const wchar_t* name, WNDPROC proc) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
-  if (!RegisterClassExW(&wc)) {
+  // Another thread may have registered it meanwhile.
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw Error(HRESULT_FROM_WIN32(GetLastError()), L"Cannot register the window class");
   }
 }
@@ -114,12 +115,16 @@ LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// VB's tool-window borders, beyond the ones the forms name.
+constexpr int kFixedToolWindow = 4;
+constexpr int kSizableToolWindow = 5;
+
 DWORD form_style(int border_style) {
   switch (border_style) {
     case forms::border_style::kNone: return WS_POPUP | WS_CLIPCHILDREN;
-    case forms::border_style::kFixedSingle: return WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    case forms::border_style::kFixedDialog: return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    case 4: return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    case forms::border_style::kFixedSingle: return WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    case forms::border_style::kFixedDialog:
+    case kFixedToolWindow: return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     default: return WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   }
 }
@@ -127,7 +132,7 @@ DWORD form_style(int border_style) {
 DWORD form_ex_style(int border_style) {
   DWORD ex = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
   if (border_style == forms::border_style::kFixedDialog) ex |= WS_EX_DLGMODALFRAME;
-  if (border_style == 4 || border_style == 5) ex |= WS_EX_TOOLWINDOW;
+  if (border_style == kFixedToolWindow || border_style == kSizableToolWindow) ex |= WS_EX_TOOLWINDOW;
   return ex;
 }
 
@@ -184,6 +189,7 @@ void FormWindow::create() {
   face.lfUnderline = TRUE;
   underline_font_.reset(CreateFontIndirectW(&face));
 
+  Applying applying(*this);
   const int border = form_.border_style();
   HWND created = CreateWindowExW(form_ex_style(border), kFormClass, form_.caption().c_str(), form_style(border),
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
@@ -193,7 +199,6 @@ void FormWindow::create() {
   if (!keyboard_hook) {
     keyboard_hook.reset(SetWindowsHookExW(WH_GETMESSAGE, keyboard_proc, nullptr, GetCurrentThreadId()));
   }
-  Applying applying(*this);
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
@@ -335,8 +340,9 @@ HWND FormWindow::create_child(View& view, HWND parent) {
       style |= WS_TABSTOP;
       break;
     case ControlKind::Frame:
+      // Not WS_CLIPCHILDREN: the group box that fills the container paints no
+      // background of its own, so the container erases under it.
       cls = kFrameClass;
-      style |= WS_CLIPCHILDREN;
       ex |= WS_EX_CONTROLPARENT;
       break;
     case ControlKind::Image:
@@ -468,15 +474,22 @@ void FormWindow::destroy() {
 void FormWindow::show() {
   if (!hwnd_) return;
   Applying applying(*this);
+  before_show_ = GetActiveWindow();
   const int state = form_.window_state();
   ShowWindow(hwnd_, state == 1 ? SW_SHOWMINIMIZED : state == 2 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
-  if (!shown_once_) {
-    shown_once_ = true;
-    if (forms::Control* first = form_.next_in_tab_order(nullptr, true)) focus_ = window_of(*first);
+  if (GetActiveWindow() == hwnd_) {
+    if (HWND target = focus_target()) SetFocus(target);
   }
-  if (GetActiveWindow() == hwnd_ && focus_ && IsWindow(focus_)) SetFocus(focus_);
   UpdateWindow(hwnd_);
+}
+
+HWND FormWindow::focus_target() {
+  if (!focus_ || !IsWindow(focus_) || !IsChild(hwnd_, focus_) || !IsWindowEnabled(focus_)) {
+    forms::Control* first = form_.next_in_tab_order(nullptr, true);
+    focus_ = first ? window_of(*first) : nullptr;
+  }
+  return focus_;
 }
 
 void FormWindow::hide() {
@@ -497,8 +510,7 @@ void FormWindow::run_modal() {
   if (!hwnd_) return;
   const std::shared_ptr<bool> alive = alive_;
   HWND self = hwnd_;
-  HWND before = GetActiveWindow();
-  if (before == self) before = nullptr;
+  HWND before = before_show_ && IsWindow(before_show_) && before_show_ != self ? before_show_ : nullptr;
   // Like a modal dialog: the thread's other windows take no input meanwhile.
   struct Collect {
     HWND self;
@@ -525,10 +537,9 @@ void FormWindow::run_modal() {
       break;
     }
     if (got == -1) break;
-    if (!translate_message(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    // Our keys were taken by the keyboard hook already.
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
   if (!*alive) return;
   restore_disabled();
@@ -710,13 +721,8 @@ void FormWindow::apply_bounds(View& view) {
   RECT now{};
   GetWindowRect(view.hwnd, &now);
   MapWindowPoints(nullptr, GetParent(view.hwnd), reinterpret_cast<POINT*>(&now), 2);
-  if (view.control->kind() == ControlKind::ComboBox) {
-    // A combo box reports the height of its edit field only.
-    now.bottom = now.top + (want.bottom - want.top);
-    SetWindowPos(view.hwnd, nullptr, want.left, want.top, want.right - want.left, want.bottom - want.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
-  }
+  // A combo box reports the height of its edit field, not of its open list.
+  if (view.control->kind() == ControlKind::ComboBox) now.bottom = want.bottom;
   if (!EqualRect(&want, &now)) {
     SetWindowPos(view.hwnd, nullptr, want.left, want.top, want.right - want.left, want.bottom - want.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -836,16 +842,12 @@ LRESULT FormWindow::form_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       if (!HIWORD(wparam)) {
-        if (!focus_ || !IsWindow(focus_) || !IsChild(hwnd_, focus_)) {
-          forms::Control* first = form_.next_in_tab_order(nullptr, true);
-          focus_ = first ? window_of(*first) : nullptr;
-        }
-        if (focus_) SetFocus(focus_);
+        if (HWND target = focus_target()) SetFocus(target);
       }
       if (!applying_) forward([this] { form_.user_activated(); });
       return 0;
     case WM_SETFOCUS:
-      if (focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_)) SetFocus(focus_);
+      if (HWND target = focus_target()) SetFocus(target);
       return 0;
     case WM_CLOSE: forward([this] { form_.user_close(); }); return 0;
     case WM_WINDOWPOSCHANGED: {

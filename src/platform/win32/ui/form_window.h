@@ -26,6 +26,10 @@ class TextBox;
 
 namespace pendrel::win32::ui {
 
+// The keyboard handling of our forms for one message taken from the queue
+// (keyboard.cpp): true when it was used up.
+bool translate_message(MSG& msg);
+
 // Screen.MousePointer of the thread's windows.
 int application_pointer();
 void set_application_pointer(int pointer);
@@ -159,6 +163,8 @@ class FormWindow final : public forms::FormPeer {
   forms::Control* previous_in_tab_order(const forms::Control* from) const;
 
   void restore_disabled();
+  // The control that takes the focus when the window is activated.
+  HWND focus_target();
 
   forms::Form& form_;
   HostControlFactory host_factory_;
@@ -168,10 +174,11 @@ class FormWindow final : public forms::FormPeer {
   int dpi_ = 96;
   int applying_ = 0;
   bool redraw_posted_ = false;
-  bool shown_once_ = false;
   float applied_client_width_ = -1;
   float applied_client_height_ = -1;
   HWND focus_ = nullptr;
+  // The window that was active before show(): the owner of a modal run.
+  HWND before_show_ = nullptr;
   unique_hfont font_;
   unique_hfont underline_font_;
   std::unordered_map<const forms::Control*, std::unique_ptr<View>> views_;

@@ -303,9 +303,15 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
     reload_tree(view);
     return;
   }
+  // A node whose relatives are not shown (the tree and the model parted) takes a reload.
+  const auto shown = [&view](const forms::Node* node) { return !node || view.items.count(node) != 0; };
   switch (change.item_change) {
     case ItemChange::Added: {
       const forms::Node& node = *change.node;
+      if (!shown(node.parent()) || !shown(node.previous())) {
+        reload_tree(view);
+        break;
+      }
       hold_redraw(view);
       const forms::Node* previous = node.previous();
       insert_subtree(view, node, previous ? view.items.at(previous) : TVI_FIRST);
@@ -325,7 +331,10 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
     case ItemChange::Changed: put_node(view, *change.node); break;
     case ItemChange::Moved: {
       const auto it = view.items.find(change.node);
-      if (it == view.items.end()) break;
+      if (it == view.items.end() || !shown(change.node->previous())) {
+        reload_tree(view);
+        break;
+      }
       const HTREEITEM handle = it->second;
       hold_redraw(view);
       forget_subtree(view, *change.node);
@@ -336,6 +345,10 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
       break;
     }
     case ItemChange::Reordered: {
+      if (!shown(change.node)) {
+        reload_tree(view);
+        break;
+      }
       const auto& children = change.node ? change.node->child_nodes() : tree.top_nodes();
       std::unordered_map<LPARAM, int> rank;
       for (size_t i = 0; i < children.size(); ++i) rank[reinterpret_cast<LPARAM>(children[i])] = static_cast<int>(i);

@@ -1,7 +1,9 @@
 #include "platform/win32/ui/picture_art.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -214,7 +216,7 @@ HCURSOR pointer_cursor(int pointer, int icon) {
     case 14: id = IDC_HELP; break;
     // Every custom picture points like a link: the windows use one for captions
     // that load something when clicked.
-    case 99: id = icon == picture::kHandPointer || icon != 0 ? IDC_HAND : IDC_ARROW; break;
+    case 99: id = icon != 0 ? IDC_HAND : IDC_ARROW; break;
     default: return nullptr;
   }
   return LoadCursorW(nullptr, id);

@@ -11,10 +11,10 @@
 // owns the form (apartment threaded).
 //
 // Keyboard handling of our windows (Tab in the model's tab order, Enter and Esc
-// for the default and cancel buttons, Alt + access key) runs from a message hook
-// the renderer installs on each thread that has one of our windows, so that it
-// works under any host's message loop; our own loops (run_modal, do_events,
-// input_box) call translate_message directly.
+// for the default and cancel buttons, Alt + access key, then IsDialogMessage)
+// runs from a WH_GETMESSAGE hook the renderer keeps on each thread that has
+// one of our windows, so that it works under any host's message loop: a host
+// needs no call of ours in its loop.
 //
 // Pictures (Image::picture, ImageList images, a custom mouse icon) are ids of
 // pictures the renderer draws at run time, see pictures.h; an id it does not
@@ -41,10 +41,6 @@ using HostControlFactory = std::function<void(forms::HostControl&)>;
 
 // Creates a FormPeer per form that builds and mirrors its window.
 forms::Form::PeerFactory make_peer_factory(HostControlFactory host_factory = {});
-
-// The keyboard handling of our forms for one message taken from the queue:
-// true when it was handled and must be neither translated nor dispatched.
-bool translate_message(MSG& msg);
 
 // Screen.MousePointer and the boxes. message_box and input_box are owned by
 // the thread's active form (Form::active_form()), or by no window.

@@ -153,10 +153,9 @@ void Win32UserInterface::do_events() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    if (!translate_message(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    // Our keys were taken by the keyboard hook already.
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
