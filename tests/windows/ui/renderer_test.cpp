@@ -28,7 +28,8 @@
 #include "platform/win32/ui/form_window.h"
 #include "platform/win32/ui/pictures.h"
 #include "platform/win32/ui/renderer.h"
-#include "screenshot.h"
+#include "platform/win32/ui/screenshot.h"
+#include "window_checks.h"
 
 namespace pendrel::win32::ui {
 namespace {
@@ -806,7 +807,17 @@ TEST(Renderer, Screenshot) {
   w.get<ComboBox>(L"cmbTypes").set_list_index(1);
   w.get<Label>(L"Label1", 0).set_font_underline(true);
   pump();
-  EXPECT_EQ(testing::save_screenshot(w.window(), PENDREL_SCREENSHOTS L"\\renderer.png"), L"");
+  EXPECT_EQ(save_screenshot(w.window(), PENDREL_SCREENSHOTS L"\\renderer.png"), L"");
+  EXPECT_EQ(testing::clipped_captions(w.window()), std::vector<std::wstring>{});
+  // The check itself: a caption longer than its box is reported.
+  w.get<CheckBox>(L"chkActive").set_caption(L"&Active in the management database");
+  EXPECT_EQ(testing::clipped_captions(w.window()).size(), 1u);
+  w.get<CheckBox>(L"chkActive").set_caption(L"&Active");
+  EXPECT_EQ(testing::clipped_captions(w.window()), std::vector<std::wstring>{});
+  // The check itself: a caption longer than its box is reported.
+  w.get<CheckBox>(L"chkActive").set_caption(L"&Active in the management database");
+  EXPECT_EQ(testing::clipped_captions(w.window()).size(), 1u);
+  w.get<CheckBox>(L"chkActive").set_caption(L"&Active");
 
   auto& list = w.get<ListView>(L"ListView1", 1);
   const int icons[] = {picture::kGlobalGroup, picture::kUser, picture::kDomainLocalGroup, picture::kComputerLocalGroup};
@@ -822,7 +833,7 @@ TEST(Renderer, Screenshot) {
   tree.nodes().item(L"AppImage\\Office\\Word97").ensure_visible();
   w.get<TabStrip>(L"TabStrip1").select(2);
   pump();
-  EXPECT_EQ(testing::save_screenshot(w.window(), PENDREL_SCREENSHOTS L"\\renderer-lists.png"), L"");
+  EXPECT_EQ(save_screenshot(w.window(), PENDREL_SCREENSHOTS L"\\renderer-lists.png"), L"");
   if (SUCCEEDED(com)) CoUninitialize();
 }
 

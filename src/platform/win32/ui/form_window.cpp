@@ -397,8 +397,7 @@ void FormWindow::apply_all(View& view) {
   apply_tabs(view);
   if (view.control->kind() == ControlKind::ListView) {
     apply_image_lists(view);
-    apply_columns(view);
-    apply_sort(view);
+    if (!apply_columns(view)) reload_list(view);
   }
   if (view.control->kind() == ControlKind::TreeView) {
     apply_image_lists(view);

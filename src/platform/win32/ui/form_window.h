@@ -138,7 +138,8 @@ class FormWindow final : public forms::FormPeer {
   // List and tree views (item_views.cpp).
   HIMAGELIST image_list(const forms::ImageList* images);
   void apply_image_lists(View& view);
-  void apply_columns(View& view);
+  // True when it reloaded the rows (the columns were made anew).
+  bool apply_columns(View& view);
   void apply_sort(View& view);
   void list_changed(View& view, const forms::Change& change);
   void reload_list(View& view);

@@ -56,7 +56,7 @@ void FormWindow::apply_image_lists(View& view) {
 
 // List views
 
-void FormWindow::apply_columns(View& view) {
+bool FormWindow::apply_columns(View& view) {
   const auto& columns = static_cast<const forms::ListView&>(*view.control).column_headers();
   HWND header = reinterpret_cast<HWND>(SendMessageW(view.hwnd, LVM_GETHEADER, 0, 0));
   const int shown = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -77,6 +77,7 @@ void FormWindow::apply_columns(View& view) {
   }
   if (!same_count) reload_list(view);
   apply_sort(view);
+  return !same_count;
 }
 
 void FormWindow::apply_sort(View& view) {

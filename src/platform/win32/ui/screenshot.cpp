@@ -1,11 +1,11 @@
-#include "screenshot.h"
+#include "platform/win32/ui/screenshot.h"
 
 #include <wincodec.h>
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/ui/gdi.h"
 
-namespace pendrel::win32::testing {
+namespace pendrel::win32::ui {
 
 namespace {
 
@@ -18,17 +18,39 @@ void make_folders(const std::wstring& file) {
 }  // namespace
 
 std::wstring save_screenshot(HWND window, const std::wstring& png_path) {
+  // A pointer resting over the window would show a tooltip in the picture.
+  RECT area{};
+  POINT cursor{};
+  if (GetWindowRect(window, &area) && GetCursorPos(&cursor) && PtInRect(&area, cursor)) {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM) -> BOOL {
+        wchar_t name[32] = L"";
+        GetClassNameW(w, name, 32);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) SendMessageW(w, TTM_POP, 0, 0);
+        return TRUE;
+      },
+      0);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   GdiFlush();
+  // Wine hands what was painted to the X server while the thread looks at its
+  // queue: look for a moment before the pixels are read back.
+  MSG msg;
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 300;) {
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    Sleep(20);
+  }
   RECT r{};
   if (!GetWindowRect(window, &r)) return L"no window rectangle";
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  ui::window_dc screen(nullptr);
-  ui::unique_hdc memory(CreateCompatibleDC(screen.get()));
-  ui::unique_hbitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  window_dc screen(nullptr);
+  unique_hdc memory(CreateCompatibleDC(screen.get()));
+  unique_hbitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   {
-    ui::selection use(memory.get(), bitmap.get());
+    selection use(memory.get(), bitmap.get());
     if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)) return L"BitBlt failed";
   }
 
@@ -58,4 +80,4 @@ std::wstring save_screenshot(HWND window, const std::wstring& png_path) {
   return {};
 }
 
-}  // namespace pendrel::win32::testing
+}  // namespace pendrel::win32::ui
