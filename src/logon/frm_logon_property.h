@@ -1,13 +1,14 @@
 // frmLogonProperty: edits what the logon extension of one computer reads from
 // that computer's registry: event messages at logon and logoff, their server,
 // the watched accounts and the accounts allowed or denied interactive logons.
-// This file holds the window definition, its load, its reaction to Computer
-// being set, the check-box rule and the tab switch.
+// The account lists themselves (reading, naming, writing back, sorting) are
+// in account_lists.h.
 #pragma once
 
 #include "component/component_window.h"
 #include "component/environment.h"
 #include "forms/form.h"
+#include "forms/list_view.h"
 #include "outside/computer.h"
 
 namespace pendrel::logon {
@@ -30,11 +31,23 @@ class FrmLogonProperty : public component::ComponentWindow {
   // T = the selected tab: the allow and deny frames go to the back, frame
   // T - 1 comes to the front, with its check box for tabs 1 and 2.
   void TabStrip1_Click();
+  // Adds or refreshes one row per account of an account list value; never
+  // fails.
+  void LoadListView(forms::ListView& InListView1, const std::wstring& InData);
+  // 0 OK, 1 Cancel, 2 "&Select ...", 3 to 6 Add, 7 to 10 Delete.
+  void cmdButton_Click(int index);
+  void ListView1_ColumnClick(int index, forms::ColumnHeader& header);
 
  private:
   void design(forms::Form& f);
   void Form_Load();
+  void Form_Activate();
   void computer_set() override;
+  void save();
+  void add_accounts(int list_index);
+  void delete_account(int list_index);
+
+  forms::ListView& list(int index) { return form_.get<forms::ListView>(L"ListView1", index); }
 
   outside::Computer computer() const { return outside::Computer(Computer()); }
 

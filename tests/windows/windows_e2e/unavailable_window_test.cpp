@@ -112,10 +112,11 @@ class UnavailableWindowTest : public ::testing::Test {
       const auto& calls = log_->calls();
       return IsWindowVisible(hwnd_) && calls.size() > before && calls.back().member == L"UnlocksEnabled";
     })) << "not activated; title " << to_ansi(text_of(hwnd_));
-    ASSERT_EQ(children_of_class(hwnd_, L"Edit").size(), 3u);
-    caption_ = children_of_class(hwnd_, L"Edit")[0];
-    message_ = children_of_class(hwnd_, L"Edit")[1];
-    time_out_ = children_of_class(hwnd_, L"Edit")[2];
+    const std::vector<HWND> edits = children_of_class(hwnd_, L"Edit");
+    ASSERT_EQ(edits.size(), 3u);
+    caption_ = edits[0];
+    message_ = edits[1];
+    time_out_ = edits[2];
     unlocks_ = FindWindowExW(hwnd_, nullptr, L"Button", L"&Unlocks Permitted");
     ok_ = FindWindowExW(hwnd_, nullptr, L"Button", L"&OK");
     cancel_ = FindWindowExW(hwnd_, nullptr, L"Button", L"&Cancel");

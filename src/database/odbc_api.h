@@ -1,0 +1,90 @@
+// Inside the ODBC layer only: the ODBC headers, handle ownership and the one
+// checked path every ODBC call takes.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>  // the ODBC headers of Windows need its types
+#endif
+#include <sql.h>
+#include <sqlext.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "database/database.h"
+
+namespace pendrel::database::odbc {
+
+// One owner per ODBC handle; freeing a statement also closes its cursor.
+template <SQLSMALLINT Type>
+class unique_handle {
+ public:
+  unique_handle() = default;
+  unique_handle(const unique_handle&) = delete;
+  unique_handle& operator=(const unique_handle&) = delete;
+  unique_handle(unique_handle&& other) noexcept : handle_(other.release()) {}
+  unique_handle& operator=(unique_handle&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
+  ~unique_handle() { reset(); }
+
+  SQLHANDLE get() const { return handle_; }
+  SQLHANDLE release() {
+    SQLHANDLE h = handle_;
+    handle_ = SQL_NULL_HANDLE;
+    return h;
+  }
+  void reset(SQLHANDLE h = SQL_NULL_HANDLE) {
+    if (handle_ != SQL_NULL_HANDLE) SQLFreeHandle(Type, handle_);
+    handle_ = h;
+  }
+  explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
+
+ private:
+  SQLHANDLE handle_ = SQL_NULL_HANDLE;
+};
+
+using unique_henv = unique_handle<SQL_HANDLE_ENV>;
+using unique_hdbc = unique_handle<SQL_HANDLE_DBC>;
+using unique_hstmt = unique_handle<SQL_HANDLE_STMT>;
+
+// The result of every ODBC call passes here: success, success with
+// information and "no data" come back; anything else throws the Error built
+// from the handle's diagnostic records.
+SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const wchar_t* call);
+
+// ODBC's wide text is UTF-16; wchar_t is 32-bit outside Windows.
+using sql_string = std::basic_string<SQLWCHAR>;
+sql_string to_sql(std::wstring_view text);
+std::wstring from_sql(const SQLWCHAR* text, size_t length);
+
+unique_hstmt new_statement(SQLHANDLE dbc);
+
+class OdbcConnection : public Connection {
+ public:
+  int32_t CursorLocation() const override { return cursor_location_; }
+  void set_CursorLocation(int32_t location) override;
+  const std::wstring& ConnectionString() const override { return connection_string_; }
+  void set_ConnectionString(std::wstring text) override;
+  void Open() override;
+  void Close() override;
+  int32_t State() const override { return dbc_ ? kAdStateOpen : kAdStateClosed; }
+  std::shared_ptr<Recordset> OpenRecordset(std::wstring_view source) override;
+
+  // The open connection handle; error 3709 when closed.
+  SQLHANDLE dbc() const;
+
+  std::weak_ptr<OdbcConnection> self;
+
+ private:
+  int32_t cursor_location_ = 2;  // adUseServer until told otherwise, as ADO starts
+  std::wstring connection_string_;
+  unique_henv env_;
+  unique_hdbc dbc_;
+};
+
+std::shared_ptr<Recordset> make_recordset();
+
+}  // namespace pendrel::database::odbc

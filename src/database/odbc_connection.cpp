@@ -1,0 +1,134 @@
+#include "database/odbc_connection.h"
+
+#include <vector>
+
+#include "database/odbc_api.h"
+#include "database/odbc_diagnostics.h"
+
+namespace pendrel::database {
+namespace odbc {
+
+sql_string to_sql(std::wstring_view text) {
+  sql_string out;
+  out.reserve(text.size());
+  for (wchar_t wc : text) {
+    auto c = static_cast<uint32_t>(wc);
+    if (sizeof(wchar_t) > 2 && c > 0xFFFF) {
+      c -= 0x10000;
+      out += static_cast<SQLWCHAR>(0xD800 + (c >> 10));
+      out += static_cast<SQLWCHAR>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<SQLWCHAR>(c);
+    }
+  }
+  return out;
+}
+
+std::wstring from_sql(const SQLWCHAR* text, size_t length) {
+  std::wstring out;
+  out.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    uint32_t c = text[i];
+    if (sizeof(wchar_t) > 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < length &&
+        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    }
+    out += static_cast<wchar_t>(c);
+  }
+  return out;
+}
+
+SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const wchar_t* call) {
+  if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA) return rc;
+  std::vector<Diagnostic> records;
+  if (handle != SQL_NULL_HANDLE) {
+    for (SQLSMALLINT i = 1;; ++i) {
+      SQLWCHAR state[6] = {};
+      SQLINTEGER native = 0;
+      SQLWCHAR message[1024] = {};
+      SQLSMALLINT length = 0;
+      SQLRETURN d = SQLGetDiagRecW(handle_type, handle, i, state, &native, message,
+                                   static_cast<SQLSMALLINT>(std::size(message)), &length);
+      if (d != SQL_SUCCESS && d != SQL_SUCCESS_WITH_INFO) break;
+      size_t used = std::min<size_t>(static_cast<size_t>(length), std::size(message) - 1);
+      records.push_back({from_sql(state, 5), static_cast<int32_t>(native), from_sql(message, used)});
+    }
+  }
+  throw error_from_diagnostics(records, call);
+}
+
+unique_hstmt new_statement(SQLHANDLE dbc) {
+  SQLHANDLE stmt = SQL_NULL_HANDLE;
+  checked(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_HANDLE_DBC, dbc, L"SQLAllocHandle");
+  unique_hstmt owned;
+  owned.reset(stmt);
+  return owned;
+}
+
+void OdbcConnection::set_CursorLocation(int32_t location) { cursor_location_ = location; }
+
+void OdbcConnection::set_ConnectionString(std::wstring text) {
+  if (dbc_) throw object_open();
+  connection_string_ = std::move(text);
+}
+
+void OdbcConnection::Open() {
+  if (dbc_) throw object_open();
+  unique_henv env;
+  SQLHANDLE h = SQL_NULL_HANDLE;
+  checked(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h), SQL_HANDLE_ENV, SQL_NULL_HANDLE,
+          L"SQLAllocHandle");
+  env.reset(h);
+  checked(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                        0),
+          SQL_HANDLE_ENV, env.get(), L"SQLSetEnvAttr");
+  unique_hdbc dbc;
+  checked(SQLAllocHandle(SQL_HANDLE_DBC, env.get(), &h), SQL_HANDLE_ENV, env.get(),
+          L"SQLAllocHandle");
+  dbc.reset(h);
+  sql_string text = to_sql(connection_string_);
+  SQLWCHAR completed[1024];
+  SQLSMALLINT completed_length = 0;
+  checked(SQLDriverConnectW(dbc.get(), nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
+                            completed, static_cast<SQLSMALLINT>(std::size(completed)),
+                            &completed_length, SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, dbc.get(), L"SQLDriverConnect");
+  env_ = std::move(env);
+  dbc_ = std::move(dbc);
+}
+
+void OdbcConnection::Close() {
+  if (!dbc_) throw object_closed();
+  // Closed even when the disconnect fails: the handles go with these locals.
+  unique_hdbc dbc = std::move(dbc_);
+  unique_henv env = std::move(env_);
+  checked(SQLDisconnect(dbc.get()), SQL_HANDLE_DBC, dbc.get(), L"SQLDisconnect");
+}
+
+SQLHANDLE OdbcConnection::dbc() const {
+  if (!dbc_) throw connection_not_usable();
+  return dbc_.get();
+}
+
+std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::wstring_view source) {
+  if (!dbc_) throw object_closed();
+  std::shared_ptr<Recordset> recordset = make_recordset();
+  recordset->set_ActiveConnection(self.lock());
+  recordset->set_CursorLocation(kAdUseClient);
+  recordset->set_Source(std::wstring(source));
+  recordset->Open();
+  return recordset;
+}
+
+}  // namespace odbc
+
+std::shared_ptr<Connection> OdbcObjects::CreateConnection() {
+  auto connection = std::make_shared<odbc::OdbcConnection>();
+  connection->self = connection;
+  return connection;
+}
+
+std::shared_ptr<Recordset> OdbcObjects::CreateRecordset() { return odbc::make_recordset(); }
+
+}  // namespace pendrel::database
