@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "component/connect_string.h"
 #include "component/window_class.h"
+#include "database/management_database.h"
 
 namespace pendrel::component {
 
@@ -47,8 +47,8 @@ class BasicProperties : public WindowClassOf<Window> {
   void set_Password(std::wstring password) { this->window().set_Password(std::move(password)); }
 
   // ConnectString; the window is not touched.
-  std::wstring Database() { return connect_string(); }
-  void set_Database(std::wstring connect) { set_connect_string(std::move(connect)); }
+  std::wstring Database() { return database::connect_string(); }
+  void set_Database(std::wstring connect) { database::set_connect_string(std::move(connect)); }
 };
 
 }  // namespace pendrel::component

@@ -12,6 +12,11 @@
 
 #include "core/variant.h"
 
+// <cstdio> (pulled in by <string>) defines EOF, which would replace the name of
+// the recordset member below; code that wants the C constant uses
+// std::char_traits<char>::eof().
+#undef EOF
+
 namespace pendrel::database {
 
 // ADO's values for the settings the window uses.
@@ -96,5 +101,9 @@ class DatabaseObjects {
 
 // A value inserted between single quotes of a query text, its quotes doubled.
 std::wstring quoted(std::wstring_view value);
+// Exact matches, so that an unqualified call with a std::wstring or a literal
+// does not pick std::quoted (found through argument-dependent lookup).
+inline std::wstring quoted(const std::wstring& value) { return quoted(std::wstring_view(value)); }
+inline std::wstring quoted(const wchar_t* value) { return quoted(std::wstring_view(value)); }
 
 }  // namespace pendrel::database

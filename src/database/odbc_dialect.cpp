@@ -99,7 +99,7 @@ std::wstring name_of(const Token& t) {
   return t.text;
 }
 
-std::wstring single_source_of(const std::vector<Token>& tokens) {
+const Token* single_source_of(const std::vector<Token>& tokens) {
   std::vector<const Token*> words;  // without white space
   for (const Token& t : tokens) {
     if (!is_space(t)) words.push_back(&t);
@@ -108,19 +108,19 @@ std::wstring single_source_of(const std::vector<Token>& tokens) {
     if (words[i]->kind != TokenKind::Word || !same_word(words[i]->text, L"from")) continue;
     if (i + 1 >= words.size() || words[i + 1]->kind == TokenKind::Literal ||
         words[i + 1]->kind == TokenKind::Other) {
-      return {};
+      return nullptr;
     }
-    if (i + 2 == words.size()) return name_of(*words[i + 1]);
+    if (i + 2 == words.size()) return words[i + 1];
     const Token& next = *words[i + 2];
     if (next.kind == TokenKind::Word &&
         (same_word(next.text, L"where") || same_word(next.text, L"order") ||
          same_word(next.text, L"group"))) {
-      return name_of(*words[i + 1]);
+      return words[i + 1];
     }
-    if (next.kind == TokenKind::Other && next.text == L";") return name_of(*words[i + 1]);
-    return {};
+    if (next.kind == TokenKind::Other && next.text == L";") return words[i + 1];
+    return nullptr;
   }
-  return {};
+  return nullptr;
 }
 
 }  // namespace
@@ -140,11 +140,17 @@ std::wstring query_of_source(std::wstring_view source) {
   return std::wstring(source);
 }
 
-std::wstring single_source(std::wstring_view sql) { return single_source_of(tokenize(sql)); }
+std::wstring single_source(std::wstring_view sql) {
+  std::vector<Token> tokens = tokenize(sql);
+  const Token* source = single_source_of(tokens);
+  if (!source) return {};
+  return source->kind == TokenKind::Bracketed ? double_quoted(source->text) : source->text;
+}
 
 std::wstring translate_jet(std::wstring_view sql) {
   std::vector<Token> tokens = tokenize(sql);
-  std::wstring source = single_source_of(tokens);
+  const Token* source_token = single_source_of(tokens);
+  std::wstring source = source_token ? name_of(*source_token) : std::wstring();
   std::wstring out;
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& t = tokens[i];

@@ -20,7 +20,9 @@ std::wstring query_of_source(std::wstring_view source);
 std::wstring translate_jet(std::wstring_view sql);
 
 // The single view or table after FROM of a plain "SELECT ... FROM name [WHERE
-// ...]" query, or "" when the query has joins, several sources or no FROM.
+// ...]" query, spelled as SQL (quoted only where the text quoted it; Jet's
+// brackets become double quotes), or "" when the query has joins, several
+// sources or no FROM.
 std::wstring single_source(std::wstring_view sql);
 
 // FindFirst criteria "[field]='value'" (also without brackets, spaces around

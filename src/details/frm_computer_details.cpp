@@ -1,5 +1,6 @@
 #include "details/frm_computer_details.h"
 
+#include "database/management_database.h"
 #include "forms/check_box.h"
 #include "forms/combo_box.h"
 #include "forms/command_button.h"
@@ -185,6 +186,7 @@ void FrmComputerDetails::design(forms::Form& f) {
   active_box.set_caption(L"&Active");
   active_box.set_tool_tip_text(kActiveTip);
   active_box.move(2280, 3540, 1035, 255);
+  active_box.on_click = [this] { chkActive_Click(0); };
 
   CommandButton& ok = add_button(f, nullptr, 0, L"&OK", {6480, 3420, 1275, 435});
   ok.set_default(true);
@@ -219,6 +221,12 @@ void FrmComputerDetails::computer_set() {
   }
   ComputerName = outside::Computer(Computer()).name();
   form_.set_caption(ComputerName + L" ...");
+}
+
+void FrmComputerDetails::chkActive_Click(int index) {
+  if (index != 0) return;
+  const bool checked = form_.get<CheckBox>(L"chkActive", 0).value() == forms::check_value::kChecked;
+  database::StoreActive(database::management_database().EquipmentRecord, checked);
 }
 
 void FrmComputerDetails::TabStrip1_Click() {

@@ -38,6 +38,8 @@ class FrmComputerDetails : public component::ComponentWindow {
 
   // Brings the selected tab's frame to the front.
   void TabStrip1_Click();
+  // "&Active" (index 0) writes the box back to the computer's equipment row.
+  void chkActive_Click(int index);
 
  private:
   void design(forms::Form& f);

@@ -11,6 +11,11 @@
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
+#include "forms/user_interface.h"
+#include "logon/account_lists.h"
+#include "logon/kestrow_browse.h"
+#include "outside/controls.h"
+#include "outside/domain_object.h"
 #include "windows/window_support.h"
 
 namespace pendrel::logon {
@@ -30,6 +35,29 @@ constexpr int kWatchLists = 2;
 constexpr int kLists = 4;
 constexpr int kFirstAddButton = 3;
 constexpr int kFirstDeleteButton = 7;
+constexpr int kLastButton = 10;
+
+// The stored value of each list, in the order activation reads them.
+constexpr const wchar_t* kListValues[kLists] = {
+    L"WatchForUsersToLogon",
+    L"WatchForUsersToLogoff",
+    L"AllowOnlyInteractiveLogon",
+    L"DenyInteractiveLogon",
+};
+
+// What the browse dialog offers for each list (outside::KestrowControl).
+constexpr int32_t kWatchListOptions = 71;
+constexpr int32_t kLogonListOptions = 7;
+constexpr const wchar_t* kBrowseTitles[kLists] = {
+    L"Select Users/Groups to watch for Logons",
+    L"Select Users/Groups to watch for Logoffs",
+    L"Select Users/Groups to ONLY Allow Interactive Logons to",
+    L"Select Users/Groups to Deny Interactive Logons to",
+};
+
+Variant flag_value(const CheckBox& box) {
+  return int32_t{box.value() == forms::check_value::kChecked ? 1 : 0};
+}
 
 // The tab area, twips. The check boxes sit at its top; frames 0 and 1 lie
 // below them, frames 2 and 3 reach up over them.
@@ -56,6 +84,7 @@ FrmLogonProperty::FrmLogonProperty(component::Environment& env)
       form_(L"frmLogonProperty", [this](forms::Form& f) { design(f); }) {
   windows::attach_environment(form_, env);
   form_.on_load = [this] { Form_Load(); };
+  form_.on_activate = [this] { Form_Activate(); };
 }
 
 void FrmLogonProperty::design(forms::Form& f) {
@@ -97,6 +126,10 @@ void FrmLogonProperty::design(forms::Form& f) {
     list.set_view(forms::list_view_style::kReport);
     list.column_headers().add(L"Name", 1440);
     list.column_headers().add(L"Description", 2100);
+    // Unsorted, so that rows show in the stored order; descending by name, so
+    // that the first click on "Name" flips to ascending.
+    list.set_sort_order(forms::list_view_style::kDescending);
+    list.on_column_click = [this, i](forms::ColumnHeader& header) { ListView1_ColumnClick(i, header); };
     add_button(f, &frame, kFirstAddButton + i, L"&Add ...", {4935, 300, 1080, 375});
     add_button(f, &frame, kFirstDeleteButton + i, L"&Delete", {4935, 780, 1080, 375});
   }
@@ -114,6 +147,10 @@ void FrmLogonProperty::design(forms::Form& f) {
   browser.set_class_name(L"Kestrow");
   browser.set_visible(false);
   windows::add_list_images(f.add<ImageList>(L"ImageList1", 2));
+
+  for (int index = 0; index <= kLastButton; ++index) {
+    f.get<CommandButton>(L"cmdButton", index).on_click = [this, index] { cmdButton_Click(index); };
+  }
 }
 
 void FrmLogonProperty::Form_Load() {
@@ -125,6 +162,29 @@ void FrmLogonProperty::Form_Load() {
     list.column_headers().item(1).set_width(kNameColumnWidth);
   }
   TabStrip1_Click();
+}
+
+void FrmLogonProperty::Form_Activate() {
+  form_.zorder(0);
+  const outside::Computer computer = this->computer();
+  form_.set_caption(L"Interactive Logon Properties of " + computer.name());
+  form_.refresh();
+  env_.ui.do_events();
+  for (int i = 0; i < kLists; ++i) {
+    const Variant stored =
+        computer.get_registry_value(outside::kHkeyLocalMachine, kRestrictionsKey, kListValues[i], L"");
+    LoadListView(list(i), stored.to_text());
+  }
+  // A window whose renderer gave it no browse control still opens; its Add
+  // buttons then report the missing object.
+  if (const DispatchPtr& browser = form_.get<forms::HostControl>(L"Kestrow1").object()) {
+    const outside::KestrowControl kestrow(browser);
+    kestrow.set_target_computer(L"\\\\" + computer.name());
+    // Window handles carry 32 significant bits, also on 64-bit Windows.
+    kestrow.set_owner_window(static_cast<int32_t>(form_.hwnd()));
+  }
+  env_.ui.set_mouse_pointer(forms::mouse_pointer::kDefault);
+  form_.zorder(0);
 }
 
 void FrmLogonProperty::computer_set() {
@@ -160,6 +220,74 @@ void FrmLogonProperty::TabStrip1_Click() {
   form_.get<Frame>(L"fraWatch", 3).zorder(1);
   form_.get<Frame>(L"fraWatch", tab - 1).zorder(0);
   if (tab == 1 || tab == 2) form_.get<CheckBox>(L"chkLogons", tab - 1).zorder(0);
+}
+
+void FrmLogonProperty::LoadListView(ListView& InListView1, const std::wstring& InData) {
+  load_list_view(InListView1, InData, Computer(), DomainObject());
+}
+
+void FrmLogonProperty::ListView1_ColumnClick(int index, forms::ColumnHeader& header) {
+  sort_by_column(list(index), header);
+}
+
+void FrmLogonProperty::cmdButton_Click(int index) {
+  switch (index) {
+    case 0: save(); break;
+    case 1: form_.unload(); break;
+    // "&Select ..." would put a chosen server into the server box, but the
+    // browse control picks accounts, not computers, and the host offers no
+    // list of servers: the button does nothing.
+    case 2: break;
+    default:
+      if (index < kFirstDeleteButton) {
+        add_accounts(index - kFirstAddButton);
+      } else {
+        delete_account(index - kFirstDeleteButton);
+      }
+  }
+}
+
+void FrmLogonProperty::save() {
+  const outside::Computer computer = this->computer();
+  const auto write = [&computer](const wchar_t* key, const wchar_t* name, Variant value) {
+    computer.set_registry_value(outside::kHkeyLocalMachine, key, name, std::move(value));
+  };
+  const CheckBox& logon = form_.get<CheckBox>(L"chkLogons", 0);
+  const CheckBox& logoff = form_.get<CheckBox>(L"chkLogons", 1);
+  write(kSettingsKey, L"SendMsgServer", form_.get<TextBox>(L"txtData", 0).text());
+  write(kSettingsKey, L"SendLogonMsg", flag_value(logon));
+  write(kSettingsKey, L"SendLogoffMsg", flag_value(logoff));
+  // A watch list whose box is clear keeps its stored value.
+  if (logon.value() == forms::check_value::kChecked) {
+    write(kRestrictionsKey, kListValues[0], account_list_value(list(0)));
+  }
+  if (logoff.value() == forms::check_value::kChecked) {
+    write(kRestrictionsKey, kListValues[1], account_list_value(list(1)));
+  }
+  write(kRestrictionsKey, kListValues[2], account_list_value(list(2)));
+  write(kRestrictionsKey, kListValues[3], account_list_value(list(3)));
+  form_.unload();
+}
+
+void FrmLogonProperty::add_accounts(int list_index) {
+  const DispatchPtr& browser = form_.get<forms::HostControl>(L"Kestrow1").object();
+  const outside::KestrowControl kestrow(browser);
+  kestrow.set_options(list_index < kWatchLists ? kWatchListOptions : kLogonListOptions);
+  kestrow.set_title(kBrowseTitles[list_index]);
+  // Our own browse control lists the accounts through the window's host
+  // objects; another maker's control finds them itself.
+  if (KestrowBrowse* own = KestrowBrowse::from(browser)) own->set_host_objects(Computer(), DomainObject());
+  if (kestrow.show_browse() != 0) return;
+  LoadListView(list(list_index), kestrow.selection());
+}
+
+void FrmLogonProperty::delete_account(int list_index) {
+  ListView& accounts = list(list_index);
+  // Without a selected row there is nothing to delete; the button stays
+  // quiet rather than reporting an error.
+  const forms::ListItem* selected = accounts.selected_item();
+  if (!selected) return;
+  accounts.list_items().remove(selected->index());
 }
 
 }  // namespace pendrel::logon

@@ -5,6 +5,8 @@
 // in account_lists.h.
 #pragma once
 
+#include <string>
+
 #include "component/component_window.h"
 #include "component/environment.h"
 #include "forms/form.h"

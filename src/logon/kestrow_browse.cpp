@@ -1,8 +1,6 @@
 #include "logon/kestrow_browse.h"
 
 #include <array>
-#include <cwctype>
-#include <functional>
 #include <utility>
 
 #include "core/error.h"
@@ -26,89 +24,88 @@ void skip_on_error(Step&& step) {
   }
 }
 
-class Gatherer {
- public:
-  explicit Gatherer(std::vector<BrowseAccount>& out) : out_(out) {}
+// The collection `read` gives, fetched first while it is empty. The host may
+// hand out a new collection object after the fetch, so it is read again.
+template <class Read, class Fetch>
+auto loaded(Read read, Fetch fetch) {
+  auto collection = read();
+  if (collection.count() == 0) {
+    fetch();
+    collection = read();
+  }
+  return collection;
+}
 
-  template <class Fetch>
-  void users(const std::wstring& authority, const std::function<outside::Users()>& collection,
-             Fetch&& fetch) {
+void add_users(const outside::Users& users, const std::wstring& authority, std::vector<BrowseAccount>& out) {
+  const int32_t count = users.count();
+  for (int32_t i = 1; i <= count; ++i) {
     skip_on_error([&] {
-      if (collection().count() == 0) fetch();
-      const outside::Users users = collection();
-      const int32_t count = users.count();
-      for (int32_t i = 1; i <= count; ++i) {
-        skip_on_error([&] {
-          const outside::User user = users.item(i);
-          BrowseAccount account{authority, user.name(), L"", AccountKind::User};
-          skip_on_error([&] {
-            user.get_user_information(3);
-            account.description = user.full_name();
-          });
-          out_.push_back(std::move(account));
-        });
-      }
+      const outside::User user = users.item(i);
+      BrowseAccount account{authority, user.name(), L"", AccountKind::User};
+      skip_on_error([&] {
+        user.get_user_information(3);
+        account.description = user.full_name();
+      });
+      out.push_back(std::move(account));
     });
   }
+}
 
-  void groups(const std::wstring& authority, const outside::Groups& groups, AccountKind kind) {
+void add_groups(const outside::Groups& groups, const std::wstring& authority, AccountKind kind,
+                std::vector<BrowseAccount>& out) {
+  const int32_t count = groups.count();
+  for (int32_t i = 1; i <= count; ++i) {
     skip_on_error([&] {
-      const int32_t count = groups.count();
-      for (int32_t i = 1; i <= count; ++i) {
-        skip_on_error([&] {
-          const outside::Group group = groups.item(i);
-          BrowseAccount account{authority, group.name(), L"", kind};
-          skip_on_error([&] { account.description = group.get_description(); });
-          out_.push_back(std::move(account));
-        });
-      }
+      const outside::Group group = groups.item(i);
+      BrowseAccount account{authority, group.name(), L"", kind};
+      skip_on_error([&] { account.description = group.get_description(); });
+      out.push_back(std::move(account));
     });
   }
-
- private:
-  std::vector<BrowseAccount>& out_;
-};
+}
 
 int32_t kinds_of(int32_t options) {
   const int32_t kinds = options & opt::kKindMask;
   return kinds == 0 ? opt::kKindMask : kinds;
 }
 
-void gather_computer(const outside::Computer& computer, int32_t kinds, Gatherer& gather) {
+void gather_computer(const outside::Computer& computer, int32_t kinds, std::vector<BrowseAccount>& out) {
   std::wstring name;
   skip_on_error([&] { name = computer.default_member(); });
   if (trim_spaces(name).empty()) return;
-  if (kinds & opt::kUsers)
-    gather.users(name, [&] { return computer.users(); }, [&] { computer.get_users(); });
+  if (kinds & opt::kUsers) {
+    skip_on_error([&] {
+      add_users(loaded([&] { return computer.users(); }, [&] { computer.get_users(); }), name, out);
+    });
+  }
   if (kinds & opt::kLocalGroups) {
     skip_on_error([&] {
-      outside::Groups groups = computer.local_local_groups();
-      if (groups.count() == 0) {
-        groups.get_items();
-        groups = computer.local_local_groups();
-      }
-      gather.groups(name, groups, AccountKind::ComputerLocalGroup);
+      const outside::Groups groups = loaded([&] { return computer.local_local_groups(); },
+                                            [&] { computer.local_local_groups().get_items(); });
+      add_groups(groups, name, AccountKind::ComputerLocalGroup, out);
     });
   }
 }
 
 void gather_domain(const outside::Domain& domain, const std::wstring& name, int32_t kinds,
-                   Gatherer& gather) {
+                   std::vector<BrowseAccount>& out) {
   skip_on_error([&] {
     if (domain.count() == 0) domain.get_items();
   });
   if (kinds & (opt::kGlobalGroups | opt::kLocalGroups)) {
     skip_on_error([&] {
-      if (domain.global_groups().count() == 0 && domain.local_groups().count() == 0)
-        domain.get_groups();
+      if (domain.global_groups().count() == 0 && domain.local_groups().count() == 0) domain.get_groups();
     });
   }
   if (kinds & opt::kGlobalGroups)
-    skip_on_error([&] { gather.groups(name, domain.global_groups(), AccountKind::GlobalGroup); });
+    skip_on_error([&] { add_groups(domain.global_groups(), name, AccountKind::GlobalGroup, out); });
   if (kinds & opt::kLocalGroups)
-    skip_on_error([&] { gather.groups(name, domain.local_groups(), AccountKind::DomainLocalGroup); });
-  if (kinds & opt::kUsers)
-    gather.users(name, [&] { return domain.users(); }, [&] { domain.users().get_items(); });
+    skip_on_error([&] { add_groups(domain.local_groups(), name, AccountKind::DomainLocalGroup, out); });
+  if (kinds & opt::kUsers) {
+    skip_on_error([&] {
+      add_users(loaded([&] { return domain.users(); }, [&] { domain.users().get_items(); }), name, out);
+    });
+  }
 }
 
 const std::array<std::pair<std::wstring_view, DispId>, 6> kMembers = {{
@@ -120,24 +117,16 @@ const std::array<std::pair<std::wstring_view, DispId>, 6> kMembers = {{
     {L"ShowBrowse", outside::kestrow_id::kShowBrowse},
 }};
 
-bool same_name(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
-}
-
 }  // namespace
 
 std::vector<BrowseAccount> gather_accounts(const DispatchPtr& computer,
                                            const DispatchPtr& domain_object, int32_t options) {
   std::vector<BrowseAccount> accounts;
-  Gatherer gather(accounts);
   const int32_t kinds = kinds_of(options);
   std::wstring domain_name;
   if (computer) {
     const outside::Computer host_computer(computer);
-    if (options & opt::kComputerAccounts) gather_computer(host_computer, kinds, gather);
+    if (options & opt::kComputerAccounts) gather_computer(host_computer, kinds, accounts);
     skip_on_error([&] { domain_name = host_computer.domain(); });
   } else if (domain_object) {
     skip_on_error([&] { domain_name = outside::DomainObject(domain_object).this_domain_name(); });
@@ -145,7 +134,7 @@ std::vector<BrowseAccount> gather_accounts(const DispatchPtr& computer,
   if (domain_object && !trim_spaces(domain_name).empty()) {
     skip_on_error([&] {
       const outside::Domain domain = outside::DomainObject(domain_object).domains(domain_name);
-      gather_domain(domain, domain_name, kinds, gather);
+      gather_domain(domain, domain_name, kinds, accounts);
     });
   }
   return accounts;
@@ -184,27 +173,27 @@ int32_t KestrowBrowse::show_browse() {
 
 DispId KestrowBrowse::id_of(std::wstring_view name) {
   for (const auto& [member, id] : kMembers)
-    if (same_name(member, name)) return id;
+    if (equal_no_case(member, name)) return id;
   throw Error::vb(vb_error::kObjectDoesNotSupportMember);
 }
 
 Variant KestrowBrowse::invoke(DispId id, InvokeKind kind, std::span<Argument> args) {
-  namespace id_ = outside::kestrow_id;
+  namespace ids = outside::kestrow_id;
   const bool put = kind == InvokeKind::PropertyPut && args.size() == 1;
   const bool read = has_kind(kind, InvokeKind::PropertyGet) && args.empty();
   const bool method = has_kind(kind, InvokeKind::Method) && args.empty();
   if (put) {
     const Variant& value = args.back().value;
     switch (id) {
-      case id_::kOptions: options_ = value.to_long(); return {};
-      case id_::kTitle: title_ = value.to_text(); return {};
-      case id_::kOwnerWindow: owner_window_ = value.to_long(); return {};
-      case id_::kTargetComputer: target_computer_ = value.to_text(); return {};
+      case ids::kOptions: options_ = value.to_long(); return {};
+      case ids::kTitle: title_ = value.to_text(); return {};
+      case ids::kOwnerWindow: owner_window_ = value.to_long(); return {};
+      case ids::kTargetComputer: target_computer_ = value.to_text(); return {};
       default: break;
     }
-  } else if (id == id_::kSelection && read) {
+  } else if (id == ids::kSelection && read) {
     return selection_;
-  } else if (id == id_::kShowBrowse && method) {
+  } else if (id == ids::kShowBrowse && method) {
     return show_browse();
   }
   throw Error::vb(vb_error::kObjectDoesNotSupportMember);

@@ -36,7 +36,7 @@ struct FakeHost {
         collection(L"LocalLocalGroups", {group(L"Administrators", L"Full control")}, true).first);
 
     domain_object->on(L"Domains").get([this](std::span<Argument> args) -> Variant {
-      if (args.at(0).value.to_text() != L"SALES") throw Error(5, L"no such domain");
+      if (args[0].value.to_text() != L"SALES") throw Error(5, L"no such domain");
       return DispatchPtr(domain);
     });
     auto fetched = std::make_shared<bool>(false);
@@ -75,7 +75,7 @@ struct FakeHost {
     auto list = std::make_shared<std::vector<DispatchPtr>>(std::move(items));
     c->on(L"Count").get([=](std::span<Argument>) { return *loaded ? int32_t(list->size()) : 0; });
     c->on(L"Item", kDispIdValue).get([=](std::span<Argument> args) -> Variant {
-      const int32_t i = args.at(0).value.to_long();
+      const int32_t i = args[0].value.to_long();
       if (!*loaded || i < 1 || i > int32_t(list->size())) throw Error::vb(vb_error::kInvalidProcedureCall);
       return (*list)[i - 1];
     });
@@ -124,7 +124,7 @@ TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
   // Loaded collections are not fetched again.
   host.log->clear();
   EXPECT_EQ(host.gather(0x47).size(), 7u);
-  EXPECT_EQ(fetches(*host.log), std::vector<std::wstring>{L"call Domain.GetItems"});
+  EXPECT_TRUE(fetches(*host.log).empty());
 
   EXPECT_EQ(entries(host.gather(7)),
             (std::vector<std::wstring>{L"SALES\\Domain Users [All domain users]",

@@ -10,10 +10,12 @@
 #include "forms/check_box.h"
 #include "forms/command_button.h"
 #include "forms/frame.h"
+#include "forms/host_control.h"
 #include "forms/image_list.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
+#include "logon_fakes.h"
 #include "window_test_support.h"
 
 namespace pendrel {
@@ -22,6 +24,7 @@ namespace {
 using forms::CheckBox;
 using forms::Frame;
 using forms::ListView;
+using Lines = std::vector<std::wstring>;
 
 class LogonTest : public ::testing::Test {
  protected:
@@ -30,6 +33,42 @@ class LogonTest : public ::testing::Test {
       const auto it = stored.find(args[2].value.text());
       return it == stored.end() ? args[3].value : it->second;
     });
+    bed.computer->on(L"SetRegistryValue").call(int32_t{0});
+    host.domain(L"SALES").users.stock_user(L"jdoe", L"John Doe");
+    host.domain(L"SALES").users.stock_user(L"amy", L"Amy Zed");
+    host.domain(L"SALES").global_groups.stock_group(L"Admins", L"Domain admins");
+    for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](std::span<Argument>) {});
+    kestrow->on_id(8).call([this](std::span<Argument>) { return browse_result; });
+    kestrow->on_id(4).get([this](std::span<Argument>) { return selection; });
+  }
+
+  // Computer and DomainObject passed, the browse control in place, shown.
+  void open() {
+    window.set_DomainObject(host.domain_object);
+    window.set_Computer(bed.computer);
+    form.get<forms::HostControl>(L"Kestrow1").set_object(kestrow);
+    bed.log->clear();
+    form.show();
+  }
+  ListView& list(int i) { return form.get<ListView>(L"ListView1", i); }
+  Lines texts(int i) {
+    Lines lines;
+    for (int r = 1; r <= list(i).list_items().count(); ++r) {
+      const forms::ListItem& row = list(i).list_items().item(r);
+      lines.push_back(row.text() + L"|" + row.sub_item(1));
+    }
+    return lines;
+  }
+  void click(int index) { form.get<forms::CommandButton>(L"cmdButton", index).user_click(); }
+  // The lines of the log that start with one of the prefixes.
+  Lines lines_of(std::initializer_list<std::wstring> prefixes) {
+    Lines picked;
+    for (const auto& line : bed.log->trace()) {
+      for (const auto& prefix : prefixes) {
+        if (line.starts_with(prefix)) picked.push_back(line);
+      }
+    }
+    return picked;
   }
 
   CheckBox& box(int i) { return form.get<CheckBox>(L"chkLogons", i); }
@@ -46,6 +85,10 @@ class LogonTest : public ::testing::Test {
   }
 
   fakes::WindowTestBed bed;
+  fakes::FakeAccountHost host{bed.computer};
+  std::shared_ptr<fakes::FakeDispatch> kestrow = std::make_shared<fakes::FakeDispatch>(L"Kestrow1", bed.log);
+  int32_t browse_result = 0;
+  std::wstring selection;
   std::map<std::wstring, Variant> stored;
   logon::FrmLogonProperty window{bed.env};
   forms::Form& form = window.form();
@@ -135,6 +178,168 @@ TEST_F(LogonTest, LoadPreparesTheListsAndTheLayoutLetsTabsCoverTheCheckBoxes) {
   for (int i : {2, 3}) {
     EXPECT_GT(z(frame(i)), std::max({z(box(0)), z(box(1)), z(frame(0)), z(frame(1))})) << i;
   }
+}
+
+const std::wstring kSet = L"call Computer.SetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\Gina\\";
+
+TEST_F(LogonTest, ActivationReadsTheFourListsAndPreparesTheBrowseControl) {
+  stored = {{L"WatchForUsersToLogon", L"SALES\\jdoe"},
+            {L"AllowOnlyInteractiveLogon", L"SALES\\Admins;SALES\\amy"},
+            {L"DenyInteractiveLogon", L"SALES\\jdoe"}};
+  bed.ui.set_mouse_pointer(forms::mouse_pointer::kHourglass);
+  size_t calls_before_do_events = 0;
+  bed.ui.on_do_events = [&] { calls_before_do_events = bed.log->calls().size(); };
+  bed.peer_trace->clear();
+  open();
+  const std::wstring read = L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\Gina\\Restrictions\", ";
+  EXPECT_EQ(lines_of({L"get Computer.Name", L"call Computer.GetRegistryValue", L"let Kestrow1"}),
+            (Lines{L"get Computer.Name", read + L"\"WatchForUsersToLogon\", \"\")",
+                   read + L"\"WatchForUsersToLogoff\", \"\")", read + L"\"AllowOnlyInteractiveLogon\", \"\")",
+                   read + L"\"DenyInteractiveLogon\", \"\")", L"get Computer.Name",
+                   L"let Kestrow1.#5 = \"\\\\PC042\"", L"let Kestrow1.#3 = 172212"}));
+  for (const fakes::Call& call : bed.log->calls()) {
+    if (call.member == L"GetRegistryValue") {
+      EXPECT_EQ(call.args[3].kind(), Variant::Kind::Text);
+    } else if (call.member == L"#3" || call.member == L"#5") {
+      EXPECT_EQ(call.args[0].kind(), call.member == L"#3" ? Variant::Kind::Int32 : Variant::Kind::Text);
+    }
+  }
+  EXPECT_EQ(form.caption(), L"Interactive Logon Properties of PC042");
+  EXPECT_EQ(calls_before_do_events, 1u);
+  EXPECT_EQ(bed.ui.do_events_calls(), 1);
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{forms::mouse_pointer::kHourglass, forms::mouse_pointer::kDefault}));
+  EXPECT_EQ(bed.peer_lines(L"zorder 0"), 2);
+  EXPECT_EQ(bed.peer_lines(L"refresh"), 1);
+  EXPECT_EQ(texts(0), (Lines{L"SALES\\jdoe|John Doe"}));
+  EXPECT_EQ(texts(1), Lines{});
+  EXPECT_EQ(texts(2), (Lines{L"SALES\\Admins|Domain admins", L"SALES\\amy|Amy Zed"}));
+  EXPECT_EQ(texts(3), (Lines{L"SALES\\jdoe|John Doe"}));
+
+  // Activated again: the lists are not cleared, a deleted row comes back once.
+  list(2).list_items().item(1).set_selected(true);
+  click(9);
+  ASSERT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed"}));
+  form.hide();
+  form.show();
+  EXPECT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed", L"SALES\\Admins|Domain admins"}));
+}
+
+TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsClear) {
+  stored = {{L"SendLogonMsg", int32_t{1}}, {L"SendLogoffMsg", int32_t{1}},
+            {L"WatchForUsersToLogon", L"SALES\\jdoe;SALES\\amy"}, {L"WatchForUsersToLogoff", L"SALES\\Admins"},
+            {L"DenyInteractiveLogon", L"x\\y"}};
+  open();
+  form.get<forms::TextBox>(L"txtData", 0).set_text(L"EVT");
+  ASSERT_TRUE(form.user_enter_key());
+  EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}),
+            (Lines{kSet + L"Settings\", \"SendMsgServer\", \"EVT\")", kSet + L"Settings\", \"SendLogonMsg\", 1)",
+                   kSet + L"Settings\", \"SendLogoffMsg\", 1)",
+                   kSet + L"Restrictions\", \"WatchForUsersToLogon\", \"SALES\\jdoe;SALES\\amy\")",
+                   kSet + L"Restrictions\", \"WatchForUsersToLogoff\", \"SALES\\Admins\")",
+                   kSet + L"Restrictions\", \"AllowOnlyInteractiveLogon\", \"\")",
+                   kSet + L"Restrictions\", \"DenyInteractiveLogon\", \"x\\y\")"}));
+  const Variant::Kind kinds[] = {Variant::Kind::Text, Variant::Kind::Int32, Variant::Kind::Int32, Variant::Kind::Text,
+                                 Variant::Kind::Text, Variant::Kind::Text, Variant::Kind::Text};
+  size_t n = 0;
+  for (const fakes::Call& call : bed.log->calls()) {
+    if (call.member != L"SetRegistryValue") continue;
+    EXPECT_EQ(call.args[0].kind(), Variant::Kind::Int32);
+    ASSERT_LT(n, std::size(kinds));
+    EXPECT_EQ(call.args[3].kind(), kinds[n++]) << call.args[2].text();
+  }
+  EXPECT_FALSE(form.loaded());
+
+  // Both boxes clear (2 is not set): the watch lists keep their stored text.
+  stored[L"SendLogonMsg"] = int32_t{2};
+  stored.erase(L"SendLogoffMsg");
+  stored.erase(L"DenyInteractiveLogon");
+  open();
+  ASSERT_EQ(texts(0).size(), 2u);
+  click(0);
+  EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}),
+            (Lines{kSet + L"Settings\", \"SendMsgServer\", \"\")", kSet + L"Settings\", \"SendLogonMsg\", 0)",
+                   kSet + L"Settings\", \"SendLogoffMsg\", 0)",
+                   kSet + L"Restrictions\", \"AllowOnlyInteractiveLogon\", \"\")",
+                   kSet + L"Restrictions\", \"DenyInteractiveLogon\", \"\")"}));
+  EXPECT_FALSE(form.loaded());
+}
+
+TEST_F(LogonTest, CancelEscAndSelectWriteNothing) {
+  stored = {{L"SendLogonMsg", int32_t{1}}};
+  open();
+  form.get<forms::TextBox>(L"txtData", 0).set_text(L"EVT");
+  click(2);
+  EXPECT_TRUE(form.loaded());
+  form.get<forms::CheckBox>(L"chkLogons", 1).user_click();
+  ASSERT_TRUE(form.user_escape_key());
+  EXPECT_FALSE(form.loaded());
+  open();
+  click(1);
+  EXPECT_FALSE(form.loaded());
+  EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue", L"let Kestrow1.#1", L"call Kestrow1"}), Lines{});
+  EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedRow) {
+  stored = {{L"SendLogonMsg", int32_t{1}}, {L"WatchForUsersToLogon", L"SALES\\jdoe;SALES\\x;SALES\\y"}};
+  open();
+  list(0).list_items().item(1).set_sub_item(1, L"stale");
+  selection = L"SALES\\jdoe;SALES\\amy";
+  bed.log->clear();
+  click(3);
+  EXPECT_EQ(lines_of({L"let Kestrow1", L"call Kestrow1", L"get Kestrow1"}),
+            (Lines{L"let Kestrow1.#1 = 71", L"let Kestrow1.#2 = \"Select Users/Groups to watch for Logons\"",
+                   L"call Kestrow1.#8", L"get Kestrow1.#4"}));
+  EXPECT_EQ(texts(0), (Lines{L"SALES\\jdoe|John Doe", L"SALES\\x|", L"SALES\\y|", L"SALES\\amy|Amy Zed"}));
+
+  // Cancelled: Selection is not read, nothing changes.
+  const std::pair<int, const wchar_t*> others[] = {
+      {4, L"let Kestrow1.#2 = \"Select Users/Groups to watch for Logoffs\""},
+      {5, L"let Kestrow1.#2 = \"Select Users/Groups to ONLY Allow Interactive Logons to\""},
+      {6, L"let Kestrow1.#2 = \"Select Users/Groups to Deny Interactive Logons to\""}};
+  browse_result = 1;
+  form.get<forms::CheckBox>(L"chkLogons", 1).set_value(1);
+  for (const auto& [index, title] : others) {
+    bed.log->clear();
+    click(index);
+    EXPECT_EQ(lines_of({L"let Kestrow1", L"call Kestrow1", L"get Kestrow1"}),
+              (Lines{index == 4 ? L"let Kestrow1.#1 = 71" : L"let Kestrow1.#1 = 7", title, L"call Kestrow1.#8"}));
+    EXPECT_EQ(list(index - 3).list_items().count(), 0);
+  }
+
+  // Delete takes the selected row only; without one it does nothing.
+  list(0).list_items().item(2).set_selected(true);
+  click(7);
+  EXPECT_EQ(texts(0), (Lines{L"SALES\\jdoe|John Doe", L"SALES\\y|", L"SALES\\amy|Amy Zed"}));
+  click(7);
+  EXPECT_EQ(texts(0).size(), 3u);
+  EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(LogonTest, ColumnClicksSortAscendingThenFlipThenByTheOtherColumn) {
+  stored = {{L"AllowOnlyInteractiveLogon", L"SALES\\jdoe;SALES\\Admins;SALES\\amy"}};
+  open();
+  ListView& allow = list(2);
+  const auto order = [&] {
+    std::wstring names;
+    for (int r = 1; r <= allow.list_items().count(); ++r) names += allow.list_items().item(r).text().substr(6) + L" ";
+    return names;
+  };
+  EXPECT_FALSE(allow.sorted());
+  EXPECT_EQ(order(), L"jdoe Admins amy ");
+  allow.user_column_click(1);
+  EXPECT_EQ(order(), L"Admins amy jdoe ");
+  allow.user_column_click(1);
+  EXPECT_EQ(order(), L"jdoe amy Admins ");
+  EXPECT_EQ(allow.sort_order(), forms::list_view_style::kDescending);
+  allow.user_column_click(2);
+  EXPECT_EQ(order(), L"amy Admins jdoe ");  // Amy Zed, Domain admins, John Doe
+  EXPECT_EQ(allow.sort_key(), 1);
+  EXPECT_EQ(allow.sort_order(), forms::list_view_style::kAscending);
+  // The rows are written back in the order shown.
+  click(0);
+  EXPECT_EQ(lines_of({kSet + L"Restrictions\", \"Allow"}),
+            (Lines{kSet + L"Restrictions\", \"AllowOnlyInteractiveLogon\", \"SALES\\amy;SALES\\Admins;SALES\\jdoe\")"}));
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// A scripted host for the account lists: a Computer with its users and local
+// groups, a DomainObject with domains, each collection empty until fetched.
+// Every call lands in one log, so tests can count fetches and see the exact
+// lookups.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/error.h"
+#include "core/text.h"
+#include "fake_dispatch.h"
+
+namespace pendrel::fakes {
+
+// A host collection: Count and Item(name) answer what the last fetch
+// delivered; `stock` says what a fetch delivers. Names compare without regard
+// to case, as account names do.
+class FakeAccounts {
+ public:
+  FakeAccounts(std::wstring name, std::shared_ptr<CallLog> log)
+      : object(std::make_shared<FakeDispatch>(std::move(name), std::move(log))) {
+    object->on(L"Count").get([this](std::span<Argument>) {
+      if (broken) throw *broken;
+      return static_cast<int32_t>(loaded.size());
+    });
+    object->on(L"Item", kDispIdValue).get([this](std::span<Argument> args) -> Variant {
+      if (broken) throw *broken;
+      for (const auto& [n, item] : loaded)
+        if (equal_no_case(n, args[0].value.text())) return Variant(item);
+      if (missing_gives_nothing) return Variant(DispatchPtr());
+      throw Error::vb(vb_error::kInvalidProcedureCall);
+    });
+    object->on(L"GetItems").call([this](std::span<Argument>) { fetch(); });
+  }
+  FakeAccounts(const FakeAccounts&) = delete;
+  FakeAccounts& operator=(const FakeAccounts&) = delete;
+
+  void fetch() { loaded = stocked; }
+
+  void stock_user(const std::wstring& name, const std::wstring& full_name) {
+    auto user = std::make_shared<FakeDispatch>(object->name() + L"(" + name + L")", object->shared_log());
+    auto filled = std::make_shared<bool>(false);
+    user->on(L"GetUserInformation").call([filled](std::span<Argument>) { *filled = true; });
+    user->on(L"FullName").get([filled, full_name](std::span<Argument>) { return *filled ? full_name : L""; });
+    stocked.emplace_back(name, user);
+  }
+
+  void stock_group(const std::wstring& name, const std::wstring& description) {
+    auto group = std::make_shared<FakeDispatch>(object->name() + L"(" + name + L")", object->shared_log());
+    auto filled = std::make_shared<bool>(false);
+    group->on(L"GetDescription").call([filled, description](std::span<Argument>) {
+      *filled = true;
+      return description;
+    });
+    group->on(L"Description").get([filled, description](std::span<Argument>) {
+      return *filled ? description : L"";
+    });
+    stocked.emplace_back(name, group);
+  }
+
+  std::shared_ptr<FakeDispatch> object;
+  std::vector<std::pair<std::wstring, DispatchPtr>> stocked;
+  std::vector<std::pair<std::wstring, DispatchPtr>> loaded;
+  // Count and Item raise this.
+  std::optional<Error> broken;
+  // A name that is not there gives Nothing instead of raising.
+  bool missing_gives_nothing = false;
+};
+
+class FakeDomain {
+ public:
+  FakeDomain(const std::wstring& name, const std::shared_ptr<CallLog>& log)
+      : object(std::make_shared<FakeDispatch>(name, log)),
+        global_groups(name + L".GlobalGroups", log),
+        local_groups(name + L".LocalGroups", log),
+        users(name + L".Users", log) {
+    object->on(L"Count").get([this](std::span<Argument>) { return count; });
+    object->on(L"GetItems").call([this](std::span<Argument>) { count = 3; });
+    object->on(L"GetGroups").call([this](std::span<Argument>) {
+      global_groups.fetch();
+      local_groups.fetch();
+    });
+    object->on(L"GlobalGroups").get(DispatchPtr(global_groups.object));
+    object->on(L"LocalGroups").get(DispatchPtr(local_groups.object));
+    object->on(L"Users").get(DispatchPtr(users.object));
+  }
+
+  std::shared_ptr<FakeDispatch> object;
+  int32_t count = 0;
+  FakeAccounts global_groups;
+  FakeAccounts local_groups;
+  FakeAccounts users;
+};
+
+// Computer PC042 (default member and Name) and a DomainObject whose Domains
+// knows the domains added, by exact name; any other name raises.
+class FakeAccountHost {
+ public:
+  explicit FakeAccountHost(std::shared_ptr<FakeDispatch> computer_object)
+      : log(computer_object->shared_log()),
+        computer(std::move(computer_object)),
+        domain_object(std::make_shared<FakeDispatch>(L"DomainObject", log)),
+        users(L"PC042.Users", log),
+        local_local_groups(L"PC042.LocalLocalGroups", log) {
+    computer->on(L"Value", kDispIdValue).get(L"PC042");
+    computer->on(L"Name").get(L"PC042");
+    computer->on(L"Users").get(DispatchPtr(users.object));
+    computer->on(L"GetUsers").call([this](std::span<Argument>) { users.fetch(); });
+    computer->on(L"LocalLocalGroups").get(DispatchPtr(local_local_groups.object));
+    domain_object->on(L"Domains").get([this](std::span<Argument> args) -> Variant {
+      const auto it = domains.find(args[0].value.text());
+      if (it == domains.end()) throw Error::vb(vb_error::kInvalidProcedureCall);
+      return DispatchPtr(it->second->object);
+    });
+  }
+
+  FakeDomain& domain(const std::wstring& name) {
+    auto& held = domains[name];
+    if (!held) held = std::make_unique<FakeDomain>(name, log);
+    return *held;
+  }
+
+  // How often the log holds exactly this line.
+  int count(const std::wstring& line) const {
+    int n = 0;
+    for (const std::wstring& l : log->trace()) n += l == line;
+    return n;
+  }
+
+  std::shared_ptr<CallLog> log;
+  std::shared_ptr<FakeDispatch> computer;
+  std::shared_ptr<FakeDispatch> domain_object;
+  FakeAccounts users;
+  FakeAccounts local_local_groups;
+  std::map<std::wstring, std::unique_ptr<FakeDomain>> domains;
+};
+
+}  // namespace pendrel::fakes
