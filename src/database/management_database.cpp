@@ -170,7 +170,8 @@ bool DatabaseStage(const StageContext& stage, ErrState& err) {
   ManagementDatabase& db = stage.db;
   const bool connecting = !db.ConnectString.empty();
   if (connecting) {
-    // The previous connection is dropped, never closed.
+    // The previous connection is dropped, never closed. Errors are not yet
+    // ignored: without a connection object the load ends here (91).
     db.ManagementConnection = stage.objects.CreateConnection();
     Connection& connection = deref(db.ManagementConnection);
     connection.set_CursorLocation(kAdUseClient);

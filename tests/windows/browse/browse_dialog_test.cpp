@@ -1,6 +1,6 @@
-// Kestrow1 with its real dialog over the reference host's demo fixture: the
-// dialog is driven by window messages from a timer while ShowBrowse runs its
-// modal loop.
+// Kestrow1 with its real dialog over the reference host's demo fixture, alone
+// and from the logon window of the registered pendrel.dll: the dialog is
+// driven by window messages from a timer while ShowBrowse runs its modal loop.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e_support.h"
 #include "logon/kestrow_browse.h"
 #include "outside/controls.h"
 #include "platform/win32/com_ptr.h"
@@ -76,14 +77,20 @@ void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-int32_t show_driven(const outside::KestrowControl& control, std::function<void(HWND)> action) {
+// Runs `open`, which shows the dialog, while `action` drives it.
+template <class Open>
+auto driven(Open open, std::function<void(HWND)> action) {
   Driver driver{std::move(action)};
   g_driver = &driver;
   const UINT_PTR timer = SetTimer(nullptr, 0, 25, tick);
-  const int32_t result = control.show_browse();
+  auto result = open();
   KillTimer(nullptr, timer);
   g_driver = nullptr;
   return result;
+}
+
+int32_t show_driven(const outside::KestrowControl& control, std::function<void(HWND)> action) {
+  return driven([&] { return control.show_browse(); }, std::move(action));
 }
 
 std::vector<std::wstring> rows(HWND list) {
@@ -112,10 +119,26 @@ void select_row(HWND list, const std::wstring& entry) {
     if (texts[i] == entry) ListView_SetItemState(list, i, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-std::wstring text_of(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
+using testing::text_of;
+
+// The visible, enabled descendant of `parent` of that class and text.
+HWND visible_child(HWND parent, const wchar_t* cls, const std::wstring& text) {
+  struct Search {
+    const wchar_t* cls;
+    const std::wstring& text;
+    HWND found;
+  } search{cls, text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (testing::class_of(w) != s.cls || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+        if (!s.text.empty() && text_of(w) != s.text) return TRUE;
+        s.found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
@@ -205,6 +228,58 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
     EXPECT_EQ(control.selection(), L"PC042\\Administrators;SALES\\jdoe");
   }
   CoUninitialize();
+}
+
+// The logon window's Add button of the logon list opens the dialog through the
+// Kestrow1 object the renderer gave the window; confirmed accounts become rows.
+TEST(BrowseDialog, AddsAccountsToTheLogonWindow) {
+  testing::ComApartment apartment;
+  DispatchPtr domain_object = testing::create(L"PendrelHost.DomainObject");
+  ASSERT_TRUE(domain_object);
+  domain_object->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
+  DispatchPtr computer = domain_object->call(L"GetComputer", {std::wstring(L"PC042")}).to_object();
+  DispatchPtr form = testing::create(L"Pendrel.LogonProperties");
+  ASSERT_TRUE(form);
+  form->set(L"DomainObject", domain_object);
+  form->set(L"Computer", computer);
+  form->call(L"Show");
+  const auto window = reinterpret_cast<HWND>(static_cast<intptr_t>(form->get(L"hwnd").to_long()));
+  ASSERT_TRUE(testing::pump_until([&] { return IsWindowVisible(window) && IsWindowEnabled(window); }));
+  testing::pump_until([] { return false; }, 300);
+  HWND add = visible_child(window, L"Button", L"&Add ...");
+  HWND list = visible_child(window, WC_LISTVIEWW, L"");
+  ASSERT_TRUE(add && list);
+  const std::vector<std::wstring> stored = {L"SALES\\jdoe", L"PC042\\Administrators"};
+  ASSERT_EQ(rows(list), stored);
+
+  std::wstring title;
+  HWND owner = nullptr;
+  driven([&] { return SendMessageW(add, BM_CLICK, 0, 0); },
+         [&](HWND dialog) {
+           title = text_of(dialog);
+           owner = GetWindow(dialog, GW_OWNER);
+           HWND accounts = GetDlgItem(dialog, kBrowseListId);
+           type(GetDlgItem(dialog, kBrowseFilterId), L"asmith");
+           select_row(accounts, L"SALES\\asmith");
+           SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+         });
+  testing::pump();
+  EXPECT_EQ(title, L"Select Users/Groups to watch for Logons");
+  EXPECT_EQ(owner, window);
+  EXPECT_EQ(rows(list), (std::vector<std::wstring>{L"SALES\\jdoe", L"PC042\\Administrators", L"SALES\\asmith"}));
+  EXPECT_EQ(cell(list, 2, 1), L"Anna Smith");
+
+  driven([&] { return SendMessageW(add, BM_CLICK, 0, 0); },
+         [&](HWND dialog) {
+           HWND accounts = GetDlgItem(dialog, kBrowseListId);
+           select_row(accounts, L"SALES\\kiosk");
+           SetFocus(accounts);
+           PostMessageW(accounts, WM_KEYDOWN, VK_ESCAPE, 0);
+         });
+  testing::pump();
+  EXPECT_EQ(rows(list).size(), 3u) << "a cancelled browse adds nothing";
+  form->call(L"Quit");
+  testing::pump();
 }
 
 }  // namespace

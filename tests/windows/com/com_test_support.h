@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "core/variant.h"
 #include "fake_dispatch.h"
+#include "../server_checks.h"
 #include "pendrel_probe.h"
 #include "platform/win32/com_ptr.h"
 
@@ -24,20 +25,6 @@ inline void PrintTo(const Variant& v, std::ostream* os) {
 
 namespace pendrel::win32::testing {
 
-// One single-threaded apartment for the test's lifetime.
-class ComApartment {
- public:
-  ComApartment() { hr_ = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT hr_;
-};
-
 // A new Probe, created the way a script does: by its ProgID.
 inline com_ptr<IDispatch> create_probe() {
   CLSID clsid{};
@@ -49,12 +36,6 @@ inline com_ptr<IDispatch> create_probe() {
   return probe;
 }
 
-// pendrelprobe.dll beside the test program.
-inline std::wstring probe_path() {
-  wchar_t exe[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring path(exe, n);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"pendrelprobe.dll";
-}
+inline std::wstring probe_path() { return beside_exe(L"pendrelprobe.dll"); }
 
 }  // namespace pendrel::win32::testing

@@ -3,7 +3,6 @@
 #include <olectl.h>
 
 #include "com_test_support.h"
-#include "platform/win32/handles.h"
 
 namespace pendrel::win32 {
 namespace {
@@ -11,51 +10,14 @@ namespace {
 using testing::ComApartment;
 using testing::create_probe;
 using testing::probe_path;
+using testing::key_exists;
+using testing::lower;
+using testing::read_text;
+
+DWORD run_regsvr32(const wchar_t* options) { return testing::run_regsvr32(options, probe_path()); }
 
 const wchar_t kClsidKey[] = L"CLSID\\{ACCF5196-BC14-43EE-A261-9E3C5FACCBC6}";
 const wchar_t kLibid[] = L"{773FD70F-EF6E-4B32-8AAC-3BB0502B0F42}";
-
-// A value under HKEY_CLASSES_ROOT, or "<absent>".
-std::wstring read_text(const std::wstring& key, const wchar_t* name = nullptr) {
-  unique_hkey hkey;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) != ERROR_SUCCESS) {
-    return L"<absent>";
-  }
-  wchar_t value[512] = L"<poisoned>";
-  DWORD size = sizeof(value) - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(hkey.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
-      ERROR_SUCCESS) {
-    return L"<no value>";
-  }
-  return type == REG_SZ ? value : L"<not text>";
-}
-
-bool key_exists(const std::wstring& key) {
-  unique_hkey hkey;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) == ERROR_SUCCESS;
-}
-
-DWORD run_regsvr32(const std::wstring& options) {
-  std::wstring command = L"regsvr32.exe " + options + L" \"" + probe_path() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return GetLastError();
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0xdeadbeef;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
-std::wstring lower(std::wstring text) {
-  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
 
 void expect_registered() {
   EXPECT_EQ(read_text(L"PendrelProbe.Probe\\CLSID"), L"{ACCF5196-BC14-43EE-A261-9E3C5FACCBC6}");
@@ -86,12 +48,9 @@ TEST(ProbeServer, RegistrationIsWrittenAndRemovedWhole) {
 
 TEST(ProbeServer, CanUnloadOnlyWithoutObjectsOrLocks) {
   ComApartment apartment;
-  unique_hmodule dll(LoadLibraryW(probe_path().c_str()));
-  ASSERT_TRUE(dll);
-  auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
-  auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+  const testing::ServerExports server(probe_path());
+  const auto can_unload = server.can_unload;
+  const auto get_class_object = server.get_class_object;
   ASSERT_TRUE(can_unload && get_class_object);
   EXPECT_EQ(can_unload(), S_OK);
 

@@ -13,7 +13,7 @@
 
 #include "pendrel.h"
 #include "platform/win32/com_ptr.h"
-#include "platform/win32/handles.h"
+#include "../server_checks.h"
 
 namespace pendrel::win32 {
 namespace {
@@ -34,60 +34,13 @@ const ClassKeys kClassKeys[] = {
      L"{7E7C0E77-82DE-485B-9F6C-A9CAB8A037B3}"},
 };
 
-class ComApartment {
- public:
-  ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
+using testing::ComApartment;
+using testing::key_exists;
+using testing::lower;
+using testing::read_text;
 
-std::wstring dll_path() {
-  wchar_t exe[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring path(exe, n);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"pendrel.dll";
-}
-
-std::wstring lower(std::wstring text) {
-  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
-
-// A text value under HKEY_CLASSES_ROOT, or "<absent>".
-std::wstring read_text(const std::wstring& key, const wchar_t* name = nullptr) {
-  unique_hkey hkey;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) != ERROR_SUCCESS) {
-    return L"<absent>";
-  }
-  wchar_t value[512] = L"<poisoned>";
-  DWORD size = sizeof(value) - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(hkey.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
-      ERROR_SUCCESS) {
-    return L"<no value>";
-  }
-  return type == REG_SZ ? value : L"<not text>";
-}
-
-bool key_exists(const std::wstring& key) {
-  unique_hkey hkey;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) == ERROR_SUCCESS;
-}
-
-DWORD run_regsvr32(const std::wstring& options) {
-  std::wstring command = L"regsvr32.exe " + options + L" \"" + dll_path() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return GetLastError();
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0xdeadbeef;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
+std::wstring dll_path() { return testing::beside_exe(L"pendrel.dll"); }
+DWORD run_regsvr32(const wchar_t* options) { return testing::run_regsvr32(options, dll_path()); }
 
 void expect_registered() {
   for (const ClassKeys& c : kClassKeys) {
@@ -119,12 +72,9 @@ TEST(PendrelServer, Regsvr32WritesAndRemovesTheWholeRegistration) {
 
 TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
   ComApartment apartment;
-  unique_hmodule dll(LoadLibraryW(dll_path().c_str()));
-  ASSERT_TRUE(dll);
-  auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
-  auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-      reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
+  const testing::ServerExports server(dll_path());
+  const auto can_unload = server.can_unload;
+  const auto get_class_object = server.get_class_object;
   ASSERT_TRUE(can_unload && get_class_object);
   EXPECT_EQ(can_unload(), S_OK);
 
