@@ -8,8 +8,8 @@
 // The window hands the control its host objects before calling ShowBrowse:
 //   if (auto* kestrow = logon::KestrowBrowse::from(Kestrow1.object()))
 //     kestrow->set_host_objects(Computer(), DomainObject());
-// The renderer creates the object for the host control named "Kestrow1"
-// (make_kestrow_browse in platform/win32/ui/browse_dialog.h).
+// In pendrel.dll the renderer creates the object, with the dialog of
+// platform/win32/ui/browse_dialog.h, for the host control named "Kestrow1".
 #pragma once
 
 #include <cstdint>
@@ -89,6 +89,8 @@ class KestrowBrowse : public Dispatch {
   static KestrowBrowse* from(const DispatchPtr& object);
 
   // The window's Computer and DomainObject, browsed by the next ShowBrowse.
+  // Without them the dialog lists nothing. TargetComputer only names the
+  // computer in the dialog: the host objects are what is browsed.
   void set_host_objects(DispatchPtr computer, DispatchPtr domain_object);
 
   int32_t options() const { return options_; }

@@ -12,6 +12,7 @@
 #include "forms/check_box.h"
 #include "forms/recording_peer.h"
 #include "forms/scripted_ui.h"
+#include "raised.h"
 
 namespace pendrel::component {
 namespace {
@@ -105,15 +106,6 @@ class ComponentClasses : public ::testing::Test {
                         trace, [] { if (g_during_modal) g_during_modal(); }, L"");
                   }};
 };
-
-int32_t error_number(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST_F(ComponentClasses, ObjectsOfAClassShareTheThreadsWindowWhichReloadsAfterQuit) {
   auto domain = std::make_shared<fakes::FakeDispatch>(L"DomainObject");

@@ -10,18 +10,10 @@
 #include "forms/frame.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
+#include "raised.h"
 
 namespace pendrel::forms {
 namespace {
-
-int error_number(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 TEST(CheckBox, ClickRunsOnEveryChangeOfValueAndOnlyThen) {
   std::vector<std::wstring> clicks;

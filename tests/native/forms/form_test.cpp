@@ -11,6 +11,7 @@
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "recording_peer.h"
+#include "raised.h"
 
 namespace pendrel::forms {
 namespace {
@@ -76,18 +77,8 @@ TEST(FormLife, EachLoadStartsFromTheDesignedState) {
   EXPECT_EQ(*trace, (Trace{L"create", L"form Caption", L"control txtData(0) Text",
                            L"control chkUnlocksPermitted Value", L"form Bounds", L"destroy", L"create"}));
 
-  try {
-    form.get<Label>(L"txtData", 0);
-    FAIL() << "a text box was taken for a label";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 13);
-  }
-  try {
-    form.get<TextBox>(L"txtData", 3);
-    FAIL() << "a missing array element was found";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 340);
-  }
+  EXPECT_EQ(error_number([&] { form.get<Label>(L"txtData", 0); }), 13) << "a text box taken for a label";
+  EXPECT_EQ(error_number([&] { form.get<TextBox>(L"txtData", 3); }), 340) << "a missing array element";
 }
 
 TEST(FormLife, AnEventThatUnloadsItsFormFinishesOnTheOldControls) {
@@ -156,12 +147,7 @@ TEST(FormLife, ModalShowRunsTheNestedLoopAndReactivatesTheOwner) {
   EXPECT_EQ(*trace, (Trace{L"logon create", L"logon Load", L"logon show", L"logon Activate",
                            L"logon run_modal", L"OK Click", L"logon hide", L"logon end_modal",
                            L"details Activate", L"Show returned"}));
-  try {
-    details.show(1);
-    FAIL() << "a visible form was shown modally";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 400);
-  }
+  EXPECT_EQ(error_number([&] { details.show(1); }), 400) << "a visible form shown modally";
   EXPECT_THROW(details.zorder(2), Error);
   trace->clear();
   details.zorder(1);
@@ -272,12 +258,7 @@ TEST(Failures, UserEventsReportThemAndCodeEventsRaiseThem) {
   form.set_error_reporter([&](const Error& e) { reported.push_back(e.number()); });
   wake.user_click();
   active.user_set_value(1);
-  try {
-    active.set_value(0);
-    FAIL() << "the click handler's error did not reach the code";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 5);
-  }
+  EXPECT_EQ(error_number([&] { active.set_value(0); }), 5) << "the click handler's error reaches the code";
   EXPECT_EQ(active.value(), 0);
   EXPECT_EQ(reported, (std::vector<int32_t>{91, 5}));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/form.h"
+#include "raised.h"
 #include "recording_peer.h"
 
 namespace pendrel::forms {
@@ -40,25 +41,14 @@ class ListViewTest : public ::testing::Test {
 TEST_F(ListViewTest, KeysAreUniqueAndExact) {
   auto& items = list_->list_items();
   items.add(L"SALES\\jdoe", L"SALES\\jdoe");
-  try {
-    items.add(L"SALES\\jdoe", L"again");
-    FAIL() << "a second row with the same key was added";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 35602);
-    EXPECT_EQ(e.description(), L"Key is not unique in collection");
-  }
+  EXPECT_EQ(raised([&] { items.add(L"SALES\\jdoe", L"again"); }), L"35602 Key is not unique in collection");
   items.add(L"sales\\jdoe", L"sales\\jdoe");
   items.add(L"", L"no key");
   items.add(L"", L"no key either");
   EXPECT_EQ(items.count(), 4);
   EXPECT_EQ(items.item(L"sales\\jdoe").index(), 2);
   EXPECT_EQ(items.find(L"PC042\\Guests"), nullptr);
-  try {
-    items.item(L"PC042\\Guests");
-    FAIL() << "a missing key was found";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 35601);
-  }
+  EXPECT_EQ(error_number([&] { items.item(L"PC042\\Guests"); }), 35601);
 
   items.item(2).set_selected(true);
   items.remove(L"sales\\jdoe");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/error.h"
+#include "raised.h"
 
 namespace pendrel::host {
 namespace {
@@ -20,17 +21,6 @@ std::wstring names(const std::vector<Account>& accounts) {
   std::wstring out;
   for (const Account& a : accounts) out += a.name + L"=" + a.detail + L";";
   return out;
-}
-
-// The number of the Error that f raises, or 0.
-template <class F>
-int32_t error_number(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 TEST(FixtureBackend, DemoFixtureDescribesConsoleComputerAndDomains) {
@@ -72,13 +62,7 @@ TEST(FixtureBackend, DemoFixtureDescribesConsoleComputerAndDomains) {
   EXPECT_EQ(pc->registry_value(kHkeyLocalMachine, kRestrictions, L"UnAvailableTimeOut", Variant(int16_t{60})),
             Variant(int32_t{45}));
 
-  try {
-    domain->computer(L"PC100");
-    ADD_FAILURE() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 5);
-    EXPECT_EQ(e.description(), L"The fixture describes no computer named 'PC100'.");
-  }
+  EXPECT_EQ(raised([&] { domain->computer(L"PC100"); }), L"5 The fixture describes no computer named 'PC100'.");
 }
 
 TEST(FixtureBackend, WrittenRegistryValuesAreTypedAndLiveWithTheComputerObject) {
@@ -156,13 +140,8 @@ TEST(FixtureBackend, SharesMapOnlyWithTheirCredentials) {
 }
 
 TEST(FixtureBackend, MissingFileIsError53NamingThePath) {
-  try {
-    FixtureDomain::open(L"/nonexistent/x.fixture");
-    ADD_FAILURE() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 53);
-    EXPECT_EQ(e.description(), L"File not found: cannot open the fixture file '/nonexistent/x.fixture'");
-  }
+  EXPECT_EQ(raised([] { FixtureDomain::open(L"/nonexistent/x.fixture"); }),
+            L"53 File not found: cannot open the fixture file '/nonexistent/x.fixture'");
 }
 
 }  // namespace

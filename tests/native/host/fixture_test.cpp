@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/error.h"
+#include "raised.h"
 
 namespace pendrel::host {
 namespace {
@@ -178,20 +179,9 @@ TEST(FixtureParser, InjectionsAreKeptPerSectionAndRaiseTheirError) {
   EXPECT_EQ(computer.failure_for(L"Computer.Name"), nullptr);
   EXPECT_EQ(console.failure_for(L"Computer.GetUsers"), nullptr);
 
-  try {
-    computer.enter(L"COMPUTER.GETUSERS");
-    ADD_FAILURE() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), static_cast<int32_t>(0x80070035));
-    EXPECT_EQ(e.description(), L"The network path was not found.");
-  }
-  try {
-    console.enter(L"DomainObject.Domains");
-    ADD_FAILURE() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 5);
-    EXPECT_EQ(e.description(), L"Injected failure of DomainObject.Domains");
-  }
+  EXPECT_EQ(raised([&] { computer.enter(L"COMPUTER.GETUSERS"); }),
+            std::to_wstring(static_cast<int32_t>(0x80070035)) + L" The network path was not found.");
+  EXPECT_EQ(raised([&] { console.enter(L"DomainObject.Domains"); }), L"5 Injected failure of DomainObject.Domains");
   EXPECT_NO_THROW(computer.enter(L"Computer.Name"));
 }
 

@@ -3,7 +3,6 @@
 // driven by window messages from a timer while ShowBrowse runs its modal loop.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -15,23 +14,12 @@
 #include "e2e_support.h"
 #include "logon/kestrow_browse.h"
 #include "outside/controls.h"
-#include "platform/win32/com_ptr.h"
-#include "platform/win32/dispatch_client.h"
 #include "platform/win32/ui/browse_dialog.h"
 #include "platform/win32/ui/gdi.h"
 #include "platform/win32/ui/screenshot.h"
 
 namespace pendrel::win32::ui {
 namespace {
-
-DispatchPtr create(const wchar_t* prog_id) {
-  CLSID clsid{};
-  EXPECT_EQ(CLSIDFromProgID(prog_id, &clsid), S_OK) << "not registered";
-  com_ptr<IDispatch> object;
-  const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
-  EXPECT_EQ(hr, S_OK) << std::hex << "CoCreateInstance hr " << hr;
-  return wrap_dispatch(object.get());
-}
 
 // Runs `action` on the dialog once it is shown, from a thread timer that the
 // dialog's own loop dispatches. A dialog the action left open is cancelled.
@@ -48,9 +36,7 @@ HWND shown_dialog() {
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND window, LPARAM out) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+        if (testing::class_of(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
         *reinterpret_cast<HWND*>(out) = window;
         return FALSE;
       },
@@ -68,7 +54,7 @@ void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
   }
   // Acting a few ticks after the dialog appeared lets it finish painting.
   if (d.ticks_after_action < 0) {
-    if (++d.ticks_shown < 20) return;
+    if (++d.ticks_shown < 4) return;
     d.ticks_after_action = 0;
     d.action(dialog);
   } else if (++d.ticks_after_action == 20) {
@@ -142,9 +128,9 @@ HWND visible_child(HWND parent, const wchar_t* cls, const std::wstring& text) {
 }
 
 TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
-  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  testing::ComApartment apartment;
   {
-    DispatchPtr domain_object = create(L"PendrelHost.DomainObject");
+    DispatchPtr domain_object = testing::create(L"PendrelHost.DomainObject");
     ASSERT_TRUE(domain_object);
     domain_object->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
     DispatchPtr computer = domain_object->call(L"GetComputer", {std::wstring(L"PC042")}).to_object();
@@ -227,7 +213,6 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
     EXPECT_EQ(domain_rows, std::vector<std::wstring>(expected_all.begin() + 6, expected_all.end()));
     EXPECT_EQ(control.selection(), L"PC042\\Administrators;SALES\\jdoe");
   }
-  CoUninitialize();
 }
 
 // The logon window's Add button of the logon list opens the dialog through the

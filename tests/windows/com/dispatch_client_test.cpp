@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/variant_convert.h"
+#include "raised.h"
 
 namespace pendrel::win32 {
 namespace {
@@ -16,16 +17,6 @@ namespace {
 using fakes::FakeDispatch;
 using testing::ComApartment;
 using testing::create_probe;
-
-Error error_of(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const Error& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error raised";
-  return Error(0, L"");
-}
 
 // The box that Probe.Inspect works on, with the members it uses.
 std::shared_ptr<FakeDispatch> make_box() {

@@ -6,6 +6,7 @@
 
 #include "com_test_support.h"
 #include "core/error.h"
+#include "raised.h"
 #include "platform/win32/dispatch_client.h"
 
 namespace pendrel::win32 {
@@ -13,14 +14,7 @@ namespace {
 
 using testing::ComApartment;
 
-int error_number_of(const VARIANT& v) {
-  try {
-    from_variant(v);
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+int error_number_of(const VARIANT& v) { return error_number([&] { from_variant(v); }); }
 
 TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
   Bytes all_bytes;

@@ -12,6 +12,7 @@
 #include "outside/computer.h"
 #include "outside/domain_object.h"
 #include "platform/win32/dispatch_client.h"
+#include "../../native/raised.h"
 
 namespace pendrel {
 namespace {
@@ -47,16 +48,6 @@ class HostTest : public ::testing::Test {
     return Computer(domain->call(L"GetComputer", {std::wstring(name)}));
   }
 };
-
-Error error_of(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const Error& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error raised";
-  return Error(0, L"");
-}
 
 TEST_F(HostTest, ComputerAnswersEveryMemberTheComponentCalls) {
   DispatchPtr domain = open_domain();
@@ -161,13 +152,9 @@ TEST_F(HostTest, DomainsAndFailuresReachTheCaller) {
   EXPECT_EQ(domain.domains(L"Sales").users().count(), 4);
   EXPECT_EQ(domain.domains(L"ENGINEERING").users().count(), 0);
 
-  Error missing_domain = error_of([&] { domain.domains(L"pc042"); });
-  EXPECT_EQ(missing_domain.number(), 5);
-  EXPECT_EQ(missing_domain.description(), L"There is no domain named 'pc042'.");
+  EXPECT_EQ(raised([&] { domain.domains(L"pc042"); }), L"5 There is no domain named 'pc042'.");
 
-  Error position = error_of([&] { users.item(5); });
-  EXPECT_EQ(position.number(), 9);
-  EXPECT_EQ(position.description(), L"Subscript out of range: there is no item 5 (Count is 4).");
+  EXPECT_EQ(raised([&] { users.item(5); }), L"9 Subscript out of range: there is no item 5 (Count is 4).");
 
   Computer off = computer(d, L"PC099");
   EXPECT_EQ(off.get_server_information(102), 53);
@@ -177,16 +164,14 @@ TEST_F(HostTest, DomainsAndFailuresReachTheCaller) {
   EXPECT_EQ(error_of([&] { off.tz_bias(); }).number(), static_cast<int32_t>(0x80070035));
 
   Computer bare(create(L"PendrelHost.Computer"));
-  Error not_open = error_of([&] { bare.name(); });
-  EXPECT_EQ(not_open.number(), 91);
-  EXPECT_EQ(not_open.description(), L"The object is not open: call Open, OpenFixture or OpenLive first (Computer.Name).");
+  EXPECT_EQ(raised([&] { bare.name(); }),
+            L"91 The object is not open: call Open, OpenFixture or OpenLive first (Computer.Name).");
   bare.object()->call(L"Open", {std::wstring(PENDREL_FIXTURE), std::wstring(L"pc099")});
   EXPECT_EQ(bare.name(), L"PC099");
 
   DispatchPtr broken = create(L"PendrelHost.DomainObject");
-  Error no_file = error_of([&] { broken->call(L"OpenFixture", {std::wstring(L"Z:\\nonexistent\\x.fixture")}); });
-  EXPECT_EQ(no_file.number(), 53);
-  EXPECT_EQ(no_file.description(), L"File not found: cannot open the fixture file 'Z:\\nonexistent\\x.fixture'");
+  EXPECT_EQ(raised([&] { broken->call(L"OpenFixture", {std::wstring(L"Z:\\nonexistent\\x.fixture")}); }),
+            L"53 File not found: cannot open the fixture file 'Z:\\nonexistent\\x.fixture'");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "../../native/raised.h"
 
 namespace pendrel::host {
 namespace {
@@ -42,16 +43,6 @@ std::wstring current_user() {
   return GetUserNameW(name, &size) ? name : L"";
 }
 
-template <class F>
-int32_t error_number(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
-
 TEST(LiveBackend, ThisComputer) {
   auto domain = make_live_domain();
   std::wstring me = domain->this_computer_name();
@@ -66,10 +57,11 @@ TEST(LiveBackend, ThisComputer) {
 
   for (int16_t level : {int16_t{101}, int16_t{102}}) {
     ServerInfo info;
-    ASSERT_EQ(computer->server_information(level, info), 0) << "level " << level;
-    EXPECT_EQ(info.platform_id, 500) << "level " << level;
-    EXPECT_GT(info.version_major, 0) << "level " << level;
-    EXPECT_LE(info.version_major, 15) << "level " << level;
+    SCOPED_TRACE(level);
+    ASSERT_EQ(computer->server_information(level, info), 0);
+    EXPECT_EQ(info.platform_id, 500);
+    EXPECT_GT(info.version_major, 0);
+    EXPECT_LE(info.version_major, 15);
     EXPECT_NE(info.type & 0x1000u, 0u) << "SV_TYPE_NT, type " << std::hex << info.type;
   }
   // Level 100 has no description: refused rather than read past its answer.
@@ -112,30 +104,28 @@ TEST(LiveBackend, RegistryRoundTrip) {
   auto domain = make_live_domain();
   auto computer = domain->computer(domain->this_computer_name());
 
-  const std::wstring text = L"Pendrel \u00e9t\u00e9 \u20ac";
-  EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Text", Variant(text)), 0);
-  EXPECT_EQ(
-      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Number", Variant(int32_t{-5})),
-      0);
-  EXPECT_EQ(
-      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Small", Variant(int16_t{7})), 0);
-  EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Flag", Variant(true)), 0);
-  EXPECT_EQ(
-      computer->set_registry_value(kHkeyLocalMachine, kTestKey, L"Raw", Variant(Bytes{0, 1, 255})),
-      0);
-  EXPECT_EQ(stored_type(L"Text"), static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(stored_type(L"Number"), static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(stored_type(L"Flag"), static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(stored_type(L"Raw"), static_cast<DWORD>(REG_BINARY));
-
   auto read = [&](const wchar_t* name, const Variant& value_default) {
     return computer->registry_value(kHkeyLocalMachine, kTestKey, name, value_default);
   };
-  EXPECT_EQ(read(L"Text", Variant(L"")), Variant(text));
-  EXPECT_EQ(read(L"Number", Variant(int32_t{0})), Variant(int32_t{-5}));
-  EXPECT_EQ(read(L"Small", Variant(int32_t{0})), Variant(int32_t{7}));
-  EXPECT_EQ(read(L"Flag", Variant(int32_t{0})), Variant(int32_t{1}));
-  EXPECT_EQ(read(L"Raw", Variant()), Variant(Bytes{0, 1, 255}));
+  // Each kind is stored as its own registry type and read back.
+  const std::wstring text = L"Pendrel \u00e9t\u00e9 \u20ac";
+  const struct {
+    const wchar_t* name;
+    Variant written;
+    DWORD type;
+    Variant value_default, read;
+  } values[] = {
+      {L"Text", Variant(text), REG_SZ, Variant(L""), Variant(text)},
+      {L"Number", Variant(int32_t{-5}), REG_DWORD, Variant(int32_t{0}), Variant(int32_t{-5})},
+      {L"Small", Variant(int16_t{7}), REG_DWORD, Variant(int32_t{0}), Variant(int32_t{7})},
+      {L"Flag", Variant(true), REG_DWORD, Variant(int32_t{0}), Variant(int32_t{1})},
+      {L"Raw", Variant(Bytes{0, 1, 255}), REG_BINARY, Variant(), Variant(Bytes{0, 1, 255})},
+  };
+  for (const auto& v : values) {
+    EXPECT_EQ(computer->set_registry_value(kHkeyLocalMachine, kTestKey, v.name, v.written), 0) << v.name;
+    EXPECT_EQ(stored_type(v.name), v.type) << v.name;
+    EXPECT_EQ(read(v.name, v.value_default), v.read) << v.name;
+  }
   EXPECT_EQ(read(L"Absent", Variant(L"none")), Variant(L"none"));
   EXPECT_EQ(computer->registry_value(kHkeyLocalMachine, L"SOFTWARE\\PendrelTest\\NoSuchKey",
                                      L"UnAvailableTimeOut", Variant(int32_t{60})),
@@ -272,8 +262,7 @@ TEST(LiveBackend, WakeRefusesMalformedTarget) {
   auto computer = make_live_domain()->computer(kAbsentComputer);
   for (const wchar_t* value : {L"127.0.0.1:70000", L"127.0.0.1:x", L"127.0.0.1:"}) {
     WakeTarget target(value);
-    EXPECT_NE(computer->wake(L"00-1A-2B-3C-4D-5E"), 0)
-        << testing::PrintToString(std::wstring(value));
+    EXPECT_NE(computer->wake(L"00-1A-2B-3C-4D-5E"), 0) << testing::PrintToString(std::wstring(value));
   }
 }
 

@@ -50,6 +50,12 @@ std::wstring class_of(HWND w) {
 
 LONG style_of(HWND w) { return GetWindowLongW(w, GWL_STYLE); }
 
+LOGFONTW font_of(HWND w) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof(font), &font);
+  return font;
+}
+
 RECT rect_in_parent(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
@@ -334,8 +340,7 @@ TEST(Renderer, BuildsEveryControlHiddenFromTheModel) {
   metrics.cbSize = sizeof(metrics);
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
   for (HWND control : {label, name, active, types, tabs, list, ok}) {
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    const LOGFONTW font = font_of(control);
     EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName) << class_of(control);
     EXPECT_EQ(font.lfHeight, metrics.lfMessageFont.lfHeight);
   }
@@ -394,7 +399,6 @@ TEST(Renderer, ModelChangesReachTheControls) {
   EXPECT_FALSE(style_of(check) & WS_VISIBLE);
   active.move(300, 900, 1500, 300);
   expect_rect(check, 20, 60, 100, 20);
-  active.set_tool_tip_text(L"");
 
   auto& name = w.get<TextBox>(L"txtData", 0);
   name.set_text(L"1234");
@@ -412,9 +416,7 @@ TEST(Renderer, ModelChangesReachTheControls) {
 
   auto& label = w.get<Label>(L"Label1", 0);
   label.set_font_underline(true);
-  LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.hwnd(label), WM_GETFONT, 0, 0)), sizeof(font), &font);
-  EXPECT_TRUE(font.lfUnderline);
+  EXPECT_TRUE(font_of(w.hwnd(label)).lfUnderline);
 
   auto& types = w.get<ComboBox>(L"cmbTypes");
   types.set_list_index(1);
@@ -788,15 +790,15 @@ TEST(Renderer, ModalLoopsAndBoxes) {
   const LPARAM hit = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
   ui.set_mouse_pointer(mouse_pointer::kHourglass);
   EXPECT_EQ(ui.mouse_pointer(), 11);
-  SendMessageW(check, WM_SETCURSOR, reinterpret_cast<WPARAM>(check), hit);
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-  SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), hit);
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  auto cursor_over = [&](HWND control) {
+    SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), hit);
+    return GetCursor();
+  };
+  EXPECT_EQ(cursor_over(check), LoadCursorW(nullptr, IDC_WAIT));
+  EXPECT_EQ(cursor_over(label), LoadCursorW(nullptr, IDC_WAIT));
   ui.set_mouse_pointer(mouse_pointer::kDefault);
-  SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), hit);
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-  SendMessageW(check, WM_SETCURSOR, reinterpret_cast<WPARAM>(check), hit);
-  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(cursor_over(label), LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_EQ(cursor_over(check), LoadCursorW(nullptr, IDC_ARROW));
 
   // Activation by the user reaches the model.
   w.form.show();
@@ -824,10 +826,6 @@ TEST(Renderer, Screenshot) {
   EXPECT_EQ(testing::clipped_captions(w.window()).size(), 1u);
   w.get<CheckBox>(L"chkActive").set_caption(L"&Active");
   EXPECT_EQ(testing::clipped_captions(w.window()), std::vector<std::wstring>{});
-  // The check itself: a caption longer than its box is reported.
-  w.get<CheckBox>(L"chkActive").set_caption(L"&Active in the management database");
-  EXPECT_EQ(testing::clipped_captions(w.window()).size(), 1u);
-  w.get<CheckBox>(L"chkActive").set_caption(L"&Active");
 
   auto& list = w.get<ListView>(L"ListView1", 1);
   const int icons[] = {picture::kGlobalGroup, picture::kUser, picture::kDomainLocalGroup, picture::kComputerLocalGroup};

@@ -60,7 +60,7 @@ TEST(WindowScreenshots, frmComputerDetails) {
 }
 
 TEST(WindowScreenshots, frmLogonProperty) {
-  show_and_save({L"Pendrel.LogonProperties", L"frmLogonProperty", L"Interactive Logon Properties"});
+  show_and_save({L"Pendrel.LogonProperties", L"frmLogonProperty", L"Interactive Logon Properties of PC042"});
 }
 
 }  // namespace
