@@ -2,8 +2,9 @@
 // them. The reference host describes the computer from a fixture file; the
 // three component classes are created by ProgID like any client does.
 //
-//   pendrel-demo <fixture> [--screenshots <folder>]
+//   pendrel-demo <fixture> <connection string> [--screenshots <folder>]
 //
+// The connection string is the details window's management database.
 // With --screenshots each window is shown in turn and saved as
 // <folder>\<window>.png, and the program ends; without it the unavailable
 // settings window is shown modally until the user closes it.
@@ -69,12 +70,13 @@ void save(const DispatchPtr& window_class, const std::wstring& folder, const wch
 }
 
 int run(int argc, wchar_t** argv) {
-  if (argc < 2) {
-    std::fwprintf(stderr, L"usage: pendrel-demo <fixture> [--screenshots <folder>]\n");
+  if (argc < 3) {
+    std::fwprintf(stderr, L"usage: pendrel-demo <fixture> <connection string> [--screenshots <folder>]\n");
     return 2;
   }
   const std::wstring fixture = argv[1];
-  const std::wstring screenshots = argc >= 4 && std::wstring(argv[2]) == L"--screenshots" ? argv[3] : L"";
+  const std::wstring database = argv[2];
+  const std::wstring screenshots = argc >= 5 && std::wstring(argv[3]) == L"--screenshots" ? argv[4] : L"";
 
   ComApartment apartment;
   DispatchPtr domain = create(L"PendrelHost.DomainObject");
@@ -96,6 +98,7 @@ int run(int argc, wchar_t** argv) {
   }
   for (const auto& [progid, window] : classes) {
     DispatchPtr window_class = create(progid);
+    if (std::wstring(progid) == L"Pendrel.Properties") window_class->let(L"Database", database);
     window_class->set(L"DomainObject", domain);
     window_class->set(L"Computer", computer);
     save(window_class, screenshots, window);
