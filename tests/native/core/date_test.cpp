@@ -15,13 +15,9 @@ DateParts parts(int year, int month, int day, int hour = 0, int minute = 0, int 
 
 void expect_parts(Date date, const DateParts& want, int weekday) {
   const DateParts got = to_parts(date);
-  EXPECT_EQ(got.year, want.year) << date.value;
-  EXPECT_EQ(got.month, want.month) << date.value;
-  EXPECT_EQ(got.day, want.day) << date.value;
-  EXPECT_EQ(got.hour, want.hour) << date.value;
-  EXPECT_EQ(got.minute, want.minute) << date.value;
-  EXPECT_EQ(got.second, want.second) << date.value;
-  EXPECT_EQ(got.weekday, weekday) << date.value;
+  EXPECT_EQ((std::vector<int>{got.year, got.month, got.day, got.hour, got.minute, got.second, got.weekday}),
+            (std::vector<int>{want.year, want.month, want.day, want.hour, want.minute, want.second, weekday}))
+      << date.value;
 }
 
 TEST(Dates, TextAsCStrGivesItUnderEnUs) {

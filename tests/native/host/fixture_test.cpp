@@ -70,17 +70,14 @@ TEST(FixtureParser, ReadsEveryStatementOfEachSection) {
   EXPECT_EQ(c.time.bias, -60);
   EXPECT_EQ(c.time.tz, 480);
   EXPECT_EQ(c.server.description, L"  padded \"quoted\"  ");
-  EXPECT_EQ(c.server.platform_id, 500);
-  EXPECT_EQ(c.server.version_major, 5);
-  EXPECT_EQ(c.server.version_minor, 1);
+  EXPECT_EQ((std::vector<int>{c.server.platform_id, c.server.version_major, c.server.version_minor}),
+            (std::vector<int>{500, 5, 1}));
   EXPECT_EQ(c.server.type, 0x80001003u);
   ASSERT_EQ(c.users.size(), 2u);
-  EXPECT_EQ(c.users[0].name, L"jdoe");
-  EXPECT_EQ(c.users[0].detail, L"John   Doe");
-  EXPECT_EQ(c.users[1].detail, L"");
+  EXPECT_EQ(c.users[0].name + L"=" + c.users[0].detail + L";" + c.users[1].name + L"=" + c.users[1].detail,
+            L"jdoe=John   Doe;guest=");
   ASSERT_EQ(c.global_groups.size(), 1u);
-  EXPECT_EQ(c.global_groups[0].name, L"Domain Users");
-  EXPECT_EQ(c.global_groups[0].detail, L"All of them");
+  EXPECT_EQ(c.global_groups[0].name + L"=" + c.global_groups[0].detail, L"Domain Users=All of them");
   ASSERT_EQ(c.local_groups.size(), 1u);
   ASSERT_EQ(c.logged_on.size(), 1u);
   EXPECT_EQ(c.logged_on[0].domain + L"\\" + c.logged_on[0].name, L"SALES\\jdoe");

@@ -826,22 +826,6 @@ TEST(Renderer, Screenshot) {
   EXPECT_EQ(testing::clipped_captions(w.window()).size(), 1u);
   w.get<CheckBox>(L"chkActive").set_caption(L"&Active");
   EXPECT_EQ(testing::clipped_captions(w.window()), std::vector<std::wstring>{});
-
-  auto& list = w.get<ListView>(L"ListView1", 1);
-  const int icons[] = {picture::kGlobalGroup, picture::kUser, picture::kDomainLocalGroup, picture::kComputerLocalGroup};
-  const wchar_t* names[] = {L"SALES\\Domain Admins", L"SALES\\jdoe", L"SALES\\Print Operators", L"PC042\\Administrators"};
-  for (int i = 0; i < 4; ++i) list.list_items().add(names[i], names[i], icons[i], icons[i]).set_sub_item(1, L"Sample");
-  auto& tree = w.get<TreeView>(L"tvwApps");
-  Node& root = tree.nodes().add(L"AppImage", L"AppImage", picture::kFolderOpen);
-  Node& office = tree.nodes().add(&root, Relationship::Child, L"AppImage\\Office", L"Office", picture::kFolderOpen);
-  tree.nodes().add(&office, Relationship::Child, L"AppImage\\Office\\Word97", L"Word97", picture::kPackage);
-  tree.nodes().add(&office, Relationship::Child, L"AppImage\\Office\\Excel*", L"Excel*", picture::kPackageReinstall);
-  tree.nodes().add(&root, Relationship::Child, L"AppImage\\Tools", L"Tools", picture::kFolderClosed);
-  office.ensure_visible();
-  tree.nodes().item(L"AppImage\\Office\\Word97").ensure_visible();
-  w.get<TabStrip>(L"TabStrip1").select(2);
-  pump();
-  EXPECT_EQ(save_screenshot(w.window(), PENDREL_SCREENSHOTS L"\\renderer-lists.png"), L"");
   if (SUCCEEDED(com)) CoUninitialize();
 }
 
