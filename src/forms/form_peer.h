@@ -47,7 +47,7 @@ enum class Property {
 // a bulk load): the renderer reloads it from the model.
 enum class ItemChange {
   Added,          // inserted at its place (ListItem::index, Node::previous/parent)
-  Removed,        // announced before the item goes; a node with its subtree
+  Removed,        // a row: announced once out of the list; a node: before it goes, with its subtree
   Changed,        // text, sub-items, images, selection or expansion
   Moved,          // a row or node took another place among its siblings
   Reordered,      // the children of `node` (the top level when null) were re-sorted

@@ -139,11 +139,13 @@ size_t ListItems::row_of(const ListItem& item) const {
 }
 
 void ListItems::remove_row(size_t row) {
-  ListItem* item = rows_[row].get();
-  view_.announce(ItemChange::Removed, item);
-  if (view_.selected_ == item) view_.selected_ = nullptr;
-  if (!item->key().empty()) keys_.erase(item->key());
+  // The row is gone from the list when the removal is announced, and still
+  // alive for whoever hears of it.
+  const std::unique_ptr<ListItem> item = std::move(rows_[row]);
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(row));
+  if (view_.selected_ == item.get()) view_.selected_ = nullptr;
+  if (!item->key().empty()) keys_.erase(item->key());
+  view_.announce(ItemChange::Removed, item.get());
 }
 
 void ListItems::remove(int index) {

@@ -55,6 +55,19 @@ constexpr const wchar_t* kBrowseTitles[kLists] = {
     L"Select Users/Groups to Deny Interactive Logons to",
 };
 
+// A flag counts as set only when it equals 1 by number. A host may hand it
+// back as text, which then counts by the number it reads as; text that reads
+// as no number counts as clear, so that the window still opens on whatever
+// the computer holds.
+bool equals_one(const Variant& stored) {
+  if (stored.kind() != Variant::Kind::Text) return vb_equal(stored, Variant(int32_t{1}));
+  try {
+    return stored.to_double() == 1;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 Variant flag_value(const CheckBox& box) {
   return int32_t{box.value() == forms::check_value::kChecked ? 1 : 0};
 }
@@ -189,12 +202,10 @@ void FrmLogonProperty::Form_Activate() {
 
 void FrmLogonProperty::computer_set() {
   const outside::Computer computer = this->computer();
-  // A flag counts as set only when it equals 1.
   const auto flag_set = [&computer](const wchar_t* name) {
     const Variant stored =
         computer.get_registry_value(outside::kHkeyLocalMachine, kSettingsKey, name, int16_t{0});
-    return vb_equal(stored, Variant(int32_t{1})) ? forms::check_value::kChecked
-                                                 : forms::check_value::kUnchecked;
+    return equals_one(stored) ? forms::check_value::kChecked : forms::check_value::kUnchecked;
   };
   form_.get<TextBox>(L"txtData", 0)
       .set_text(computer.get_registry_value(outside::kHkeyLocalMachine, kSettingsKey, L"SendMsgServer", L"")

@@ -4,7 +4,9 @@
 // lookups.
 #pragma once
 
+#include <cwctype>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -23,6 +25,11 @@ namespace pendrel::fakes {
 // to case, as account names do.
 class FakeAccounts {
  public:
+  static std::wstring folded(std::wstring name) {
+    for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
+    return name;
+  }
+
   FakeAccounts(std::wstring name, std::shared_ptr<CallLog> log)
       : object(std::make_shared<FakeDispatch>(std::move(name), std::move(log))) {
     object->on(L"Count").get([this](std::span<Argument>) {
@@ -31,8 +38,7 @@ class FakeAccounts {
     });
     object->on(L"Item", kDispIdValue).get([this](std::span<Argument> args) -> Variant {
       if (broken) throw *broken;
-      for (const auto& [n, item] : loaded)
-        if (equal_no_case(n, args[0].value.text())) return Variant(item);
+      if (const auto it = loaded.find(folded(args[0].value.text())); it != loaded.end()) return Variant(it->second);
       if (missing_gives_nothing) return Variant(DispatchPtr());
       throw Error::vb(vb_error::kInvalidProcedureCall);
     });
@@ -41,7 +47,10 @@ class FakeAccounts {
   FakeAccounts(const FakeAccounts&) = delete;
   FakeAccounts& operator=(const FakeAccounts&) = delete;
 
-  void fetch() { loaded = stocked; }
+  void fetch() {
+    loaded.clear();
+    for (const auto& [name, item] : stocked) loaded.emplace(folded(name), item);
+  }
 
   void stock_user(const std::wstring& name, const std::wstring& full_name) {
     auto user = std::make_shared<FakeDispatch>(object->name() + L"(" + name + L")", object->shared_log());
@@ -66,7 +75,8 @@ class FakeAccounts {
 
   std::shared_ptr<FakeDispatch> object;
   std::vector<std::pair<std::wstring, DispatchPtr>> stocked;
-  std::vector<std::pair<std::wstring, DispatchPtr>> loaded;
+  // By name in lower case, as a host would index them.
+  std::unordered_map<std::wstring, DispatchPtr> loaded;
   // Count and Item raise this.
   std::optional<Error> broken;
   // A name that is not there gives Nothing instead of raising.

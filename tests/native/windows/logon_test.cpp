@@ -116,6 +116,15 @@ TEST_F(LogonTest, ComputerSetReadsTheSettingsAndAppliesTheCheckBoxRule) {
   EXPECT_EQ(server().text(), L"");
   EXPECT_EQ(box(1).value(), 0);
   EXPECT_EQ(enabled(0) + L" " + enabled(1), L"0000 0000");
+
+  // Flags compare by number: a host handing back text " 1" or "1.0" means set;
+  // text that is no number, or 1 as part of a longer text, means clear.
+  stored = {{L"SendLogonMsg", L" 1"}, {L"SendLogoffMsg", L"1.0"}};
+  window.set_Computer(bed.computer);
+  EXPECT_EQ(box(0).value() * 10 + box(1).value(), 11);
+  stored = {{L"SendLogonMsg", L"yes"}, {L"SendLogoffMsg", L"1;1"}};
+  window.set_Computer(bed.computer);
+  EXPECT_EQ(box(0).value() * 10 + box(1).value(), 0);
 }
 
 TEST_F(LogonTest, EitherCheckBoxReappliesBothFrames) {

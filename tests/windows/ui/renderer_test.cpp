@@ -639,11 +639,10 @@ TEST(Renderer, ListsAndTreesFollowTheModelInOrder) {
   EXPECT_EQ(row_text(rows, 999), L"row1999");
   EXPECT_EQ(row_text(rows, 500, 1), L"sub 500");
   LVITEMW item{};
-  item.mask = LVIF_IMAGE | LVIF_PARAM;
+  item.mask = LVIF_IMAGE;
   item.iItem = 501;
   SendMessageW(rows, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_EQ(item.iImage, picture::kGlobalGroup - 1);
-  EXPECT_EQ(item.lParam, reinterpret_cast<LPARAM>(&list.list_items().item(502)));
 
   list.list_items().add(L"first", L"first", 0, 0, 1);
   list.list_items().remove(L"row1001");
@@ -656,6 +655,17 @@ TEST(Renderer, ListsAndTreesFollowTheModelInOrder) {
   list.list_items().item(L"row1500").set_text(L"zzz");
   EXPECT_EQ(row_text(rows, 0), L"zzz");
   EXPECT_EQ(row_text(rows, 999), L"first");
+
+  // The selection stays on its row when rows before it go; typing finds by text.
+  list.list_items().item(L"row1900").set_selected(true);
+  list.list_items().remove(L"row1950");
+  EXPECT_EQ(SendMessageW(rows, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 99);
+  EXPECT_EQ(row_text(rows, 99), L"row1900");
+  LVFINDINFOW find{};
+  find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+  find.psz = L"ROW10";
+  EXPECT_EQ(row_text(rows, static_cast<int>(SendMessageW(rows, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)))),
+            L"row1099");
 
   // Twelve drawn icons, all different.
   auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(rows, LVM_GETIMAGELIST, LVSIL_SMALL, 0));

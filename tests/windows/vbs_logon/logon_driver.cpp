@@ -99,9 +99,9 @@ bool ok_after_tab_click(HWND window) {
     std::puts("FAIL driver: no &OK button");
     return false;
   }
-  // Posted, as a real click is: a modal loop rechecks its window after each
-  // message it takes from the queue, not after a message sent to it.
-  PostMessageW(ok, BM_CLICK, 0, 0);
+  // Sent, as another program drives a window: the modal Show must return
+  // although no message of its own arrives in its queue.
+  SendMessageW(ok, BM_CLICK, 0, 0);
   return true;
 }
 

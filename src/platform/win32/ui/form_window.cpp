@@ -353,7 +353,7 @@ HWND FormWindow::create_child(View& view, HWND parent) {
       static constexpr DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
       cls = WC_LISTVIEWW;
       ex |= WS_EX_CLIENTEDGE;
-      style |= WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS |
+      style |= WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_OWNERDATA |
                kViews[static_cast<const forms::ListView&>(c).view()];
       break;
     }
@@ -397,7 +397,8 @@ void FormWindow::apply_all(View& view) {
   apply_tabs(view);
   if (view.control->kind() == ControlKind::ListView) {
     apply_image_lists(view);
-    if (!apply_columns(view)) reload_list(view);
+    apply_columns(view);
+    show_rows(view);
   }
   if (view.control->kind() == ControlKind::TreeView) {
     apply_image_lists(view);
@@ -455,11 +456,17 @@ forms::Control* FormWindow::control_of(HWND window) const {
 
 // Life
 
+// A modal run waits in GetMessage, which handles messages sent from other
+// threads and processes (another program clicking OK) without returning: it
+// needs a message of its own to see that its window went.
+void FormWindow::wake_modal_run() { PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0); }
+
 void FormWindow::destroy() {
   restore_disabled();
   if (hwnd_) {
     Applying applying(*this);
     DestroyWindow(hwnd_);
+    wake_modal_run();
   }
   hwnd_ = nullptr;
   tooltip_ = nullptr;
@@ -496,6 +503,7 @@ void FormWindow::hide() {
   restore_disabled();
   Applying applying(*this);
   ShowWindow(hwnd_, SW_HIDE);
+  wake_modal_run();
 }
 
 void FormWindow::restore_disabled() {
@@ -639,10 +647,8 @@ void FormWindow::control_changed(forms::Control& control, const forms::Change& c
     case Property::Tabs: apply_tabs(view); break;
     case Property::SelectedTab: apply_selected_tab(view); break;
     case Property::ImageLists: apply_image_lists(view); break;
-    case Property::Columns:
-      apply_columns(view);
-      break;
-    case Property::Items: list_changed(view, change); break;
+    case Property::Columns: apply_columns(view); break;
+    case Property::Items: show_rows(view); break;
     case Property::Sort: apply_sort(view); break;
     case Property::Nodes: tree_changed(view, change); break;
     default: break;

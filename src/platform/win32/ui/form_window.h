@@ -138,14 +138,13 @@ class FormWindow final : public forms::FormPeer {
   // List and tree views (item_views.cpp).
   HIMAGELIST image_list(const forms::ImageList* images);
   void apply_image_lists(View& view);
-  // True when it reloaded the rows (the columns were made anew).
-  bool apply_columns(View& view);
+  void apply_columns(View& view);
   void apply_sort(View& view);
-  void list_changed(View& view, const forms::Change& change);
-  void reload_list(View& view);
-  void put_list_row(View& view, const forms::ListItem& item, int row, bool insert);
-  int list_row_of(View& view, const forms::ListItem& item) const;
+  // The row count and the selection from the model; the rows repaint.
+  void show_rows(View& view);
   void list_select(View& view);
+  void list_display(const forms::ListView& list, LVITEMW& shown) const;
+  int list_find(const forms::ListView& list, const NMLVFINDITEMW& find) const;
   void tree_changed(View& view, const forms::Change& change);
   void reload_tree(View& view);
   void insert_subtree(View& view, const forms::Node& node, HTREEITEM after);
@@ -153,7 +152,7 @@ class FormWindow final : public forms::FormPeer {
   void put_node(View& view, const forms::Node& node);
   void tree_states(View& view, const forms::Node& node);
   void tree_select(View& view);
-  // Painting of a list or tree is held back until the message loop idles.
+  // Painting of a tree is held back until the message loop idles.
   void hold_redraw(View& view);
   void release_redraw();
   LRESULT list_notify(View& view, const NMHDR& header);
@@ -164,6 +163,7 @@ class FormWindow final : public forms::FormPeer {
   forms::Control* previous_in_tab_order(const forms::Control* from) const;
 
   void restore_disabled();
+  static void wake_modal_run();
   // The control that takes the focus when the window is activated.
   HWND focus_target();
 

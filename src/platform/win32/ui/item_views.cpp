@@ -1,6 +1,8 @@
-// The list and tree views of a form: rows and nodes mirrored in the model's
-// order (never sorted by the control), image lists drawn at run time, and
-// painting held back while many rows arrive.
+// The list and tree views of a form: list rows read from the model as they are
+// painted, tree nodes mirrored in the model's order (never sorted by the
+// control), image lists drawn at run time, and tree painting held back while
+// many nodes arrive.
+#include <algorithm>
 #include <unordered_map>
 
 #include "forms/image_list.h"
@@ -56,7 +58,7 @@ void FormWindow::apply_image_lists(View& view) {
 
 // List views
 
-bool FormWindow::apply_columns(View& view) {
+void FormWindow::apply_columns(View& view) {
   const auto& columns = static_cast<const forms::ListView&>(*view.control).column_headers();
   HWND header = reinterpret_cast<HWND>(SendMessageW(view.hwnd, LVM_GETHEADER, 0, 0));
   const int shown = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
@@ -75,9 +77,8 @@ bool FormWindow::apply_columns(View& view) {
     SendMessageW(view.hwnd, same_count ? LVM_SETCOLUMNW : LVM_INSERTCOLUMNW, static_cast<WPARAM>(i - 1),
                  reinterpret_cast<LPARAM>(&lvc));
   }
-  if (!same_count) reload_list(view);
   apply_sort(view);
-  return !same_count;
+  InvalidateRect(view.hwnd, nullptr, TRUE);
 }
 
 void FormWindow::apply_sort(View& view) {
@@ -100,102 +101,78 @@ void FormWindow::apply_sort(View& view) {
   }
 }
 
-int FormWindow::list_row_of(View& view, const forms::ListItem& item) const {
-  const int expected = item.index() - 1;
-  LVITEMW probe{};
-  probe.mask = LVIF_PARAM;
-  probe.iItem = expected;
-  if (SendMessageW(view.hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&probe)) &&
-      probe.lParam == reinterpret_cast<LPARAM>(&item)) {
-    return expected;
-  }
-  LVFINDINFOW find{};
-  find.flags = LVFI_PARAM;
-  find.lParam = reinterpret_cast<LPARAM>(&item);
-  return static_cast<int>(SendMessageW(view.hwnd, LVM_FINDITEMW, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(&find)));
-}
-
-void FormWindow::put_list_row(View& view, const forms::ListItem& item, int row, bool insert) {
-  const auto& list = item.list_view();
-  LVITEMW lvi{};
-  lvi.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | (insert ? LVIF_PARAM : 0);
-  lvi.iItem = row;
-  lvi.pszText = const_cast<wchar_t*>(item.text().c_str());
-  lvi.iImage = image_index(list.view() == forms::list_view_style::kIcon ? item.icon() : item.small_icon());
-  lvi.stateMask = LVIS_SELECTED | (item.selected() ? LVIS_FOCUSED : 0);
-  lvi.state = item.selected() ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-  lvi.lParam = reinterpret_cast<LPARAM>(&item);
-  if (insert) {
-    lvi.iItem = static_cast<int>(SendMessageW(view.hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lvi)));
-    if (lvi.iItem < 0) return;
-  } else {
-    SendMessageW(view.hwnd, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&lvi));
-  }
-  for (int column = 1; column < list.column_headers().count(); ++column) {
-    LVITEMW sub{};
-    sub.iSubItem = column;
-    sub.pszText = const_cast<wchar_t*>(item.sub_item(column).c_str());
-    SendMessageW(view.hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(lvi.iItem), reinterpret_cast<LPARAM>(&sub));
-  }
-}
-
-void FormWindow::reload_list(View& view) {
+void FormWindow::show_rows(View& view) {
   const auto& items = static_cast<const forms::ListView&>(*view.control).list_items();
-  SendMessageW(view.hwnd, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(view.hwnd, LVM_DELETEALLITEMS, 0, 0);
-  SendMessageW(view.hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(items.count()), 0);
-  for (int i = 1; i <= items.count(); ++i) put_list_row(view, items.item(i), i - 1, true);
-  if (!view.redraw_held) set_redraw(view.hwnd, true);
-}
-
-void FormWindow::list_changed(View& view, const forms::Change& change) {
-  if (!change.list_item || change.item_change == ItemChange::Reordered) {
-    reload_list(view);
-    return;
+  if (SendMessageW(view.hwnd, LVM_GETITEMCOUNT, 0, 0) != items.count()) {
+    SendMessageW(view.hwnd, LVM_SETITEMCOUNT, static_cast<WPARAM>(items.count()), LVSICF_NOSCROLL);
   }
-  const forms::ListItem& item = *change.list_item;
-  switch (change.item_change) {
-    case ItemChange::Added:
-      hold_redraw(view);
-      put_list_row(view, item, item.index() - 1, true);
-      break;
-    case ItemChange::Removed:
-      if (const int row = list_row_of(view, item); row >= 0) {
-        hold_redraw(view);
-        SendMessageW(view.hwnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-      }
-      break;
-    case ItemChange::Changed:
-      if (const int row = list_row_of(view, item); row >= 0) put_list_row(view, item, row, false);
-      break;
-    case ItemChange::Moved:
-      if (const int row = list_row_of(view, item); row >= 0) {
-        hold_redraw(view);
-        SendMessageW(view.hwnd, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-        put_list_row(view, item, item.index() - 1, true);
-      }
-      break;
-    default: break;
-  }
+  list_select(view);
+  InvalidateRect(view.hwnd, nullptr, TRUE);
 }
 
 void FormWindow::list_select(View& view) {
   const forms::ListItem* selected = static_cast<const forms::ListView&>(*view.control).selected_item();
-  const int row = selected ? list_row_of(view, *selected) : -1;
+  const int row = selected ? selected->index() - 1 : -1;
   const int now = static_cast<int>(SendMessageW(view.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   if (row == now) return;
   LVITEMW state{};
-  state.stateMask = LVIS_SELECTED;
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(view.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
   if (row >= 0) {
-    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(view.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
   }
 }
 
+// The control holds no rows of its own: it asks for the text and icon of each
+// row it paints, so a load of thousands of rows costs one count.
+void FormWindow::list_display(const forms::ListView& list, LVITEMW& shown) const {
+  const auto& items = list.list_items();
+  if (shown.iItem < 0 || shown.iItem >= items.count()) {
+    if ((shown.mask & LVIF_TEXT) && shown.cchTextMax > 0) shown.pszText[0] = L'\0';
+    return;
+  }
+  const forms::ListItem& item = items.item(shown.iItem + 1);
+  if ((shown.mask & LVIF_TEXT) && shown.pszText && shown.cchTextMax > 0) {
+    const std::wstring& text = shown.iSubItem == 0 ? item.text()
+                               : shown.iSubItem < list.column_headers().count() ? item.sub_item(shown.iSubItem)
+                                                                                  : std::wstring();
+    const size_t length = std::min(text.size(), static_cast<size_t>(shown.cchTextMax - 1));
+    text.copy(shown.pszText, length);
+    shown.pszText[length] = L'\0';
+  }
+  if (shown.mask & LVIF_IMAGE) {
+    shown.iImage = image_index(list.view() == forms::list_view_style::kIcon ? item.icon() : item.small_icon());
+  }
+}
+
+// Typing in the list jumps to the next row whose text starts with what was typed.
+int FormWindow::list_find(const forms::ListView& list, const NMLVFINDITEMW& find) const {
+  const auto& items = list.list_items();
+  if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || items.count() == 0) return -1;
+  const std::wstring_view wanted = find.lvfi.psz;
+  const int start = find.iStart >= 0 && find.iStart < items.count() ? find.iStart : 0;
+  for (int n = 0; n < items.count(); ++n) {
+    const int row = (start + n) % items.count();
+    if (row < start && !(find.lvfi.flags & LVFI_WRAP)) break;
+    const std::wstring& text = items.item(row + 1).text();
+    const size_t compared = (find.lvfi.flags & LVFI_PARTIAL) ? wanted.size() : std::max(wanted.size(), text.size());
+    if (text.size() >= wanted.size() &&
+        CompareStringOrdinal(text.c_str(), static_cast<int>(std::min(compared, text.size())), wanted.data(),
+                             static_cast<int>(std::min(compared, wanted.size())), TRUE) == CSTR_EQUAL) {
+      return row;
+    }
+  }
+  return -1;
+}
+
 LRESULT FormWindow::list_notify(View& view, const NMHDR& header) {
   auto& list = static_cast<forms::ListView&>(*view.control);
+  if (header.code == LVN_GETDISPINFOW) {
+    list_display(list, const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+    return 0;
+  }
+  if (header.code == LVN_ODFINDITEMW) return list_find(list, reinterpret_cast<const NMLVFINDITEMW&>(header));
   // While a bulk load is open the rows shown are not the model's.
   if (applying_ || list.updating()) return 0;
   switch (header.code) {
@@ -207,8 +184,8 @@ LRESULT FormWindow::list_notify(View& view, const NMHDR& header) {
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
-          !(change.uOldState & LVIS_SELECTED) && change.lParam) {
-        auto* item = reinterpret_cast<forms::ListItem*>(change.lParam);
+          !(change.uOldState & LVIS_SELECTED) && change.iItem >= 0 && change.iItem < list.list_items().count()) {
+        forms::ListItem* item = &list.list_items().item(change.iItem + 1);
         if (item != list.selected_item() && forward([&] { list.user_select(item); })) {
           Applying applying(*this);
           list_select(view);
