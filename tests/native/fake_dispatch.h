@@ -15,6 +15,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <span>
@@ -158,6 +159,10 @@ class FakeDispatch : public Dispatch {
   CallLog& log() { return *log_; }
   const std::shared_ptr<CallLog>& shared_log() const { return log_; }
   std::vector<std::wstring> trace() const { return log_->trace(); }
+  // Another fake whose calls land in the same log.
+  std::shared_ptr<FakeDispatch> sibling(std::wstring name) const {
+    return std::make_shared<FakeDispatch>(std::move(name), log_);
+  }
 
   // The member of that name, registered on first use. Ids are given in order
   // from 1000 unless one is passed.
@@ -251,6 +256,26 @@ class FakeDispatch : public Dispatch {
   std::map<std::wstring, std::shared_ptr<Variant>> values_;
   DispId next_id_ = 1000;
 };
+
+// How often `line` occurs in a trace.
+inline int count_of(const std::vector<std::wstring>& lines, std::wstring_view line) {
+  int n = 0;
+  for (const std::wstring& l : lines) n += l == line;
+  return n;
+}
+
+// The lines of a trace that start with one of the prefixes, in order.
+inline std::vector<std::wstring> starting_with(const std::vector<std::wstring>& lines,
+                                               std::initializer_list<std::wstring_view> prefixes) {
+  std::vector<std::wstring> picked;
+  for (const std::wstring& line : lines)
+    for (std::wstring_view prefix : prefixes)
+      if (line.starts_with(prefix)) {
+        picked.push_back(line);
+        break;
+      }
+  return picked;
+}
 
 inline std::wstring CallLog::describe(const Variant& v) {
   switch (v.kind()) {

@@ -1,4 +1,4 @@
-// Our own automation objects: IUnknown, the IDispatch half of a dual interface
+// Our own COM objects: IUnknown written once, the IDispatch half of a dual interface
 // handed to the cached ITypeInfo of the module's embedded type library, and
 // ISupportErrorInfo. Also the module's object count behind DllCanUnloadNow.
 #pragma once
@@ -48,15 +48,16 @@ HRESULT guarded(REFIID iid, F&& body) noexcept {
   }
 }
 
-// Base of a dual-interface object. Derived implements Interface's own methods
-// (each body inside guarded(__uuidof(Interface), ...)).
-template <class Interface>
-class DualObject : public Interface, public ISupportErrorInfo {
+// The IUnknown half of each of our COM objects: the reference count (the
+// object deletes itself when it drops to 0), a hold on the module while the
+// object lives, and QueryInterface answered from interface_for.
+template <class... Interfaces>
+class ComObject : public Interfaces... {
  public:
-  DualObject() { Module::lock(); }
-  DualObject(const DualObject&) = delete;
-  DualObject& operator=(const DualObject&) = delete;
-  virtual ~DualObject() { Module::unlock(); }
+  ComObject() { Module::lock(); }
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+  virtual ~ComObject() { Module::unlock(); }
 
   // Creates Derived and queries it for iid; the new object holds only the
   // reference handed out.
@@ -74,15 +75,8 @@ class DualObject : public Interface, public ISupportErrorInfo {
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-        IsEqualIID(riid, __uuidof(Interface))) {
-      *ppv = static_cast<Interface*>(this);
-    } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
-      *ppv = static_cast<ISupportErrorInfo*>(this);
-    } else {
-      *ppv = nullptr;
-      return E_NOINTERFACE;
-    }
+    *ppv = interface_for(riid);
+    if (!*ppv) return E_NOINTERFACE;
     AddRef();
     return S_OK;
   }
@@ -93,6 +87,19 @@ class DualObject : public Interface, public ISupportErrorInfo {
     return n;
   }
 
+ protected:
+  // The object as the interface riid (IUnknown included); null when it has none.
+  virtual void* interface_for(REFIID riid) = 0;
+
+ private:
+  std::atomic<ULONG> refs_{0};
+};
+
+// Base of a dual-interface object. Derived implements Interface's own methods
+// (each body inside guarded(__uuidof(Interface), ...)).
+template <class Interface>
+class DualObject : public ComObject<Interface, ISupportErrorInfo> {
+ public:
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (!count) return E_INVALIDARG;
     *count = 1;
@@ -126,8 +133,14 @@ class DualObject : public Interface, public ISupportErrorInfo {
     return IsEqualIID(riid, __uuidof(Interface)) ? S_OK : S_FALSE;
   }
 
- private:
-  std::atomic<ULONG> refs_{0};
+ protected:
+  void* interface_for(REFIID riid) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, __uuidof(Interface))) {
+      return static_cast<Interface*>(this);
+    }
+    if (IsEqualIID(riid, IID_ISupportErrorInfo)) return static_cast<ISupportErrorInfo*>(this);
+    return nullptr;
+  }
 };
 
 }  // namespace pendrel::win32

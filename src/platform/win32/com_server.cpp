@@ -15,29 +15,9 @@
 namespace pendrel::win32 {
 namespace {
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory> {
  public:
-  explicit ClassFactory(HRESULT (*create)(REFIID, void**)) : create_(create) { Module::lock(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-  ~ClassFactory() { Module::unlock(); }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
+  explicit ClassFactory(HRESULT (*create)(REFIID, void**)) : create_(create) {}
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
@@ -55,8 +35,12 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
+  void* interface_for(REFIID riid) override {
+    return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory) ? static_cast<IClassFactory*>(this)
+                                                                                   : nullptr;
+  }
+
   HRESULT (*create_)(REFIID, void**);
-  std::atomic<ULONG> refs_{0};
 };
 
 void check_status(LSTATUS status, const wchar_t* what, const std::wstring& key) {
@@ -216,12 +200,7 @@ HRESULT get_class_object(std::span<const CreatableClass> classes, REFCLSID clsid
   *out = nullptr;
   for (const CreatableClass& c : classes) {
     if (!IsEqualCLSID(*c.clsid, clsid)) continue;
-    auto* factory = new (std::nothrow) ClassFactory(c.create);
-    if (!factory) return E_OUTOFMEMORY;
-    factory->AddRef();
-    HRESULT hr = factory->QueryInterface(iid, out);
-    factory->Release();
-    return hr;
+    return ClassFactory::create_instance<ClassFactory>(iid, out, c.create);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

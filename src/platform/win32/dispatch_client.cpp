@@ -209,41 +209,20 @@ LiveForwarders& live_forwarders() {
 }
 
 // The IDispatch face of a C++ Dispatch.
-class ForwardingDispatch final : public IDispatch {
+class ForwardingDispatch final : public ComObject<IDispatch> {
  public:
   explicit ForwardingDispatch(DispatchPtr object) : object_(std::move(object)) {
     LiveForwarders& live = live_forwarders();
     std::lock_guard lock(live.mutex);
     live.objects.insert(this);
-    Module::lock();
   }
-  ForwardingDispatch(const ForwardingDispatch&) = delete;
-  ForwardingDispatch& operator=(const ForwardingDispatch&) = delete;
-  ~ForwardingDispatch() {
+  ~ForwardingDispatch() override {
     LiveForwarders& live = live_forwarders();
     std::lock_guard lock(live.mutex);
     live.objects.erase(this);
-    Module::unlock();
   }
 
   const DispatchPtr& object() const { return object_; }
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-      *ppv = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
-  }
 
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (!count) return E_INVALIDARG;
@@ -306,8 +285,11 @@ class ForwardingDispatch final : public IDispatch {
   }
 
  private:
+  void* interface_for(REFIID riid) override {
+    return IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ? static_cast<IDispatch*>(this) : nullptr;
+  }
+
   DispatchPtr object_;
-  std::atomic<ULONG> refs_{0};
 };
 
 }  // namespace

@@ -7,12 +7,9 @@
 
 #include <optional>
 
-#include "component/window_system.h"
-#include "fake_dispatch.h"
 #include "forms/check_box.h"
-#include "forms/recording_peer.h"
-#include "forms/scripted_ui.h"
 #include "raised.h"
+#include "windows/window_test_support.h"
 
 namespace pendrel::component {
 namespace {
@@ -24,25 +21,6 @@ constexpr std::intptr_t kHwnd = 0x2A0B4;  // every recording peer's handle
 // Set by each test: where the stand-in windows and the window system write.
 Trace* g_trace = nullptr;
 std::function<void()> g_during_modal;
-
-class RecordingWindowSystem : public WindowSystem {
- public:
-  bool SetWindowPos(std::intptr_t hwnd, std::intptr_t after, int x, int y, int cx, int cy,
-                    uint32_t flags) override {
-    g_trace->push_back(L"SetWindowPos " + std::to_wstring(hwnd) + L" " + std::to_wstring(after) + L" " +
-                       std::to_wstring(x) + L" " + std::to_wstring(y) + L" " + std::to_wstring(cx) + L" " +
-                       std::to_wstring(cy) + L" " + std::to_wstring(flags));
-    return true;
-  }
-  bool SetForegroundWindow(std::intptr_t hwnd) override {
-    g_trace->push_back(L"SetForegroundWindow " + std::to_wstring(hwnd));
-    return false;
-  }
-  std::intptr_t SetActiveWindow(std::intptr_t hwnd) override {
-    g_trace->push_back(L"SetActiveWindow " + std::to_wstring(hwnd));
-    return 0;
-  }
-};
 
 // A window with a designed caption and check box, logging its load and its
 // reaction to Computer.
@@ -92,6 +70,7 @@ class ComponentClasses : public ::testing::Test {
   ComponentClasses() {
     g_trace = trace.get();
     g_during_modal = nullptr;
+    window_system.trace = trace.get();
   }
   ~ComponentClasses() override { g_trace = nullptr; }
 
@@ -99,7 +78,7 @@ class ComponentClasses : public ::testing::Test {
   Trace take() { return std::exchange(*trace, Trace{}); }
 
   std::shared_ptr<Trace> trace = std::make_shared<Trace>();
-  RecordingWindowSystem window_system;
+  fakes::FakeWindowSystem window_system;
   fakes::ScriptedUserInterface ui;
   Environment env{window_system, ui, [this](forms::Form&) {
                     return std::make_unique<fakes::RecordingPeer>(

@@ -1,12 +1,7 @@
 #include "database/management_database.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +10,7 @@
 
 #include "database/odbc_api.h"
 #include "database/odbc_connection.h"
+#include "demo_db.h"
 #include "details/frm_computer_details.h"
 #include "forms/check_box.h"
 #include "windows/window_test_support.h"
@@ -22,7 +18,6 @@
 namespace pendrel::database {
 namespace {
 
-namespace fs = std::filesystem;
 using Lines = std::vector<std::wstring>;
 using Prompts = std::vector<fakes::Prompt>;
 using Row = std::map<std::wstring, Variant>;
@@ -308,17 +303,7 @@ class RealDatabaseTest : public StageTest {
  protected:
   void SetUp() override {
     StageTest::SetUp();
-    dir_ = fs::temp_directory_path() / ("pendrel-stage-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-    file_ = dir_ / "demo.db";
-    const std::string command = std::string(PENDREL_MAKE_DEMO_DB) + " " + file_.string();
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    connect = L"Driver={SQLite3};Database=" + file_.wstring() + L";NoCreat=1;Timeout=200";
     db.ConnectString = connect;
-  }
-  void TearDown() override {
-    StageTest::TearDown();
-    fs::remove_all(dir_);
   }
 
   bool load(const std::wstring& name, const std::wstring& domain = L"SALES") {
@@ -327,25 +312,9 @@ class RealDatabaseTest : public StageTest {
     return run_stage(odbc);
   }
 
-  // Active of that equipment as another program reads the file.
-  int active_in_file(const char* name, const char* insert = nullptr) {
-    sqlite3* file = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open(file_.c_str(), &file);
-    if (insert) {
-      EXPECT_EQ(sqlite3_exec(file, insert, nullptr, nullptr, nullptr), SQLITE_OK);
-    }
-    sqlite3_prepare_v2(file, "SELECT Active FROM Equipment WHERE Name = ?", -1, &stmt, nullptr);
-    sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC);
-    const int active = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
-    sqlite3_finalize(stmt);
-    sqlite3_close(file);
-    return active;
-  }
-
+  DemoDatabase demo;
   OdbcObjects odbc;
-  std::wstring connect;
-  fs::path dir_, file_;
+  const std::wstring connect = demo.connection_string();
 };
 
 TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
@@ -355,20 +324,20 @@ TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
   EXPECT_EQ(active_box().value(), forms::check_value::kChecked);
   EXPECT_TRUE(active_box().visible());
   active_box().user_click();
-  EXPECT_EQ(active_in_file("PC042"), 0);
+  EXPECT_EQ(demo.active_in_file("PC042"), 0);
   active_box().user_click();
-  EXPECT_EQ(active_in_file("PC042"), 1);
+  EXPECT_EQ(demo.active_in_file("PC042"), 1);
 
   // A false Active clears the box; its write-back leaves the row as it was.
   EXPECT_TRUE(load(L"PC099"));
   EXPECT_EQ(active_box().value(), forms::check_value::kUnchecked);
-  EXPECT_EQ(active_in_file("PC099"), 0);
+  EXPECT_EQ(demo.active_in_file("PC099"), 0);
 
   EXPECT_TRUE(load(L"PC042", L"ENGINEERING"));
   EXPECT_EQ(db.EquipmentRecord, nullptr);
   EXPECT_FALSE(active_box().visible());
 
-  active_in_file("O'Brien", "INSERT INTO Equipment VALUES (9, 'O''Brien', 1, 1, NULL)");
+  demo.sql("INSERT INTO Equipment VALUES (9, 'O''Brien', 1, 1, NULL)");
   EXPECT_TRUE(load(L"O'Brien"));
   ASSERT_NE(db.EquipmentRecord, nullptr);
   EXPECT_EQ(db.EquipmentRecord->RecordCount(), 1);
@@ -390,22 +359,6 @@ TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
   EXPECT_EQ(db.ManagementConnection, connection);
   EXPECT_EQ(active_box().value(), forms::check_value::kUnchecked);
   EXPECT_TRUE(active_box().visible());
-}
-
-TEST_F(RealDatabaseTest, OpenFailuresAreReportedAndTheLoadGoesOn) {
-  db.ConnectString = L"Driver={No Such Driver};Database=" + file_.wstring();
-  EXPECT_TRUE(load(L"PC042"));
-  const fs::path missing = dir_ / "missing.db";
-  db.ConnectString = L"Driver={SQLite3};Database=" + missing.wstring() + L";NoCreat=1";
-  EXPECT_TRUE(load(L"PC042"));
-  EXPECT_EQ(bed.ui.prompts(),
-            (Prompts{fakes::message(L"[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found" +
-                                        kPleaseCorrect,
-                                    16, L"Pendrel"),
-                     fakes::message(L"[SQLite]connect failed" + kPleaseCorrect, 16, L"Pendrel")}));
-  EXPECT_EQ(db.EquipmentRecord, nullptr);
-  EXPECT_FALSE(active_box().visible());
-  EXPECT_FALSE(fs::exists(missing));
 }
 
 TEST_F(RealDatabaseTest, RefusedUserIdIsRepairedThroughTheEditBox) {

@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "database/database.h"
 #include "database/odbc_connection.h"
+#include "raised.h"
 
 namespace pendrel::database {
 namespace {
@@ -51,14 +52,8 @@ TEST(OdbcPostgres, ReadsSearchesAndUpdatesThroughTheViews) {
   equipment->Update();
   EXPECT_EQ((*open()->OpenRecordset(kEquipmentPC042))[L"Active"], Variant(false));
   stale->Fields(L"MACAddr").set_Value(Variant(L"00-00-00-00-00-01"));
-  try {
-    stale->Update();
-    ADD_FAILURE() << "stale row written";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.description(),
-              L"Row cannot be located for updating. Some values may have been changed since it "
-              L"was last read.");
-  }
+  EXPECT_EQ(error_of([&] { stale->Update(); }).description(),
+            L"Row cannot be located for updating. Some values may have been changed since it was last read.");
   equipment->Fields(L"Active").set_Value(Variant(true));
   equipment->Update();
   auto reread = open()->OpenRecordset(kEquipmentPC042);

@@ -3,7 +3,6 @@
 #include "forms/geometry.h"
 #include "forms/text_rules.h"
 #include "forms/user_interface.h"
-#include "scripted_ui.h"
 
 namespace pendrel::forms {
 namespace {
@@ -17,34 +16,6 @@ TEST(MessageBoxes, EnterChoosesTheDefaultButtonOfTheStyle) {
   EXPECT_EQ(default_button(msgbox_style::kOKCancel + msgbox_style::kDefaultButton2), kCancel);
   EXPECT_EQ(default_button(msgbox_style::kAbortRetryIgnore + msgbox_style::kDefaultButton2), kRetry);
   EXPECT_EQ(default_button(msgbox_style::kRetryCancel), kRetry);
-}
-
-TEST(MessageBoxes, TheScriptAnswersInOrderAndKeepsEveryPrompt) {
-  fakes::ScriptedUserInterface ui;
-  ui.answer_message(msgbox_result::kNo);
-  ui.answer_input(L"");
-  const wchar_t* question =
-      L"There was a connect error to the Larkspans Database.  It is most likely a UserID issue.  "
-      L"Do you want to edit the connect string?";
-  EXPECT_EQ(ui.message_box(question, 36, L"Pendrel"), msgbox_result::kNo);
-  EXPECT_EQ(ui.message_box(question, 36, L"Pendrel"), msgbox_result::kYes);
-  EXPECT_EQ(ui.input_box(L"Edit:", L"Larkspan ODBC Connection String", L"DSN=Larkspan"), L"");
-  EXPECT_EQ(ui.input_box(L"Edit:", L"Larkspan ODBC Connection String", L"DSN=Larkspan"), L"DSN=Larkspan");
-  EXPECT_TRUE(ui.script_used_up());
-  EXPECT_EQ(ui.prompts(), (std::vector<fakes::Prompt>{
-                              fakes::message(question, 36, L"Pendrel"),
-                              fakes::message(question, 36, L"Pendrel"),
-                              fakes::input(L"Edit:", L"Larkspan ODBC Connection String", L"DSN=Larkspan"),
-                              fakes::input(L"Edit:", L"Larkspan ODBC Connection String", L"DSN=Larkspan"),
-                          }));
-
-  int user_actions = 0;
-  ui.on_do_events = [&] { ++user_actions; };
-  ui.do_events();
-  ui.set_mouse_pointer(mouse_pointer::kHourglass);
-  ui.set_mouse_pointer(mouse_pointer::kDefault);
-  EXPECT_EQ(user_actions, 1);
-  EXPECT_EQ(ui.pointers(), (std::vector<int>{11, 0}));
 }
 
 TEST(Geometry, TwipsBecomePixelsAtTheWindowsDpi) {

@@ -7,12 +7,7 @@
 namespace pendrel {
 namespace {
 
-using fakes::Call;
-using fakes::FakeDispatch;
-using namespace outside;
 using namespace outside_test;
-
-using Trace = std::vector<std::wstring>;
 
 TEST(ComputerFacade, MethodsSendTheArgumentKindsTheHostExpects) {
   auto host = std::make_shared<FakeDispatch>(L"Computer");
@@ -68,12 +63,9 @@ TEST(ComputerFacade, PropertiesReadLateBoundAndWriteTypedValues) {
 }
 
 TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
-  auto log = std::make_shared<fakes::CallLog>();
-  auto host = std::make_shared<FakeDispatch>(L"Computer", log);
-  auto users = std::make_shared<FakeDispatch>(L"Users", log);
-  auto jdoe = std::make_shared<FakeDispatch>(L"jdoe", log);
-  auto groups = std::make_shared<FakeDispatch>(L"Groups", log);
-  auto guests = std::make_shared<FakeDispatch>(L"Guests", log);
+  auto host = std::make_shared<FakeDispatch>(L"Computer");
+  auto users = host->sibling(L"Users"), jdoe = host->sibling(L"jdoe");
+  auto groups = host->sibling(L"Groups"), guests = host->sibling(L"Guests");
   host->on(L"Users").get(users);
   host->on(L"LocalLocalGroups").get(groups);
   users->items({{L"jdoe", DispatchPtr(jdoe)}});  // raises 5 for other names
@@ -102,17 +94,14 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   ASSERT_TRUE(local.find(L"Guests"));
   EXPECT_EQ(local.find(L"Guests")->get_description(), L"Guest accounts");
 
-  EXPECT_EQ(log->calls()[2], (Call{L"Users", L"Item", kRead, {L"jdoe"}}));
-  EXPECT_EQ(log->calls()[3], (Call{L"jdoe", L"GetUserInformation", kMethod, {int16_t{3}}}));
-  EXPECT_EQ(log->trace().back(), L"call Guests.GetDescription");
+  EXPECT_EQ(host->log().calls()[2], (Call{L"Users", L"Item", kRead, {L"jdoe"}}));
+  EXPECT_EQ(host->log().calls()[3], (Call{L"jdoe", L"GetUserInformation", kMethod, {int16_t{3}}}));
+  EXPECT_EQ(host->trace().back(), L"call Guests.GetDescription");
 }
 
 TEST(ComputerFacade, PositionsAndOtherFailuresAreNotLookups) {
-  auto log = std::make_shared<fakes::CallLog>();
-  auto host = std::make_shared<FakeDispatch>(L"Computer", log);
-  auto sessions = std::make_shared<FakeDispatch>(L"Sessions", log);
-  auto session = std::make_shared<FakeDispatch>(L"Session", log);
-  auto ipc = std::make_shared<FakeDispatch>(L"IPC", log);
+  auto host = std::make_shared<FakeDispatch>(L"Computer");
+  auto sessions = host->sibling(L"Sessions"), session = host->sibling(L"Session"), ipc = host->sibling(L"IPC");
   host->on(L"LoggedOnUsers").get(sessions);
   host->on(L"Resources").get(ipc);
   host->on(L"Users").raise(Error(70, L"Permission denied"));
@@ -135,8 +124,8 @@ TEST(ComputerFacade, PositionsAndOtherFailuresAreNotLookups) {
   EXPECT_EQ(error_number([] { Computer{DispatchPtr()}; }), vb_error::kObjectVariableNotSet);
   computer.resources(L"IPC$").unmap(true);
 
-  EXPECT_EQ(log->calls()[1], (Call{L"Sessions", L"Item", kRead, {int32_t{2}}}));
-  const Trace trace = log->trace();
+  EXPECT_EQ(host->log().calls()[1], (Call{L"Sessions", L"Item", kRead, {int32_t{2}}}));
+  const Trace trace = host->trace();
   EXPECT_EQ(Trace(trace.end() - 2, trace.end()),
             (Trace{L"get Computer.Resources(\"IPC$\")", L"call IPC.UnMap(True)"}));
 }

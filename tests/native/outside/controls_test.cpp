@@ -7,9 +7,6 @@
 namespace pendrel {
 namespace {
 
-using fakes::Call;
-using fakes::FakeDispatch;
-using namespace outside;
 using namespace outside_test;
 
 // The fakes know these members by id only: asking for a name would fail (438).

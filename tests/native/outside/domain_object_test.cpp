@@ -7,16 +7,11 @@
 namespace pendrel {
 namespace {
 
-using fakes::FakeDispatch;
-using namespace outside;
 using namespace outside_test;
 
 TEST(DomainObjectFacade, DomainsHandOutTheDomainAndItsCollections) {
-  auto log = std::make_shared<fakes::CallLog>();
-  auto host = std::make_shared<FakeDispatch>(L"DomainObject", log);
-  auto sales = std::make_shared<FakeDispatch>(L"SALES", log);
-  auto global = std::make_shared<FakeDispatch>(L"GlobalGroups", log);
-  auto users = std::make_shared<FakeDispatch>(L"Users", log);
+  auto host = std::make_shared<FakeDispatch>(L"DomainObject");
+  auto sales = host->sibling(L"SALES"), global = host->sibling(L"GlobalGroups"), users = host->sibling(L"Users");
   host->on(L"Domains").get([&](std::span<Argument> args) {
     if (args[0].value == Variant(L"SALES")) return Variant(DispatchPtr(sales));
     throw Error::vb(vb_error::kInvalidProcedureCall);
@@ -33,7 +28,7 @@ TEST(DomainObjectFacade, DomainsHandOutTheDomainAndItsCollections) {
 
   const std::wstring with_nuls(L"Office\0\0", 8);
   EXPECT_EQ(domain_object.rem_null(with_nuls), L"Office");
-  EXPECT_EQ(log->calls()[0].args, std::vector<Variant>{with_nuls});
+  EXPECT_EQ(host->log().calls()[0].args, std::vector<Variant>{with_nuls});
   const Domain domain = domain_object.domains(L"SALES");
   EXPECT_EQ(domain.count(), 0);
   domain.get_groups();
@@ -43,9 +38,9 @@ TEST(DomainObjectFacade, DomainsHandOutTheDomainAndItsCollections) {
   // Only item lookups mean "not found"; an unknown domain fails in Domains.
   EXPECT_EQ(error_number([&] { domain_object.domains(L"NOWHERE"); }), vb_error::kInvalidProcedureCall);
 
-  const std::vector<std::wstring> trace = log->trace();
-  EXPECT_EQ(std::vector<std::wstring>(trace.begin() + 1, trace.end()),
-            (std::vector<std::wstring>{
+  const Trace trace = host->trace();
+  EXPECT_EQ(Trace(trace.begin() + 1, trace.end()),
+            (Trace{
                 L"get DomainObject.Domains(\"SALES\")", L"get SALES.Count", L"call SALES.GetGroups",
                 L"get SALES.GlobalGroups", L"get GlobalGroups.Item(\"Domain Admins\")", L"get SALES.Users",
                 L"call Users.GetItems", L"get SALES.Users", L"get Users.Item(\"jdoe\")",

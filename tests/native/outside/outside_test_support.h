@@ -5,6 +5,8 @@
 #include <ostream>
 
 #include "fake_dispatch.h"
+#include "outside/computer.h"
+#include "raised.h"
 
 namespace pendrel {
 namespace fakes {
@@ -17,19 +19,13 @@ inline void PrintTo(const Call& c, std::ostream* os) {
 }  // namespace fakes
 
 namespace outside_test {
+using namespace outside;
+using fakes::Call;
+using fakes::FakeDispatch;
+using Trace = std::vector<std::wstring>;
 inline constexpr InvokeKind kRead = InvokeKind::Method | InvokeKind::PropertyGet;
 inline constexpr InvokeKind kMethod = InvokeKind::Method;
 inline constexpr InvokeKind kPut = InvokeKind::PropertyPut;
-
-template <class F>
-int32_t error_number(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
 }  // namespace outside_test
 
 }  // namespace pendrel

@@ -48,12 +48,7 @@ int32_t fake_load(const char* machine, int32_t root, const char* key, const char
   return recorded.status;
 }
 
-int32_t fake_unload(const char* machine, int32_t root, const char* key) {
-  recorded.machine = machine;
-  recorded.root = root;
-  recorded.key = key;
-  return recorded.status;
-}
+int32_t fake_unload(const char* machine, int32_t root, const char* key) { return fake_load(machine, root, key, ""); }
 
 class RawTaviskTest : public ::testing::Test {
  protected:

@@ -43,7 +43,6 @@ struct Designed {
 };
 
 constexpr wchar_t kActive[] = L"Is this an active computer in the Corvix database?";
-constexpr wchar_t kMake[] = L"The remote computer's Make and Model";
 
 const Designed kDesign[] = {
     {L"TabStrip1", -1, -1, L"", L"", Bounds{60, 60, 7695, 3255}},
@@ -52,26 +51,22 @@ const Designed kDesign[] = {
     {L"chkActive", 1, -1, L"&On-Line!", kActive, Bounds{720, 3540, 1035, 255}},
     {L"chkActive", 0, -1, L"&Active", kActive, Bounds{2280, 3540, 1035, 255}},
     {L"Command1", 0, -1, L"&OK", L"", Bounds{6480, 3420, 1275, 435}},
-    {L"Label1", 8, 0, L"&Current Time:", L"", {}},
-    {L"Label2", 7, 0, L"", L"Current time on the local computer", {}},
+    // The system frame: each caption (Label1) with the value(s) beside it (Label2).
+    {L"Label1", 8, 0, L"&Current Time:", L"", {}}, {L"Label2", 7, 0, L"", L"Current time on the local computer", {}},
     {L"Label1", 0, 0, L"&Remote Time:", L"Click to get the Time Zone and mode", {}},
     {L"Label2", 0, 0, L"", L"Current time on the remote computer", {}},
     {L"Label1", 1, 0, L"&Description:", L"", {}},
     {L"Label2", 1, 0, L"", L"Browsable description of the remote computer", {}},
     {L"Label1", 2, 0, L"&OS", L"", {}},
     {L"Label2", 2, 0, L"", L"The remote computer's Operating System and Version", {}},
-    {L"Label1", 7, 0, L"&IP", L"The remote computer's IP Information", {}},
-    {L"Label2", 5, 0, L"IP Address", L"", {}},
-    {L"Label2", 6, 0, L"Full Name", L"", {}},
-    {L"Label2", 9, 0, L"MAC Address", L"", {}},
-    {L"Label1", 3, 0, L"&Type", L"", {}},
-    {L"cmbTypes", -1, 0, L"", L"The remote computer's NT attributes", {}},
+    {L"Label1", 7, 0, L"&IP", L"The remote computer's IP Information", {}}, {L"Label2", 5, 0, L"IP Address", L"", {}},
+    {L"Label2", 6, 0, L"Full Name", L"", {}}, {L"Label2", 9, 0, L"MAC Address", L"", {}},
+    {L"Label1", 3, 0, L"&Type", L"", {}}, {L"cmbTypes", -1, 0, L"", L"The remote computer's NT attributes", {}},
     {L"Label1", 4, 0, L"&Version", L"The remote computer's Make and Model.  Click to Load.", {}},
-    {L"Label2", 3, 0, L"", kMake, {}},
+    {L"Label2", 3, 0, L"", L"The remote computer's Make and Model", {}},
     {L"Label1", 10, 0, L"&DT", L"", {}},
     {L"Label2", 4, 0, L"", L"Date/Time when the Daylight Savings Time takes effect", {}},
-    {L"Label1", 11, 0, L"&ST", L"", {}},
-    {L"Label2", 8, 0, L"", L"Date/Time when the Standard Time takes effect", {}},
+    {L"Label1", 11, 0, L"&ST", L"", {}}, {L"Label2", 8, 0, L"", L"Date/Time when the Standard Time takes effect", {}},
     {L"Label1", 5, 1, L"&Applications",
      L"The Applications installed on the remote computer.  Click to Load.", {}},
     {L"tvwApps", -1, 1, L"", L"", Bounds{120, 360, 7215, 2295}},

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/error.h"
-#include "fake_dispatch.h"
 #include "logon/kestrow_browse.h"
+#include "logon_fakes.h"
 #include "outside/controls.h"
 
 namespace pendrel::logon {
@@ -18,69 +18,18 @@ namespace {
 using fakes::CallLog;
 using fakes::FakeDispatch;
 
-// Host objects of the computer PC042 in domain SALES. Every collection is
-// empty until its fetch runs.
-struct FakeHost {
-  std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
-  std::shared_ptr<FakeDispatch> computer = std::make_shared<FakeDispatch>(L"Computer", log);
-  std::shared_ptr<FakeDispatch> domain_object = std::make_shared<FakeDispatch>(L"DomainObject", log);
-  std::shared_ptr<FakeDispatch> domain = std::make_shared<FakeDispatch>(L"Domain", log);
-
-  FakeHost() {
-    computer->on(L"Name", kDispIdValue).get(L"PC042");
+// The computer PC042 in domain SALES; every collection is empty until fetched.
+struct BrowseHost : fakes::FakeAccountHost {
+  BrowseHost() : FakeAccountHost(std::make_shared<FakeDispatch>(L"Computer")) {
     computer->on(L"Domain").get(L"SALES");
-    auto users = collection(L"Users", {user(L"Administrator", L"Built-in"), user(L"Guest", L"")});
-    computer->on(L"Users").get(users.first);
-    computer->on(L"GetUsers").call([loaded = users.second](std::span<Argument>) { *loaded = true; });
-    computer->on(L"LocalLocalGroups").get(
-        collection(L"LocalLocalGroups", {group(L"Administrators", L"Full control")}, true).first);
-
-    domain_object->on(L"Domains").get([this](std::span<Argument> args) -> Variant {
-      if (args[0].value.to_text() != L"SALES") throw Error(5, L"no such domain");
-      return DispatchPtr(domain);
-    });
-    auto fetched = std::make_shared<bool>(false);
-    domain->on(L"Count").get([fetched](std::span<Argument>) { return *fetched ? 2 : 0; });
-    domain->on(L"GetItems").call([fetched](std::span<Argument>) { *fetched = true; });
-    auto global = collection(L"GlobalGroups", {group(L"Domain Users", L"All domain users")});
-    auto local = collection(L"LocalGroups", {group(L"Print Operators", L"Printers")});
-    domain->on(L"GlobalGroups").get(global.first);
-    domain->on(L"LocalGroups").get(local.first);
-    domain->on(L"GetGroups").call([g = global.second, l = local.second](std::span<Argument>) {
-      *g = *l = true;
-    });
-    domain->on(L"Users").get(
-        collection(L"Users", {user(L"jdoe", L"John Doe"), user(L"kiosk", L"")}, true).first);
-  }
-
-  DispatchPtr user(const std::wstring& name, const std::wstring& full_name) {
-    auto u = std::make_shared<FakeDispatch>(L"User", log);
-    u->on(L"Name").get(name);
-    u->on(L"GetUserInformation").call([](std::span<Argument>) { return 0; });
-    u->on(L"FullName").get(full_name);
-    return u;
-  }
-  DispatchPtr group(const std::wstring& name, const std::wstring& description) {
-    auto g = std::make_shared<FakeDispatch>(L"Group", log);
-    g->on(L"Name").get(name);
-    g->on(L"GetDescription").call(description);
-    return g;
-  }
-  // The collection and its "loaded" flag; with own_fetch its GetItems loads it.
-  std::pair<DispatchPtr, std::shared_ptr<bool>> collection(const std::wstring& name,
-                                                           std::vector<DispatchPtr> items,
-                                                           bool own_fetch = false) {
-    auto c = std::make_shared<FakeDispatch>(name, log);
-    auto loaded = std::make_shared<bool>(false);
-    auto list = std::make_shared<std::vector<DispatchPtr>>(std::move(items));
-    c->on(L"Count").get([=](std::span<Argument>) { return *loaded ? int32_t(list->size()) : 0; });
-    c->on(L"Item", kDispIdValue).get([=](std::span<Argument> args) -> Variant {
-      const int32_t i = args[0].value.to_long();
-      if (!*loaded || i < 1 || i > int32_t(list->size())) throw Error::vb(vb_error::kInvalidProcedureCall);
-      return (*list)[i - 1];
-    });
-    if (own_fetch) c->on(L"GetItems").call([loaded](std::span<Argument>) { *loaded = true; });
-    return {c, loaded};
+    users.stock_user(L"Administrator", L"Built-in");
+    users.stock_user(L"Guest", L"");
+    local_local_groups.stock_group(L"Administrators", L"Full control");
+    fakes::FakeDomain& sales = domain(L"SALES");
+    sales.global_groups.stock_group(L"Domain Users", L"All domain users");
+    sales.local_groups.stock_group(L"Print Operators", L"Printers");
+    sales.users.stock_user(L"jdoe", L"John Doe");
+    sales.users.stock_user(L"kiosk", L"");
   }
 
   std::vector<BrowseAccount> gather(int32_t options) {
@@ -104,7 +53,7 @@ std::vector<std::wstring> fetches(const CallLog& log) {
 }
 
 TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
-  FakeHost host;
+  BrowseHost host;
   const std::vector<BrowseAccount> all = host.gather(0x47);
   EXPECT_EQ(entries(all), (std::vector<std::wstring>{
                               L"PC042\\Administrator [Built-in]", L"PC042\\Guest []",
@@ -117,9 +66,9 @@ TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
   EXPECT_EQ(all[4].kind, AccountKind::DomainLocalGroup);
   EXPECT_EQ(all[5].kind, AccountKind::User);
   EXPECT_EQ(fetches(*host.log),
-            (std::vector<std::wstring>{L"call Computer.GetUsers", L"call LocalLocalGroups.GetItems",
-                                       L"call Domain.GetItems", L"call Domain.GetGroups",
-                                       L"call Users.GetItems"}));
+            (std::vector<std::wstring>{L"call Computer.GetUsers", L"call PC042.LocalLocalGroups.GetItems",
+                                       L"call SALES.GetItems", L"call SALES.GetGroups",
+                                       L"call SALES.Users.GetItems"}));
 
   // Loaded collections are not fetched again.
   host.log->clear();
@@ -142,21 +91,17 @@ TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
 }
 
 TEST(KestrowBrowse, FailingHostCallsLeaveOutOnlyWhatTheyWouldHaveGiven) {
-  FakeHost host;
+  BrowseHost host;
   host.computer->on(L"Domain").get(L"ENGINEERING");  // Domains raises for it
   host.computer->on(L"LocalLocalGroups").raise(Error(5, L"denied"));
   EXPECT_EQ(entries(host.gather(0x47)),
             (std::vector<std::wstring>{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []"}));
 
-  FakeHost failing_details;
-  auto broken = std::make_shared<FakeDispatch>(L"User", failing_details.log);
-  broken->on(L"Name").get(L"jdoe");
-  broken->on(L"GetUserInformation").raise(Error(53, L"network path not found"));
-  auto users = failing_details.collection(L"Users", {broken}, true);
-  *users.second = true;
-  failing_details.domain->on(L"Users").get(users.first);
+  BrowseHost failing_details;
+  failing_details.domain(L"SALES").users.stock_user(L"mlee", L"Mei Lee")->on(L"GetUserInformation").raise(
+      Error(53, L"network path not found"));
   EXPECT_EQ(entries(failing_details.gather(kestrow_option::kUsers)),
-            std::vector<std::wstring>{L"SALES\\jdoe []"});
+            (std::vector<std::wstring>{L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []", L"SALES\\mlee []"}));
 
   EXPECT_TRUE(gather_accounts(nullptr, nullptr, 0x47).empty());
 }
@@ -174,7 +119,7 @@ class ScriptedDialog : public BrowseDialog {
 };
 
 TEST(KestrowBrowse, MembersByDispatchIdAndSelection) {
-  FakeHost host;
+  BrowseHost host;
   auto dialog = std::make_shared<ScriptedDialog>();
   dialog->answers = {std::vector<size_t>{5, 2}, std::nullopt, std::vector<size_t>{}};
   auto object = std::make_shared<KestrowBrowse>(dialog);

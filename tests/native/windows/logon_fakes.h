@@ -20,9 +20,9 @@
 
 namespace pendrel::fakes {
 
-// A host collection: Count and Item(name) answer what the last fetch
-// delivered; `stock` says what a fetch delivers. Names compare without regard
-// to case, as account names do.
+// A host collection: Count and Item(name or position) answer what the last
+// fetch delivered; `stock` says what a fetch delivers. Names compare without
+// regard to case, as account names do.
 class FakeAccounts {
  public:
   static std::wstring folded(std::wstring name) {
@@ -38,7 +38,13 @@ class FakeAccounts {
     });
     object->on(L"Item", kDispIdValue).get([this](std::span<Argument> args) -> Variant {
       if (broken) throw *broken;
-      if (const auto it = loaded.find(folded(args[0].value.text())); it != loaded.end()) return Variant(it->second);
+      const Variant& key = args[0].value;
+      if (key.is_numeric()) {
+        const int32_t i = key.to_long();
+        if (i >= 1 && i <= static_cast<int32_t>(loaded.size())) return Variant(stocked[i - 1].second);
+        throw Error::vb(vb_error::kInvalidProcedureCall);
+      }
+      if (const auto it = loaded.find(folded(key.text())); it != loaded.end()) return Variant(it->second);
       if (missing_gives_nothing) return Variant(DispatchPtr());
       throw Error::vb(vb_error::kInvalidProcedureCall);
     });
@@ -52,16 +58,17 @@ class FakeAccounts {
     for (const auto& [name, item] : stocked) loaded.emplace(folded(name), item);
   }
 
-  void stock_user(const std::wstring& name, const std::wstring& full_name) {
-    auto user = std::make_shared<FakeDispatch>(object->name() + L"(" + name + L")", object->shared_log());
+  // The account, to script further.
+  std::shared_ptr<FakeDispatch> stock_user(const std::wstring& name, const std::wstring& full_name) {
+    auto user = stock(name);
     auto filled = std::make_shared<bool>(false);
     user->on(L"GetUserInformation").call([filled](std::span<Argument>) { *filled = true; });
     user->on(L"FullName").get([filled, full_name](std::span<Argument>) { return *filled ? full_name : L""; });
-    stocked.emplace_back(name, user);
+    return user;
   }
 
-  void stock_group(const std::wstring& name, const std::wstring& description) {
-    auto group = std::make_shared<FakeDispatch>(object->name() + L"(" + name + L")", object->shared_log());
+  std::shared_ptr<FakeDispatch> stock_group(const std::wstring& name, const std::wstring& description) {
+    auto group = stock(name);
     auto filled = std::make_shared<bool>(false);
     group->on(L"GetDescription").call([filled, description](std::span<Argument>) {
       *filled = true;
@@ -70,7 +77,7 @@ class FakeAccounts {
     group->on(L"Description").get([filled, description](std::span<Argument>) {
       return *filled ? description : L"";
     });
-    stocked.emplace_back(name, group);
+    return group;
   }
 
   std::shared_ptr<FakeDispatch> object;
@@ -81,6 +88,14 @@ class FakeAccounts {
   std::optional<Error> broken;
   // A name that is not there gives Nothing instead of raising.
   bool missing_gives_nothing = false;
+
+ private:
+  std::shared_ptr<FakeDispatch> stock(const std::wstring& name) {
+    auto account = object->sibling(object->name() + L"(" + name + L")");
+    account->on(L"Name").get(name);
+    stocked.emplace_back(name, account);
+    return account;
+  }
 };
 
 class FakeDomain {
@@ -137,11 +152,7 @@ class FakeAccountHost {
   }
 
   // How often the log holds exactly this line.
-  int count(const std::wstring& line) const {
-    int n = 0;
-    for (const std::wstring& l : log->trace()) n += l == line;
-    return n;
-  }
+  int count(const std::wstring& line) const { return count_of(log->trace(), line); }
 
   std::shared_ptr<CallLog> log;
   std::shared_ptr<FakeDispatch> computer;

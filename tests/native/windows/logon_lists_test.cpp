@@ -105,10 +105,8 @@ TEST_F(AccountListTest, FetchesEachCollectionOnlyWhileItIsEmpty) {
   EXPECT_EQ(host.count(L"call EMPTY.GetGroups"), 2);
   EXPECT_EQ(host.count(L"call EMPTY.Users.GetItems"), 2);
   // The renderer hears of the rows once.
-  Lines list_lines;
-  for (const auto& line : *bed.peer_trace)
-    if (line.starts_with(L"control ListView1(2) Items")) list_lines.push_back(line);
-  EXPECT_EQ(list_lines, (Lines{L"control ListView1(2) Items Changed"}));
+  EXPECT_EQ(fakes::starting_with(*bed.peer_trace, {L"control ListView1(2) Items"}),
+            (Lines{L"control ListView1(2) Items Changed"}));
 }
 
 TEST_F(AccountListTest, RowsAreKeyedByTheEntryAndRefreshedNotDuplicated) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -15,15 +16,28 @@
 
 namespace pendrel::fakes {
 
-class QuietWindowSystem : public component::WindowSystem {
+// Answers every call; given a trace, writes each call with its arguments.
+class FakeWindowSystem : public component::WindowSystem {
  public:
-  bool SetWindowPos(std::intptr_t, std::intptr_t, int, int, int, int, uint32_t) override { return true; }
-  bool SetForegroundWindow(std::intptr_t) override { return true; }
-  std::intptr_t SetActiveWindow(std::intptr_t) override { return 0; }
+  Trace* trace = nullptr;
+
+  bool SetWindowPos(std::intptr_t hwnd, std::intptr_t after, int x, int y, int cx, int cy, uint32_t flags) override {
+    add(L"SetWindowPos", {hwnd, after, x, y, cx, cy, flags});
+    return true;
+  }
+  bool SetForegroundWindow(std::intptr_t hwnd) override { return add(L"SetForegroundWindow", {hwnd}), true; }
+  std::intptr_t SetActiveWindow(std::intptr_t hwnd) override { return add(L"SetActiveWindow", {hwnd}), 0; }
+
+ private:
+  void add(std::wstring line, std::initializer_list<std::intptr_t> args) {
+    if (!trace) return;
+    for (std::intptr_t a : args) line += L" " + std::to_wstring(a);
+    trace->push_back(std::move(line));
+  }
 };
 
 struct WindowTestBed {
-  QuietWindowSystem window_system;
+  FakeWindowSystem window_system;
   ScriptedUserInterface ui;
   std::shared_ptr<Trace> peer_trace = std::make_shared<Trace>();
   component::Environment env{window_system, ui, [trace = peer_trace](forms::Form&) {
@@ -32,11 +46,7 @@ struct WindowTestBed {
   std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
   std::shared_ptr<FakeDispatch> computer = std::make_shared<FakeDispatch>(L"Computer", log);
 
-  int peer_lines(const std::wstring& line) const {
-    int n = 0;
-    for (const auto& l : *peer_trace) n += l == line;
-    return n;
-  }
+  int peer_lines(const std::wstring& line) const { return count_of(*peer_trace, line); }
 };
 
 // HKEY_LOCAL_MACHINE as the registry members receive it.

@@ -1,6 +1,6 @@
-// Kestrow1 with its real dialog over the reference host's demo fixture, alone
-// and from the logon window of the registered pendrel.dll: the dialog is
-// driven by window messages from a timer while ShowBrowse runs its modal loop.
+// Kestrow1 with its real dialog over the reference host's demo fixture: the
+// dialog is driven by window messages from a timer while ShowBrowse runs its
+// modal loop. (The logon window's Add buttons: logon_window_test.)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,88 +11,24 @@
 #include <string>
 #include <vector>
 
-#include "e2e_support.h"
 #include "logon/kestrow_browse.h"
 #include "outside/controls.h"
 #include "platform/win32/ui/browse_dialog.h"
 #include "platform/win32/ui/gdi.h"
 #include "platform/win32/ui/screenshot.h"
+#include "support.h"
 
 namespace pendrel::win32::ui {
 namespace {
 
-// Runs `action` on the dialog once it is shown, from a thread timer that the
-// dialog's own loop dispatches. A dialog the action left open is cancelled.
-struct Driver {
-  std::function<void(HWND)> action;
-  int ticks = 0;
-  int ticks_shown = 0;
-  int ticks_after_action = -1;
-};
-Driver* g_driver = nullptr;
+using testing::rows_of;
+using testing::row_text;
+using testing::text_of;
 
-HWND shown_dialog() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM out) -> BOOL {
-        if (testing::class_of(window) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-  Driver& d = *g_driver;
-  HWND dialog = shown_dialog();
-  ++d.ticks;
-  if (!dialog) {
-    if (d.ticks_after_action < 0 && d.ticks == 400) ADD_FAILURE() << "no dialog shown";
-    return;
-  }
-  // Acting a few ticks after the dialog appeared lets it finish painting.
-  if (d.ticks_after_action < 0) {
-    if (++d.ticks_shown < 4) return;
-    d.ticks_after_action = 0;
-    d.action(dialog);
-  } else if (++d.ticks_after_action == 20) {
-    ADD_FAILURE() << "the dialog stayed open";
-    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-  }
-}
-
-// Runs `open`, which shows the dialog, while `action` drives it.
-template <class Open>
-auto driven(Open open, std::function<void(HWND)> action) {
-  Driver driver{std::move(action)};
-  g_driver = &driver;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 25, tick);
-  auto result = open();
-  KillTimer(nullptr, timer);
-  g_driver = nullptr;
-  return result;
-}
-
+// ShowBrowse, its modal loop driven by `action` once the dialog shows.
 int32_t show_driven(const outside::KestrowControl& control, std::function<void(HWND)> action) {
-  return driven([&] { return control.show_browse(); }, std::move(action));
-}
-
-std::vector<std::wstring> rows(HWND list) {
-  std::vector<std::wstring> texts;
-  for (int i = 0; i < ListView_GetItemCount(list); ++i) {
-    wchar_t text[128] = {};
-    ListView_GetItemText(list, i, 0, text, 128);
-    texts.push_back(text);
-  }
-  return texts;
-}
-
-std::wstring cell(HWND list, int row, int column) {
-  wchar_t text[128] = L"poison";
-  ListView_GetItemText(list, row, column, text, 128);
-  return text;
+  testing::TimerAction driver(testing::each_dialog(std::move(action)));
+  return control.show_browse();
 }
 
 void type(HWND edit, std::wstring_view text) {
@@ -100,31 +36,9 @@ void type(HWND edit, std::wstring_view text) {
 }
 
 void select_row(HWND list, const std::wstring& entry) {
-  const std::vector<std::wstring> texts = rows(list);
+  const std::vector<std::wstring> texts = rows_of(list);
   for (int i = 0; i < static_cast<int>(texts.size()); ++i)
     if (texts[i] == entry) ListView_SetItemState(list, i, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-using testing::text_of;
-
-// The visible, enabled descendant of `parent` of that class and text.
-HWND visible_child(HWND parent, const wchar_t* cls, const std::wstring& text) {
-  struct Search {
-    const wchar_t* cls;
-    const std::wstring& text;
-    HWND found;
-  } search{cls, text, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(p);
-        if (testing::class_of(w) != s.cls || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
-        if (!s.text.empty() && text_of(w) != s.text) return TRUE;
-        s.found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
@@ -160,18 +74,18 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
                             dialog_owner = GetWindow(dialog, GW_OWNER);
                             owner_enabled = IsWindowEnabled(owner.get());
                             ok_enabled_at_start = IsWindowEnabled(GetDlgItem(dialog, IDOK));
-                            all = rows(list);
+                            all = rows_of(list);
                             type(filter, L"JDOE");
-                            jdoe = rows(list);
-                            jdoe_description = cell(list, 0, 1);
-                            jdoe_type = cell(list, 0, 2);
+                            jdoe = rows_of(list);
+                            jdoe_description = row_text(list, 0, 1);
+                            jdoe_type = row_text(list, 0, 2);
                             select_row(list, L"SALES\\jdoe");
                             SetWindowTextW(filter, L"");
                             type(filter, L"pc042\\admin");
-                            admins = rows(list);
+                            admins = rows_of(list);
                             select_row(list, L"PC042\\Administrators");
                             SetWindowTextW(filter, L"");
-                            after_clear = rows(list);
+                            after_clear = rows_of(list);
                             selected_after_clear = ListView_GetSelectedCount(list);
                             EXPECT_EQ(save_screenshot(dialog, PENDREL_SCREENSHOTS L"\\browse.png"), L"");
                             SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -204,7 +118,7 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
     EXPECT_NE(show_driven(control,
                           [&](HWND dialog) {
                             HWND list = GetDlgItem(dialog, kBrowseListId);
-                            domain_rows = rows(list);
+                            domain_rows = rows_of(list);
                             ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
                             SetFocus(list);
                             PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -213,58 +127,6 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
     EXPECT_EQ(domain_rows, std::vector<std::wstring>(expected_all.begin() + 6, expected_all.end()));
     EXPECT_EQ(control.selection(), L"PC042\\Administrators;SALES\\jdoe");
   }
-}
-
-// The logon window's Add button of the logon list opens the dialog through the
-// Kestrow1 object the renderer gave the window; confirmed accounts become rows.
-TEST(BrowseDialog, AddsAccountsToTheLogonWindow) {
-  testing::ComApartment apartment;
-  DispatchPtr domain_object = testing::create(L"PendrelHost.DomainObject");
-  ASSERT_TRUE(domain_object);
-  domain_object->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
-  DispatchPtr computer = domain_object->call(L"GetComputer", {std::wstring(L"PC042")}).to_object();
-  DispatchPtr form = testing::create(L"Pendrel.LogonProperties");
-  ASSERT_TRUE(form);
-  form->set(L"DomainObject", domain_object);
-  form->set(L"Computer", computer);
-  form->call(L"Show");
-  const auto window = reinterpret_cast<HWND>(static_cast<intptr_t>(form->get(L"hwnd").to_long()));
-  ASSERT_TRUE(testing::pump_until([&] { return IsWindowVisible(window) && IsWindowEnabled(window); }));
-  testing::pump_until([] { return false; }, 300);
-  HWND add = visible_child(window, L"Button", L"&Add ...");
-  HWND list = visible_child(window, WC_LISTVIEWW, L"");
-  ASSERT_TRUE(add && list);
-  const std::vector<std::wstring> stored = {L"SALES\\jdoe", L"PC042\\Administrators"};
-  ASSERT_EQ(rows(list), stored);
-
-  std::wstring title;
-  HWND owner = nullptr;
-  driven([&] { return SendMessageW(add, BM_CLICK, 0, 0); },
-         [&](HWND dialog) {
-           title = text_of(dialog);
-           owner = GetWindow(dialog, GW_OWNER);
-           HWND accounts = GetDlgItem(dialog, kBrowseListId);
-           type(GetDlgItem(dialog, kBrowseFilterId), L"asmith");
-           select_row(accounts, L"SALES\\asmith");
-           SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-         });
-  testing::pump();
-  EXPECT_EQ(title, L"Select Users/Groups to watch for Logons");
-  EXPECT_EQ(owner, window);
-  EXPECT_EQ(rows(list), (std::vector<std::wstring>{L"SALES\\jdoe", L"PC042\\Administrators", L"SALES\\asmith"}));
-  EXPECT_EQ(cell(list, 2, 1), L"Anna Smith");
-
-  driven([&] { return SendMessageW(add, BM_CLICK, 0, 0); },
-         [&](HWND dialog) {
-           HWND accounts = GetDlgItem(dialog, kBrowseListId);
-           select_row(accounts, L"SALES\\kiosk");
-           SetFocus(accounts);
-           PostMessageW(accounts, WM_KEYDOWN, VK_ESCAPE, 0);
-         });
-  testing::pump();
-  EXPECT_EQ(rows(list).size(), 3u) << "a cancelled browse adds nothing";
-  form->call(L"Quit");
-  testing::pump();
 }
 
 }  // namespace

@@ -10,73 +10,26 @@ namespace {
 using testing::ComApartment;
 using testing::create_probe;
 using testing::probe_path;
-using testing::key_exists;
-using testing::lower;
-using testing::read_text;
-
-DWORD run_regsvr32(const wchar_t* options) { return testing::run_regsvr32(options, probe_path()); }
-
-const wchar_t kClsidKey[] = L"CLSID\\{ACCF5196-BC14-43EE-A261-9E3C5FACCBC6}";
-const wchar_t kLibid[] = L"{773FD70F-EF6E-4B32-8AAC-3BB0502B0F42}";
-
-void expect_registered() {
-  EXPECT_EQ(read_text(L"PendrelProbe.Probe\\CLSID"), L"{ACCF5196-BC14-43EE-A261-9E3C5FACCBC6}");
-  EXPECT_EQ(lower(read_text(std::wstring(kClsidKey) + L"\\InprocServer32")), lower(probe_path()));
-  EXPECT_EQ(read_text(std::wstring(kClsidKey) + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-  EXPECT_EQ(read_text(std::wstring(kClsidKey) + L"\\ProgID"), L"PendrelProbe.Probe");
-  EXPECT_EQ(read_text(std::wstring(kClsidKey) + L"\\TypeLib"), kLibid);
-  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibid + L"\\1.0\\0\\win64")),
-            lower(probe_path()));
-}
 
 TEST(ProbeServer, RegistrationIsWrittenAndRemovedWhole) {
-  expect_registered();
-  const std::wstring interface_key = L"Interface\\{9BFDF6DD-4C42-46B7-9B88-7FD3172F889A}";
-  EXPECT_TRUE(key_exists(interface_key));
-
-  ASSERT_EQ(run_regsvr32(L"/s /u"), 0u);
-  EXPECT_FALSE(key_exists(kClsidKey));
-  EXPECT_FALSE(key_exists(L"PendrelProbe.Probe"));
-  EXPECT_FALSE(key_exists(std::wstring(L"TypeLib\\") + kLibid));
-  EXPECT_FALSE(key_exists(interface_key));
-  // Unregistering twice finds nothing left to remove and still succeeds.
-  EXPECT_EQ(run_regsvr32(L"/s /u"), 0u);
-
-  ASSERT_EQ(run_regsvr32(L"/s"), 0u);
-  expect_registered();
+  const testing::RegisteredClass probe[] = {{L"PendrelProbe.Probe", L"{ACCF5196-BC14-43EE-A261-9E3C5FACCBC6}",
+                                             L"{9BFDF6DD-4C42-46B7-9B88-7FD3172F889A}"}};
+  testing::expect_regsvr32_round_trip(probe_path(), L"{773FD70F-EF6E-4B32-8AAC-3BB0502B0F42}", L"0", probe);
 }
 
 TEST(ProbeServer, CanUnloadOnlyWithoutObjectsOrLocks) {
   ComApartment apartment;
   const testing::ServerExports server(probe_path());
-  const auto can_unload = server.can_unload;
-  const auto get_class_object = server.get_class_object;
-  ASSERT_TRUE(can_unload && get_class_object);
-  EXPECT_EQ(can_unload(), S_OK);
-
+  ASSERT_TRUE(server.get_class_object);
   com_ptr<IClassFactory> factory;
+  EXPECT_EQ(server.get_class_object(IID_IProbe, IID_IClassFactory, factory.put_void()), CLASS_E_CLASSNOTAVAILABLE);
+  testing::expect_unload_only_when_free(server, CLSID_Probe, IID_IProbe);
+
+  ASSERT_EQ(server.get_class_object(CLSID_Probe, IID_IClassFactory, factory.put_void()), S_OK);
   com_ptr<IUnknown> poisoned;
-  EXPECT_EQ(get_class_object(IID_IProbe, IID_IClassFactory, factory.put_void()),
-            CLASS_E_CLASSNOTAVAILABLE);
-  ASSERT_EQ(get_class_object(CLSID_Probe, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(can_unload(), S_FALSE);
-  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown,
-                                    poisoned.put_void()),
+  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, poisoned.put_void()),
             CLASS_E_NOAGGREGATION);
   EXPECT_FALSE(poisoned);
-
-  com_ptr<IProbe> probe;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IProbe, probe.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // the object and the lock
-  probe.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // the lock
-  ASSERT_EQ(get_class_object(CLSID_Probe, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(can_unload(), S_FALSE);  // the factory
-  factory.reset();
-  EXPECT_EQ(can_unload(), S_OK);
 }
 
 TEST(ProbeServer, FailingMethodsReachLateAndEarlyBoundClients) {

@@ -2,32 +2,19 @@
 // regsvr32, the unload check of its exports, the slot order of its three
 // interfaces, and a member's failure through the vtable.
 #include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
-#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
 #include "pendrel.h"
-#include "platform/win32/com_ptr.h"
-#include "../server_checks.h"
+#include "support.h"
 
 namespace pendrel::win32 {
 namespace {
 
-const wchar_t kLibid[] = L"{9A6FB7D6-C92C-49B0-B08A-2C89C3718B6E}";
-
-struct ClassKeys {
-  const wchar_t* prog_id;
-  const wchar_t* clsid;
-  const wchar_t* iid;
-};
-const ClassKeys kClassKeys[] = {
-    {L"Pendrel.Properties", L"{CB7484EE-A6AB-488D-AECE-B3932D987EEC}",
-     L"{F1D3FCE7-B854-450B-BA6F-D7FD0A885D63}"},
+const testing::RegisteredClass kClasses[] = {
+    {L"Pendrel.Properties", L"{CB7484EE-A6AB-488D-AECE-B3932D987EEC}", L"{F1D3FCE7-B854-450B-BA6F-D7FD0A885D63}"},
     {L"Pendrel.LogonProperties", L"{ACF7FE4E-AE9C-4DB6-BAC7-192DA40A2E29}",
      L"{7C8D8455-A281-4926-B4FE-3C6F935703A2}"},
     {L"Pendrel.UnavailableProperties", L"{E34BA562-B184-4F68-A630-E20F71C451E2}",
@@ -35,68 +22,21 @@ const ClassKeys kClassKeys[] = {
 };
 
 using testing::ComApartment;
-using testing::key_exists;
-using testing::lower;
-using testing::read_text;
 
 std::wstring dll_path() { return testing::beside_exe(L"pendrel.dll"); }
-DWORD run_regsvr32(const wchar_t* options) { return testing::run_regsvr32(options, dll_path()); }
-
-void expect_registered() {
-  for (const ClassKeys& c : kClassKeys) {
-    const std::wstring clsid_key = std::wstring(L"CLSID\\") + c.clsid;
-    EXPECT_EQ(read_text(std::wstring(c.prog_id) + L"\\CLSID"), c.clsid) << c.prog_id;
-    EXPECT_EQ(read_text(clsid_key + L"\\ProgID"), c.prog_id);
-    EXPECT_EQ(lower(read_text(clsid_key + L"\\InprocServer32")), lower(dll_path())) << c.prog_id;
-    EXPECT_EQ(read_text(clsid_key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment") << c.prog_id;
-    EXPECT_EQ(read_text(clsid_key + L"\\TypeLib"), kLibid) << c.prog_id;
-    EXPECT_TRUE(key_exists(std::wstring(L"Interface\\") + c.iid)) << c.prog_id;
-  }
-  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibid + L"\\1.0\\409\\win64")), lower(dll_path()));
-}
 
 TEST(PendrelServer, Regsvr32WritesAndRemovesTheWholeRegistration) {
-  expect_registered();
-
-  ASSERT_EQ(run_regsvr32(L"/s /u"), 0u);
-  for (const ClassKeys& c : kClassKeys) {
-    EXPECT_FALSE(key_exists(std::wstring(L"CLSID\\") + c.clsid)) << c.prog_id;
-    EXPECT_FALSE(key_exists(c.prog_id));
-    EXPECT_FALSE(key_exists(std::wstring(L"Interface\\") + c.iid)) << c.prog_id;
-  }
-  EXPECT_FALSE(key_exists(std::wstring(L"TypeLib\\") + kLibid));
-
-  ASSERT_EQ(run_regsvr32(L"/s"), 0u);
-  expect_registered();
+  testing::expect_regsvr32_round_trip(dll_path(), L"{9A6FB7D6-C92C-49B0-B08A-2C89C3718B6E}", L"409", kClasses);
 }
 
 TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
   ComApartment apartment;
   const testing::ServerExports server(dll_path());
-  const auto can_unload = server.can_unload;
-  const auto get_class_object = server.get_class_object;
-  ASSERT_TRUE(can_unload && get_class_object);
-  EXPECT_EQ(can_unload(), S_OK);
-
+  ASSERT_TRUE(server.get_class_object);
   com_ptr<IClassFactory> factory;
-  EXPECT_EQ(get_class_object(__uuidof(_Properties), IID_IClassFactory, factory.put_void()),
+  EXPECT_EQ(server.get_class_object(__uuidof(_Properties), IID_IClassFactory, factory.put_void()),
             CLASS_E_CLASSNOTAVAILABLE);
-  ASSERT_EQ(get_class_object(__uuidof(::UnavailableProperties), IID_IClassFactory, factory.put_void()),
-            S_OK);
-  com_ptr<_UnavailableProperties> first, second;
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_UnavailableProperties), first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(_UnavailableProperties), second.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.reset();
-  first.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // an object and the lock
-  second.reset();
-  EXPECT_EQ(can_unload(), S_FALSE);  // the lock
-  ASSERT_EQ(get_class_object(__uuidof(::UnavailableProperties), IID_IClassFactory, factory.put_void()),
-            S_OK);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  factory.reset();
-  EXPECT_EQ(can_unload(), S_OK);
+  testing::expect_unload_only_when_free(server, __uuidof(::UnavailableProperties), __uuidof(_UnavailableProperties));
 }
 
 // "get Name", "put Name", "putref Name" or "call Name" per vtable slot after

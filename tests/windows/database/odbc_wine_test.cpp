@@ -6,6 +6,7 @@
 #include "core/error.h"
 #include "database/database.h"
 #include "database/odbc_connection.h"
+#include "raised.h"
 
 namespace pendrel::database {
 namespace {
@@ -87,14 +88,8 @@ TEST_F(OdbcWine, UpdateOfActivePersists) {
   EXPECT_EQ((*reread)[L"Active"], Variant(false));
 
   stale->Fields(L"Active").set_Value(Variant(true));
-  try {
-    stale->Update();
-    ADD_FAILURE() << "stale row written";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.description(),
-              L"Row cannot be located for updating. Some values may have been changed since it "
-              L"was last read.");
-  }
+  EXPECT_EQ(error_of([&] { stale->Update(); }).description(),
+            L"Row cannot be located for updating. Some values may have been changed since it was last read.");
   reread = open()->OpenRecordset(kEquipmentPC042);
   EXPECT_EQ((*reread)[L"Active"], Variant(false));
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/error.h"
-#include "../../native/raised.h"
+#include "raised.h"
 
 namespace pendrel::host {
 namespace {
@@ -29,11 +29,7 @@ struct TestKeyCleanup {
 
 DWORD stored_type(const wchar_t* name) {
   DWORD type = 0xdeadbeef;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return type;
-  RegQueryValueExW(key, name, nullptr, &type, nullptr, nullptr);
-  RegCloseKey(key);
+  RegGetValueW(HKEY_LOCAL_MACHINE, kTestKey, name, RRF_RT_ANY, &type, nullptr, nullptr);
   return type;
 }
 
@@ -131,15 +127,11 @@ TEST(LiveBackend, RegistryRoundTrip) {
                                      L"UnAvailableTimeOut", Variant(int32_t{60})),
             Variant(int32_t{60}));
 
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
   const wchar_t multi[] = L"a\0bc\0";
   const wchar_t expand[] = L"%SystemRoot%\\x";
-  RegSetValueExW(key, L"Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi),
-                 sizeof multi);
-  RegSetValueExW(key, L"Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand),
-                 sizeof expand);
-  RegCloseKey(key);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kTestKey, L"Multi", REG_MULTI_SZ, multi, sizeof multi), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kTestKey, L"Expand", REG_EXPAND_SZ, expand, sizeof expand),
+            ERROR_SUCCESS);
   EXPECT_EQ(read(L"Multi", Variant()), Variant(std::wstring(L"a\0bc", 4)));
   EXPECT_EQ(read(L"Expand", Variant()), Variant(L"%SystemRoot%\\x"));
 

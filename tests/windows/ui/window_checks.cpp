@@ -1,6 +1,5 @@
-#include "window_checks.h"
-
 #include "platform/win32/ui/gdi.h"
+#include "support.h"
 
 namespace pendrel::win32::testing {
 
@@ -14,12 +13,9 @@ struct Fit {
 // The room a caption needs and has in its control; needed 0 when the control
 // shows no caption of its own.
 Fit measure(HWND control) {
-  wchar_t name[32] = L"";
-  GetClassNameW(control, name, 32);
-  const std::wstring cls = name;
+  const std::wstring cls = class_of(control);
   const LONG style = GetWindowLongW(control, GWL_STYLE);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  const std::wstring text = text_of(control);
   RECT client{};
   GetClientRect(control, &client);
   if (text.empty()) return {0, 0};
@@ -65,9 +61,7 @@ std::vector<std::wstring> clipped_captions(HWND window) {
     if (!IsWindowVisible(control)) continue;
     const Fit fit = measure(control);
     if (fit.needed <= fit.available) continue;
-    wchar_t text[256] = L"";
-    GetWindowTextW(control, text, 256);
-    clipped.push_back(std::wstring(text) + L": needs " + std::to_wstring(fit.needed) + L" px, has " +
+    clipped.push_back(text_of(control) + L": needs " + std::to_wstring(fit.needed) + L" px, has " +
                       std::to_wstring(fit.available));
   }
   return clipped;

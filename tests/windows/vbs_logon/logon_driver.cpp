@@ -10,61 +10,36 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 constexpr wchar_t kTitle[] = L"Interactive Logon Properties of PC042";
 
-class ProcessHandle {
- public:
-  explicit ProcessHandle(HANDLE h) : h_(h) {}
-  ~ProcessHandle() {
-    if (h_) CloseHandle(h_);
-  }
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// Memory in the window's process, for messages that answer through a pointer.
-class RemoteBuffer {
- public:
-  RemoteBuffer(HANDLE process, SIZE_T size)
-      : process_(process), p_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
-  ~RemoteBuffer() {
-    if (p_) VirtualFreeEx(process_, p_, 0, MEM_RELEASE);
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-  void* get() const { return p_; }
-
- private:
-  HANDLE process_;
-  void* p_;
-};
-
-HWND wait_for_visible_window(DWORD timeout_ms) {
+// Polls `done` every 50 ms for up to `timeout_ms`; returns whether it held.
+template <class Done>
+bool wait_for(Done done, DWORD timeout_ms) {
   const ULONGLONG until = GetTickCount64() + timeout_ms;
-  while (GetTickCount64() < until) {
-    HWND w = FindWindowW(nullptr, kTitle);
-    if (w && IsWindowVisible(w)) return w;
+  while (!done()) {
+    if (GetTickCount64() >= until) return false;
     Sleep(50);
   }
-  return nullptr;
+  return true;
 }
 
+// A tab's rectangle, read through memory in the window's process.
 bool tab_rect(HWND tabs, int index, RECT& rect) {
   DWORD pid = 0;
   GetWindowThreadProcessId(tabs, &pid);
-  ProcessHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
-  if (!process.get()) return false;
-  RemoteBuffer remote(process.get(), sizeof(RECT));
-  if (!remote.get()) return false;
-  if (!SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.get()))) return false;
-  return ReadProcessMemory(process.get(), remote.get(), &rect, sizeof rect, nullptr) != FALSE;
+  const std::unique_ptr<void, decltype(&CloseHandle)> process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid), &CloseHandle);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  const bool read = SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+                    ReadProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr);
+  VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return read;
 }
 
 void press_escape(HWND window) {
@@ -86,13 +61,9 @@ bool ok_after_tab_click(HWND window) {
   const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
   PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(tabs, WM_LBUTTONUP, 0, at);
-  const ULONGLONG until = GetTickCount64() + 5000;
-  while (SendMessageW(tabs, TCM_GETCURSEL, 0, 0) != 2) {
-    if (GetTickCount64() >= until) {
-      std::puts("FAIL driver: the tab click did not select the third tab");
-      return false;
-    }
-    Sleep(50);
+  if (!wait_for([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == 2; }, 5000)) {
+    std::puts("FAIL driver: the tab click did not select the third tab");
+    return false;
   }
   HWND ok = FindWindowExW(window, nullptr, L"Button", L"&OK");
   if (!ok) {
@@ -109,18 +80,12 @@ bool ok_after_tab_click(HWND window) {
 
 int main(int argc, char** argv) {
   const bool ok = argc > 1 && std::strcmp(argv[1], "ok") == 0;
-  HWND window = wait_for_visible_window(20000);
-  if (!window) return 2;
+  HWND window = nullptr;
+  if (!wait_for([&] { return (window = FindWindowW(nullptr, kTitle)) && IsWindowVisible(window); }, 20000)) return 2;
   // Let the activation fill the lists before acting.
   Sleep(500);
   if (!ok || !ok_after_tab_click(window)) press_escape(window);
-  const ULONGLONG until = GetTickCount64() + 10000;
-  while (IsWindowVisible(window)) {
-    if (GetTickCount64() >= until) {
-      press_escape(window);
-      return 1;
-    }
-    Sleep(50);
-  }
-  return 0;
+  if (wait_for([&] { return !IsWindowVisible(window); }, 10000)) return 0;
+  press_escape(window);
+  return 1;
 }

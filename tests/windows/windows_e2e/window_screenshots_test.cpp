@@ -2,15 +2,10 @@
 // computer: created by ProgID, given the host's DomainObject and Computer,
 // shown modeless and saved as a picture for people to look at. The checks are
 // the titles and that no caption is clipped.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <string>
 
-#include "e2e_support.h"
 #include "platform/win32/ui/screenshot.h"
-#include "window_checks.h"
+#include "support.h"
 
 namespace pendrel::win32::testing {
 namespace {
@@ -32,7 +27,7 @@ void show_and_save(const Shot& shot) {
   form->set(L"DomainObject", domain);
   form->set(L"Computer", computer);
   form->call(L"Show");
-  const auto hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(form->get(L"hwnd").to_long()));
+  HWND hwnd = hwnd_of(form);
   ASSERT_TRUE(IsWindow(hwnd));
   EXPECT_TRUE(pump_until([&] { return IsWindowVisible(hwnd) && text_of(hwnd) == shot.title; }))
       << "title " << to_ansi(text_of(hwnd));
