@@ -146,22 +146,22 @@ void FormWindow::list_display(const forms::ListView& list, LVITEMW& shown) const
   }
 }
 
-// Typing in the list jumps to the next row whose text starts with what was typed.
+// Typing in the list jumps to the next row whose text starts with what was
+// typed (without regard to case), as in a list that holds its own rows.
 int FormWindow::list_find(const forms::ListView& list, const NMLVFINDITEMW& find) const {
   const auto& items = list.list_items();
-  if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || items.count() == 0) return -1;
-  const std::wstring_view wanted = find.lvfi.psz;
+  const LVFINDINFOW& wanted = find.lvfi;
+  if (!(wanted.flags & (LVFI_STRING | LVFI_PARTIAL)) || !wanted.psz || items.count() == 0) return -1;
+  const std::wstring_view typed = wanted.psz;
+  const bool prefix = (wanted.flags & LVFI_PARTIAL) != 0;
   const int start = find.iStart >= 0 && find.iStart < items.count() ? find.iStart : 0;
   for (int n = 0; n < items.count(); ++n) {
     const int row = (start + n) % items.count();
-    if (row < start && !(find.lvfi.flags & LVFI_WRAP)) break;
+    if (row < start && !(wanted.flags & LVFI_WRAP)) break;
     const std::wstring& text = items.item(row + 1).text();
-    const size_t compared = (find.lvfi.flags & LVFI_PARTIAL) ? wanted.size() : std::max(wanted.size(), text.size());
-    if (text.size() >= wanted.size() &&
-        CompareStringOrdinal(text.c_str(), static_cast<int>(std::min(compared, text.size())), wanted.data(),
-                             static_cast<int>(std::min(compared, wanted.size())), TRUE) == CSTR_EQUAL) {
-      return row;
-    }
+    if (text.size() < typed.size() || (!prefix && text.size() != typed.size())) continue;
+    const int length = static_cast<int>(typed.size());
+    if (CompareStringOrdinal(text.c_str(), length, typed.data(), length, TRUE) == CSTR_EQUAL) return row;
   }
   return -1;
 }
