@@ -29,6 +29,9 @@ constexpr short kHeight = 222;
 struct BrowseState {
   const BrowseRequest& request;
   unique_himagelist icons;
+  // The positions in request.accounts of the rows shown, in row order: the
+  // list holds no rows of its own and asks for each row it paints.
+  std::vector<size_t> shown;
   // Rows selected before the filter hid them come back selected.
   std::vector<bool> chosen;
   std::vector<size_t> result;
@@ -83,14 +86,11 @@ std::wstring window_text(HWND window) {
 }
 
 // The account positions of the list's rows that are selected, in list order.
-std::vector<size_t> selected_rows(HWND list) {
+std::vector<size_t> selected_rows(HWND list, const BrowseState& state) {
   std::vector<size_t> rows;
-  for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0;
+  for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0 && static_cast<size_t>(i) < state.shown.size();
        i = ListView_GetNextItem(list, i, LVNI_SELECTED)) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = i;
-    if (ListView_GetItem(list, &item)) rows.push_back(static_cast<size_t>(item.lParam));
+    rows.push_back(state.shown[static_cast<size_t>(i)]);
   }
   return rows;
 }
@@ -99,44 +99,39 @@ void update_ok(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDOK), ListView_GetSelectedCount(GetDlgItem(dialog, kBrowseListId)) > 0);
 }
 
-// Notes which shown rows are selected, then shows the accounts the filter lets
-// through, with redraw off for the bulk insert.
+// Notes which shown rows are selected, then shows the accounts the filter
+// lets through with the chosen ones selected.
 void fill(HWND dialog, BrowseState& state) {
   HWND list = GetDlgItem(dialog, kBrowseListId);
-  const int shown = ListView_GetItemCount(list);
-  for (int i = 0; i < shown; ++i) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM | LVIF_STATE;
-    item.stateMask = LVIS_SELECTED;
-    item.iItem = i;
-    if (ListView_GetItem(list, &item)) state.chosen[static_cast<size_t>(item.lParam)] = item.state & LVIS_SELECTED;
-  }
+  for (size_t position : state.shown) state.chosen[position] = false;
+  for (size_t position : selected_rows(list, state)) state.chosen[position] = true;
+
   const std::wstring filter = lower(trim_spaces(window_text(GetDlgItem(dialog, kBrowseFilterId))));
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  ListView_DeleteAllItems(list);
-  int row = 0;
+  state.shown.clear();
   for (size_t i = 0; i < state.request.accounts.size(); ++i) {
-    const BrowseAccount& account = state.request.accounts[i];
-    if (!matches(account, filter)) continue;
-    std::wstring entry = account.entry();
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
-    item.iItem = row;
-    item.pszText = entry.data();
-    item.iImage = image_of(account.kind);
-    item.lParam = static_cast<LPARAM>(i);
-    item.state = state.chosen[i] ? LVIS_SELECTED : 0;
-    item.stateMask = LVIS_SELECTED;
-    row = ListView_InsertItem(list, &item);
-    if (row < 0) break;
-    std::wstring description = account.description;
-    ListView_SetItemText(list, row, 1, description.data());
-    ListView_SetItemText(list, row, 2, const_cast<wchar_t*>(kind_text(account.kind)));
-    ++row;
+    if (matches(state.request.accounts[i], filter)) state.shown.push_back(i);
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  ListView_SetItemCountEx(list, static_cast<int>(state.shown.size()), 0);
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (size_t row = 0; row < state.shown.size(); ++row) {
+    if (state.chosen[state.shown[row]]) ListView_SetItemState(list, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+  }
   InvalidateRect(list, nullptr, TRUE);
   update_ok(dialog);
+}
+
+void display(const BrowseState& state, LVITEMW& item) {
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= state.shown.size()) return;
+  const BrowseAccount& account = state.request.accounts[state.shown[static_cast<size_t>(item.iItem)]];
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+    const std::wstring text = item.iSubItem == 0   ? account.entry()
+                              : item.iSubItem == 1 ? account.description
+                                                   : std::wstring(kind_text(account.kind));
+    const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+    text.copy(item.pszText, length);
+    item.pszText[length] = L'\0';
+  }
+  if (item.mask & LVIF_IMAGE) item.iImage = image_of(account.kind);
 }
 
 HWND make_control(HWND dialog, const wchar_t* window_class, DWORD style, DWORD ex_style, RECT units, int id,
@@ -163,7 +158,8 @@ void init_dialog(HWND dialog, BrowseState& state) {
   make_control(dialog, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, {42, 21, kWidth - 7, 34},
                kBrowseFilterId);
   HWND list = make_control(dialog, WC_LISTVIEWW,
-                           LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                           LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA | WS_TABSTOP,
+                           WS_EX_CLIENTEDGE,
                            {7, 40, kWidth - 7, kHeight - 26}, kBrowseListId);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
   make_control(dialog, WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, 0,
@@ -194,7 +190,7 @@ void init_dialog(HWND dialog, BrowseState& state) {
 }
 
 void confirm(HWND dialog, BrowseState& state) {
-  std::vector<size_t> rows = selected_rows(GetDlgItem(dialog, kBrowseListId));
+  std::vector<size_t> rows = selected_rows(GetDlgItem(dialog, kBrowseListId), state);
   if (rows.empty()) return;
   std::sort(rows.begin(), rows.end());
   state.result = std::move(rows);
@@ -220,7 +216,8 @@ INT_PTR CALLBACK browse_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
       case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lparam);
         if (header->idFrom != kBrowseListId) return FALSE;
-        if (header->code == LVN_ITEMCHANGED) update_ok(dialog);
+        if (header->code == LVN_GETDISPINFOW) display(*state, reinterpret_cast<NMLVDISPINFOW*>(lparam)->item);
+        else if (header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) update_ok(dialog);
         else if (header->code == NM_DBLCLK) confirm(dialog, *state);
         return FALSE;
       }
@@ -238,7 +235,7 @@ INT_PTR CALLBACK browse_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
 std::optional<std::vector<size_t>> Win32BrowseDialog::show(const BrowseRequest& request) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  BrowseState state{request, {}, std::vector<bool>(request.accounts.size()), {}};
+  BrowseState state{request, {}, {}, std::vector<bool>(request.accounts.size()), {}};
   HWND owner = reinterpret_cast<HWND>(request.owner);
   if (owner && !IsWindow(owner)) owner = nullptr;
   const std::vector<WORD> words = dialog_template(request.title);
