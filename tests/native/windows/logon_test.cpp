@@ -16,6 +16,7 @@
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "logon_fakes.h"
+#include "raised.h"
 #include "window_test_support.h"
 
 namespace pendrel {
@@ -275,6 +276,34 @@ TEST_F(LogonTest, CancelEscAndSelectWriteNothing) {
   EXPECT_FALSE(form.loaded());
   EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue", L"let Kestrow1.#1", L"call Kestrow1"}), Lines{});
   EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(LogonTest, ShowWithoutComputerAndAFailingWriteReportTheError) {
+  // No Computer: the activation's first read raises to the caller of Show.
+  EXPECT_EQ(raised([&] { form.show(); }), L"91 Object variable or With block variable not set");
+  EXPECT_EQ(lines_of({L"call Computer"}), Lines{});
+  form.unload();
+
+  // A write the host refuses: reported, the window stays open, OK tries again.
+  stored = {{L"SendLogonMsg", int32_t{1}}, {L"WatchForUsersToLogon", L"SALES\\jdoe"}};
+  open();
+  bool refuse = true;
+  bed.computer->on(L"SetRegistryValue").call([&refuse](std::span<Argument> args) {
+    if (refuse && args[2].value.text() == L"SendLogoffMsg") throw Error(70, L"Access is denied.");
+    return int32_t{0};
+  });
+  click(0);
+  EXPECT_TRUE(form.loaded()) << "the window stays open with what the user entered";
+  EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}).size(), 3u);
+  ASSERT_EQ(bed.ui.prompts().size(), 1u);
+  EXPECT_EQ(bed.ui.prompts()[0], fakes::message(L"Access is denied.\r\n\r\n(Error 70)", 16, L"Pendrel"));
+  EXPECT_EQ(texts(0), Lines{L"SALES\\jdoe|John Doe"});
+
+  refuse = false;
+  bed.log->clear();
+  click(0);
+  EXPECT_FALSE(form.loaded());
+  EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}).size(), 6u);
 }
 
 TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedRow) {
