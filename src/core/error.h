@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace pendrel {
 
@@ -44,5 +45,17 @@ class Error : public std::exception {
   std::wstring source_;
   std::string what_;
 };
+
+// One step whose failure is ignored: an Error it raises is dropped and the
+// caller goes on with its next step. Returns whether the step ran through.
+template <class Step>
+bool ignore_errors(Step&& step) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
 
 }  // namespace pendrel

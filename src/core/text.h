@@ -19,8 +19,16 @@ std::wstring from_ansi(std::string_view text);
 // it holds none (a full buffer is never read past its end).
 std::wstring from_ansi_buffer(const char* buffer, std::size_t size);
 
+// Copies text into a buffer of `capacity` characters, cut to fit and always
+// NUL-terminated; nothing is written when there is no room at all.
+void copy_to_buffer(std::wstring_view text, wchar_t* buffer, std::size_t capacity);
+
 // Plain ASCII-range helpers used where the behaviour asks for them.
 std::wstring trim_spaces(std::wstring_view text);
 bool equal_no_case(std::wstring_view a, std::wstring_view b);
+
+// Every character through the C library's towlower: the key under which
+// account names and searched values are compared without regard to case.
+std::wstring lower_case(std::wstring_view text);
 
 }  // namespace pendrel

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 
 namespace pendrel::database {
 namespace {
@@ -67,24 +68,7 @@ std::vector<Token> tokenize(std::wstring_view sql) {
   return tokens;
 }
 
-bool same_word(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
-}
-
 bool is_space(const Token& t) { return t.kind == TokenKind::Other && std::iswspace(t.text[0]); }
-
-std::wstring double_quoted(std::wstring_view name) {
-  std::wstring text = L"\"";
-  for (wchar_t c : name) {
-    text += c;
-    if (c == L'"') text += L'"';
-  }
-  return text + L"\"";
-}
 
 std::wstring name_of(const Token& t) {
   if (t.kind == TokenKind::Bracketed) return t.text;
@@ -105,7 +89,7 @@ const Token* single_source_of(const std::vector<Token>& tokens) {
     if (!is_space(t)) words.push_back(&t);
   }
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i]->kind != TokenKind::Word || !same_word(words[i]->text, L"from")) continue;
+    if (words[i]->kind != TokenKind::Word || !equal_no_case(words[i]->text, L"from")) continue;
     if (i + 1 >= words.size() || words[i + 1]->kind == TokenKind::Literal ||
         words[i + 1]->kind == TokenKind::Other) {
       return nullptr;
@@ -113,8 +97,8 @@ const Token* single_source_of(const std::vector<Token>& tokens) {
     if (i + 2 == words.size()) return words[i + 1];
     const Token& next = *words[i + 2];
     if (next.kind == TokenKind::Word &&
-        (same_word(next.text, L"where") || same_word(next.text, L"order") ||
-         same_word(next.text, L"group"))) {
+        (equal_no_case(next.text, L"where") || equal_no_case(next.text, L"order") ||
+         equal_no_case(next.text, L"group"))) {
       return words[i + 1];
     }
     if (next.kind == TokenKind::Other && next.text == L";") return words[i + 1];
@@ -133,7 +117,7 @@ std::wstring query_of_source(std::wstring_view source) {
   bool lone_name = end == start + 1 && (tokens[start].kind == TokenKind::Word ||
                                         tokens[start].kind == TokenKind::Bracketed ||
                                         tokens[start].kind == TokenKind::Quoted);
-  if (lone_name && !same_word(tokens[start].text, L"select")) {
+  if (lone_name && !equal_no_case(tokens[start].text, L"select")) {
     const Token& t = tokens[start];
     return L"SELECT * FROM " + (t.kind == TokenKind::Word ? t.text : double_quoted(name_of(t)));
   }
@@ -158,7 +142,7 @@ std::wstring translate_jet(std::wstring_view sql) {
       out += double_quoted(t.text);
     } else if (t.kind == TokenKind::Word && !source.empty() && i + 2 < tokens.size() &&
                tokens[i + 1].text == L"." && tokens[i + 2].kind == TokenKind::Word &&
-               !same_word(t.text, source) && (i == 0 || tokens[i - 1].text != L".")) {
+               !equal_no_case(t.text, source) && (i == 0 || tokens[i - 1].text != L".")) {
       out += double_quoted(t.text + L"." + tokens[i + 2].text);
       i += 2;
     } else {
@@ -190,6 +174,15 @@ Criteria parse_criteria(std::wstring_view criteria) {
     if (literal[i] == L'\'') ++i;
   }
   return result;
+}
+
+std::wstring double_quoted(std::wstring_view name) {
+  std::wstring text = L"\"";
+  for (wchar_t c : name) {
+    text += c;
+    if (c == L'"') text += L'"';
+  }
+  return text + L"\"";
 }
 
 }  // namespace pendrel::database

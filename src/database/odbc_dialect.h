@@ -33,4 +33,8 @@ struct Criteria {
 };
 Criteria parse_criteria(std::wstring_view criteria);
 
+// A name as an SQL delimited identifier: in double quotes, a double quote
+// inside doubled.
+std::wstring double_quoted(std::wstring_view name);
+
 }  // namespace pendrel::database

@@ -1,40 +1,17 @@
 // A client-side recordset: Open fetches every row once; moving, searching and
 // reading fields never go back to the database, Update writes one row.
-#include <cwctype>
 #include <limits>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+#include "core/text.h"
 #include "database/odbc_api.h"
 #include "database/odbc_diagnostics.h"
 #include "database/odbc_dialect.h"
 
 namespace pendrel::database::odbc {
 namespace {
-
-std::wstring search_key(std::wstring text) {
-  // Jet compares text without regard to case, and so do account names.
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-bool same_name(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
-}
-
-std::wstring double_quoted(std::wstring_view name) {
-  std::wstring text = L"\"";
-  for (wchar_t c : name) {
-    text += c;
-    if (c == L'"') text += L'"';
-  }
-  return text + L"\"";
-}
 
 enum class ValueKind { Text, Integer, BigInteger, Bit, Real, Timestamp, Binary };
 
@@ -306,7 +283,7 @@ class OdbcRecordset : public Recordset {
 
   size_t column_of(std::wstring_view name) const {
     for (size_t c = 0; c < fields_.size(); ++c) {
-      if (same_name(fields_[c]->Name(), name)) return c;
+      if (equal_no_case(fields_[c]->Name(), name)) return c;
     }
     // The SQLite driver reports a column named "Users.Name" as "Name" (it
     // cuts at the last dot); such a column is still found by its full name
@@ -316,7 +293,7 @@ class OdbcRecordset : public Recordset {
       std::wstring_view tail = name.substr(dot + 1);
       size_t found = fields_.size();
       for (size_t c = 0; c < fields_.size(); ++c) {
-        if (!same_name(fields_[c]->Name(), tail)) continue;
+        if (!equal_no_case(fields_[c]->Name(), tail)) continue;
         if (found != fields_.size()) throw item_not_found();
         found = c;
       }
@@ -510,14 +487,15 @@ void OdbcRecordset::FindFirst(std::wstring_view criteria) {
   Criteria c = parse_criteria(criteria);
   size_t column = column_of(c.field);
   if (pending_) Update();
+  // Jet compares text without regard to case, and so do account names.
   auto [index, built] = indexes_.try_emplace(column);
   if (built) {
     for (size_t r = 0; r < rows_.size(); ++r) {
       const Variant& v = rows_[r][column];
-      if (!v.is_null()) index->second.try_emplace(search_key(v.to_text()), r);
+      if (!v.is_null()) index->second.try_emplace(lower_case(v.to_text()), r);
     }
   }
-  auto hit = index->second.find(search_key(c.value));
+  auto hit = index->second.find(lower_case(c.value));
   no_match_ = hit == index->second.end();
   // Without a match the current row stays where it was, as Jet leaves it.
   if (!no_match_) position_ = hit->second;

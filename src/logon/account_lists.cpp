@@ -15,17 +15,8 @@ using forms::ListView;
 
 namespace {
 
-// One step of naming an account: a failing host call (or a host object that
-// is missing) skips the step, and the caller carries on with the next one.
-template <class Step>
-bool attempt(Step&& step) {
-  try {
-    std::forward<Step>(step)();
-    return true;
-  } catch (const Error&) {
-    return false;
-  }
-}
+// Each step of naming an account runs under ignore_errors: a failing host
+// call (or a missing host object) skips that step and the next one runs.
 
 // What a lookup found. Without a description the row keeps the one it has.
 struct Found {
@@ -39,20 +30,20 @@ struct Found {
 template <class IsEmpty, class Fetch>
 void fetch_while_empty(IsEmpty&& is_empty, Fetch&& fetch) {
   bool empty = false;
-  if (attempt([&] { empty = is_empty(); }) && empty) attempt(fetch);
+  if (ignore_errors([&] { empty = is_empty(); }) && empty) ignore_errors(fetch);
 }
 
 Found user_found(const outside::User& user) {
   Found found{account_icon::kUser, std::nullopt};
-  attempt([&] { user.get_user_information(3); });
-  attempt([&] { found.description = user.full_name(); });
+  ignore_errors([&] { user.get_user_information(3); });
+  ignore_errors([&] { found.description = user.full_name(); });
   return found;
 }
 
 Found group_found(const outside::Group& group, int icon) {
   Found found{icon, std::nullopt};
-  attempt([&] { group.get_description(); });
-  attempt([&] { found.description = group.description(); });
+  ignore_errors([&] { group.get_description(); });
+  ignore_errors([&] { found.description = group.description(); });
   return found;
 }
 
@@ -61,9 +52,9 @@ Found group_found(const outside::Group& group, int icon) {
 class AccountNamer {
  public:
   AccountNamer(const DispatchPtr& computer, const DispatchPtr& domain_object) {
-    attempt([&] { computer_.emplace(computer); });
-    attempt([&] { domain_object_.emplace(domain_object); });
-    if (computer_) attempt([&] { computer_name_ = computer_->default_member(); });
+    ignore_errors([&] { computer_.emplace(computer); });
+    ignore_errors([&] { domain_object_.emplace(domain_object); });
+    if (computer_) ignore_errors([&] { computer_name_ = computer_->default_member(); });
   }
 
   std::optional<Found> name(const std::wstring& authority, const std::wstring& account) const {
@@ -78,22 +69,22 @@ class AccountNamer {
     const outside::Computer& computer = *computer_;
     fetch_while_empty([&] { return computer.users().count() == 0; }, [&] { computer.get_users(); });
     std::optional<outside::User> user;
-    attempt([&] { user = computer.users().find(account); });
+    ignore_errors([&] { user = computer.users().find(account); });
     if (user) return user_found(*user);
 
     std::optional<outside::Groups> groups;
-    attempt([&] { groups = computer.local_local_groups(); });
+    ignore_errors([&] { groups = computer.local_local_groups(); });
     if (!groups) return std::nullopt;
     fetch_while_empty([&] { return groups->count() == 0; }, [&] { groups->get_items(); });
     std::optional<outside::Group> group;
-    attempt([&] { group = groups->find(account); });
+    ignore_errors([&] { group = groups->find(account); });
     if (group) return group_found(*group, account_icon::kComputerLocalGroup);
     return std::nullopt;
   }
 
   std::optional<Found> in_domain(const std::wstring& authority, const std::wstring& account) const {
     std::optional<outside::Domain> domain;
-    if (domain_object_) attempt([&] { domain = domain_object_->domains(authority); });
+    if (domain_object_) ignore_errors([&] { domain = domain_object_->domains(authority); });
     if (!domain) return std::nullopt;
     const outside::Domain& d = *domain;
 
@@ -102,17 +93,17 @@ class AccountNamer {
                       [&] { d.get_groups(); });
 
     std::optional<outside::Group> group;
-    attempt([&] { group = d.global_groups().find(account); });
+    ignore_errors([&] { group = d.global_groups().find(account); });
     if (group) return group_found(*group, account_icon::kGlobalGroup);
-    attempt([&] { group = d.local_groups().find(account); });
+    ignore_errors([&] { group = d.local_groups().find(account); });
     if (group) return group_found(*group, account_icon::kDomainLocalGroup);
 
     std::optional<outside::Users> users;
-    attempt([&] { users = d.users(); });
+    ignore_errors([&] { users = d.users(); });
     if (!users) return std::nullopt;
     fetch_while_empty([&] { return users->count() == 0; }, [&] { users->get_items(); });
     std::optional<outside::User> user;
-    attempt([&] { user = users->find(account); });
+    ignore_errors([&] { user = users->find(account); });
     if (user) return user_found(*user);
     return std::nullopt;
   }
@@ -127,7 +118,7 @@ bool blank(std::wstring_view entry) { return entry.find_first_not_of(L' ') == st
 void load_entry(ListView& list, const std::wstring& entry, const AccountNamer& namer) {
   list.set_enabled(true);
   ListItem* row = list.list_items().find(entry);
-  if (!row) attempt([&] { row = &list.list_items().add(entry, entry); });
+  if (!row) ignore_errors([&] { row = &list.list_items().add(entry, entry); });
   if (!row) return;
   row->set_text(entry);
 

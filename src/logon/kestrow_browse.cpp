@@ -14,15 +14,8 @@ namespace {
 
 namespace opt = kestrow_option;
 
-// The browse list shows what the host could give: a host call that fails
-// leaves out only what that call would have given.
-template <class Step>
-void skip_on_error(Step&& step) {
-  try {
-    step();
-  } catch (const Error&) {
-  }
-}
+// The browse list shows what the host could give: each host call runs under
+// ignore_errors, so one that fails leaves out only what it would have given.
 
 // The collection `read` gives, fetched first while it is empty. The host may
 // hand out a new collection object after the fetch, so it is read again.
@@ -39,10 +32,10 @@ auto loaded(Read read, Fetch fetch) {
 void add_users(const outside::Users& users, const std::wstring& authority, std::vector<BrowseAccount>& out) {
   const int32_t count = users.count();
   for (int32_t i = 1; i <= count; ++i) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       const outside::User user = users.item(i);
       BrowseAccount account{authority, user.name(), L"", AccountKind::User};
-      skip_on_error([&] {
+      ignore_errors([&] {
         user.get_user_information(3);
         account.description = user.full_name();
       });
@@ -55,10 +48,10 @@ void add_groups(const outside::Groups& groups, const std::wstring& authority, Ac
                 std::vector<BrowseAccount>& out) {
   const int32_t count = groups.count();
   for (int32_t i = 1; i <= count; ++i) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       const outside::Group group = groups.item(i);
       BrowseAccount account{authority, group.name(), L"", kind};
-      skip_on_error([&] { account.description = group.get_description(); });
+      ignore_errors([&] { account.description = group.get_description(); });
       out.push_back(std::move(account));
     });
   }
@@ -71,15 +64,15 @@ int32_t kinds_of(int32_t options) {
 
 void gather_computer(const outside::Computer& computer, int32_t kinds, std::vector<BrowseAccount>& out) {
   std::wstring name;
-  skip_on_error([&] { name = computer.default_member(); });
+  ignore_errors([&] { name = computer.default_member(); });
   if (trim_spaces(name).empty()) return;
   if (kinds & opt::kUsers) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       add_users(loaded([&] { return computer.users(); }, [&] { computer.get_users(); }), name, out);
     });
   }
   if (kinds & opt::kLocalGroups) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       const outside::Groups groups = loaded([&] { return computer.local_local_groups(); },
                                             [&] { computer.local_local_groups().get_items(); });
       add_groups(groups, name, AccountKind::ComputerLocalGroup, out);
@@ -89,20 +82,20 @@ void gather_computer(const outside::Computer& computer, int32_t kinds, std::vect
 
 void gather_domain(const outside::Domain& domain, const std::wstring& name, int32_t kinds,
                    std::vector<BrowseAccount>& out) {
-  skip_on_error([&] {
+  ignore_errors([&] {
     if (domain.count() == 0) domain.get_items();
   });
   if (kinds & (opt::kGlobalGroups | opt::kLocalGroups)) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       if (domain.global_groups().count() == 0 && domain.local_groups().count() == 0) domain.get_groups();
     });
   }
   if (kinds & opt::kGlobalGroups)
-    skip_on_error([&] { add_groups(domain.global_groups(), name, AccountKind::GlobalGroup, out); });
+    ignore_errors([&] { add_groups(domain.global_groups(), name, AccountKind::GlobalGroup, out); });
   if (kinds & opt::kLocalGroups)
-    skip_on_error([&] { add_groups(domain.local_groups(), name, AccountKind::DomainLocalGroup, out); });
+    ignore_errors([&] { add_groups(domain.local_groups(), name, AccountKind::DomainLocalGroup, out); });
   if (kinds & opt::kUsers) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       add_users(loaded([&] { return domain.users(); }, [&] { domain.users().get_items(); }), name, out);
     });
   }
@@ -127,12 +120,12 @@ std::vector<BrowseAccount> gather_accounts(const DispatchPtr& computer,
   if (computer) {
     const outside::Computer host_computer(computer);
     if (options & opt::kComputerAccounts) gather_computer(host_computer, kinds, accounts);
-    skip_on_error([&] { domain_name = host_computer.domain(); });
+    ignore_errors([&] { domain_name = host_computer.domain(); });
   } else if (domain_object) {
-    skip_on_error([&] { domain_name = outside::DomainObject(domain_object).this_domain_name(); });
+    ignore_errors([&] { domain_name = outside::DomainObject(domain_object).this_domain_name(); });
   }
   if (domain_object && !trim_spaces(domain_name).empty()) {
-    skip_on_error([&] {
+    ignore_errors([&] {
       const outside::Domain domain = outside::DomainObject(domain_object).domains(domain_name);
       gather_domain(domain, domain_name, kinds, accounts);
     });

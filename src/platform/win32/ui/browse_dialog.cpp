@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <string>
 #include <string_view>
 
@@ -69,14 +68,9 @@ const wchar_t* kind_text(AccountKind kind) {
   return L"";
 }
 
-std::wstring lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
 bool matches(const BrowseAccount& account, const std::wstring& filter) {
-  return filter.empty() || lower(account.entry()).find(filter) != std::wstring::npos ||
-         lower(account.description).find(filter) != std::wstring::npos;
+  return filter.empty() || lower_case(account.entry()).find(filter) != std::wstring::npos ||
+         lower_case(account.description).find(filter) != std::wstring::npos;
 }
 
 std::wstring window_text(HWND window) {
@@ -106,7 +100,7 @@ void fill(HWND dialog, BrowseState& state) {
   for (size_t position : state.shown) state.chosen[position] = false;
   for (size_t position : selected_rows(list, state)) state.chosen[position] = true;
 
-  const std::wstring filter = lower(trim_spaces(window_text(GetDlgItem(dialog, kBrowseFilterId))));
+  const std::wstring filter = lower_case(trim_spaces(window_text(GetDlgItem(dialog, kBrowseFilterId))));
   state.shown.clear();
   for (size_t i = 0; i < state.request.accounts.size(); ++i) {
     if (matches(state.request.accounts[i], filter)) state.shown.push_back(i);
@@ -123,13 +117,11 @@ void fill(HWND dialog, BrowseState& state) {
 void display(const BrowseState& state, LVITEMW& item) {
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= state.shown.size()) return;
   const BrowseAccount& account = state.request.accounts[state.shown[static_cast<size_t>(item.iItem)]];
-  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+  if (item.mask & LVIF_TEXT) {
     const std::wstring text = item.iSubItem == 0   ? account.entry()
                               : item.iSubItem == 1 ? account.description
                                                    : std::wstring(kind_text(account.kind));
-    const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
-    text.copy(item.pszText, length);
-    item.pszText[length] = L'\0';
+    copy_to_buffer(text, item.pszText, static_cast<size_t>(std::max(item.cchTextMax, 0)));
   }
   if (item.mask & LVIF_IMAGE) item.iImage = image_of(account.kind);
 }

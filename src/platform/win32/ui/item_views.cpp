@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "core/text.h"
 #include "forms/image_list.h"
 #include "forms/list_view.h"
 #include "forms/tree_view.h"
@@ -128,18 +129,17 @@ void FormWindow::list_select(View& view) {
 // row it paints, so a load of thousands of rows costs one count.
 void FormWindow::list_display(const forms::ListView& list, LVITEMW& shown) const {
   const auto& items = list.list_items();
+  const size_t capacity = shown.mask & LVIF_TEXT ? static_cast<size_t>(std::max(shown.cchTextMax, 0)) : 0;
   if (shown.iItem < 0 || shown.iItem >= items.count()) {
-    if ((shown.mask & LVIF_TEXT) && shown.cchTextMax > 0) shown.pszText[0] = L'\0';
+    copy_to_buffer(L"", shown.pszText, capacity);
     return;
   }
   const forms::ListItem& item = items.item(shown.iItem + 1);
-  if ((shown.mask & LVIF_TEXT) && shown.pszText && shown.cchTextMax > 0) {
-    const std::wstring& text = shown.iSubItem == 0 ? item.text()
-                               : shown.iSubItem < list.column_headers().count() ? item.sub_item(shown.iSubItem)
-                                                                                  : std::wstring();
-    const size_t length = std::min(text.size(), static_cast<size_t>(shown.cchTextMax - 1));
-    text.copy(shown.pszText, length);
-    shown.pszText[length] = L'\0';
+  if (shown.iSubItem == 0) {
+    copy_to_buffer(item.text(), shown.pszText, capacity);
+  } else {
+    copy_to_buffer(shown.iSubItem < list.column_headers().count() ? item.sub_item(shown.iSubItem) : L"",
+                   shown.pszText, capacity);
   }
   if (shown.mask & LVIF_IMAGE) {
     shown.iImage = image_index(list.view() == forms::list_view_style::kIcon ? item.icon() : item.small_icon());
