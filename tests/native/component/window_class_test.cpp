@@ -86,48 +86,32 @@ class ComponentClasses : public ::testing::Test {
                   }};
 };
 
-TEST_F(ComponentClasses, ObjectsOfAClassShareTheThreadsWindowWhichReloadsAfterQuit) {
-  auto domain = std::make_shared<fakes::FakeDispatch>(L"DomainObject");
+// What a script cannot see: when the shared window is created and destroyed,
+// and the user32 calls with their arguments.
+TEST_F(ComponentClasses, ReleasingAnObjectUnloadsTheSharedWindow) {
   auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
   std::optional<Properties> first(env);
-  EXPECT_EQ(take(), (Trace{L"create", L"Load frmComputerDetails"}));
   Properties second(env);
   LogonProperties logon(env);
-  EXPECT_EQ(take(), (Trace{L"create", L"Load frmLogonProperty"}));
-
-  first->set_Caption(L"PC042 ...");
-  EXPECT_EQ(second.Caption(), L"PC042 ...");
-  EXPECT_EQ(logon.Caption(), L"Designed");
-  first->set_DomainObject(domain);
+  EXPECT_EQ(take(), (Trace{L"create", L"Load frmComputerDetails", L"create", L"Load frmLogonProperty"}));
   first->set_Computer(computer);
-  first->set_OnTop(true);
   second.set_AdminAcct(L"CORP\\admin");
-  EXPECT_EQ(second.Computer(), computer);
-  EXPECT_EQ(logon.Computer(), nullptr);
+  first->set_OnTop(true);
   take();
-
-  // Releasing one object unloads the shared window; the other reloads it on
-  // its next call, with the designed controls and the window-level values.
   first.reset();
   EXPECT_EQ(take(), (Trace{L"destroy"}));
   EXPECT_EQ(second.Caption(), L"Designed");
   EXPECT_EQ(take(), (Trace{L"create", L"Load frmComputerDetails"}));
-  EXPECT_EQ(second.DomainObject(), domain);
-  EXPECT_EQ(second.Computer(), computer);
-  EXPECT_TRUE(second.OnTop());
   EXPECT_EQ(second.AdminAcct(), L"CORP\\admin");
 
   logon.set_Computer(computer);
   logon.Quit();
   logon.Quit();
-  EXPECT_EQ(take(), (Trace{L"Computer set on frmLogonProperty", L"destroy"}));
-  logon.set_hwnd(7);  // ignored, and the window stays unloaded
-  EXPECT_EQ(error_number([&] { logon.set_WindowState(40000); }), vb_error::kOverflow);
+  logon.set_hwnd(7);
   EXPECT_EQ(error_number([&] { logon.set_WindowState(-32769); }), vb_error::kOverflow);
-  EXPECT_EQ(take(), Trace{});
+  EXPECT_EQ(take(), (Trace{L"Computer set on frmLogonProperty", L"destroy"}));  // stays unloaded
   EXPECT_EQ(logon.hwnd(), kHwnd);
   EXPECT_EQ(take(), (Trace{L"create", L"Load frmLogonProperty"}));
-  EXPECT_EQ(logon.Computer(), computer);
 }
 
 TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAlong) {
@@ -135,92 +119,52 @@ TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAlong) {
     UnavailableProperties unavailable(env);
     unavailable.set_OnTop(true);
     unavailable.set_OK(true);
-    EXPECT_TRUE(unavailable.OK());
   }
   UnavailableProperties unavailable(env);
   EXPECT_FALSE(unavailable.OnTop());
   EXPECT_FALSE(unavailable.OK());
-  EXPECT_EQ(take(), (Trace{L"create", L"Load frmUnavailable", L"SetWindowPos 172212 -1 0 0 0 0 19",
-                           L"destroy", L"create", L"Load frmUnavailable"}));
 }
 
-TEST_F(ComponentClasses, ShowWithAModeHidesAVisibleWindowFirst) {
+TEST_F(ComponentClasses, ShowModalHidesFirstAndZOrderZeroActivates) {
   UnavailableProperties unavailable(env);
   unavailable.Show();
   unavailable.Show();
-  EXPECT_TRUE(unavailable.Visible());
-  EXPECT_EQ(take(), (Trace{L"create", L"Load frmUnavailable", L"show"}));
-
+  take();
   g_during_modal = [&] {
     g_trace->push_back(L"user confirms");
-    unavailable.set_OK(true);
     unavailable.Hide();
   };
   unavailable.Show(Variant(int16_t{1}));
   EXPECT_EQ(take(), (Trace{L"hide", L"show", L"run_modal", L"user confirms", L"hide", L"end_modal"}));
-  EXPECT_TRUE(unavailable.OK());
-  EXPECT_FALSE(unavailable.Visible());
 
-  unavailable.Show(Variant(int32_t{0}));
-  unavailable.set_Visible(false);
-  unavailable.set_Visible(true);
-  EXPECT_EQ(take(), (Trace{L"show", L"hide", L"show"}));
-  EXPECT_EQ(error_number([&] { unavailable.Show(Variant(int32_t{2})); }), vb_error::kInvalidProcedureCall);
+  EXPECT_TRUE(unavailable.ZOrder(0).is_empty());
+  unavailable.ZOrder(1);
+  unavailable.set_OnTop(true);
+  unavailable.set_OnTop(false);
+  EXPECT_EQ(take(), (Trace{L"zorder 0", L"SetForegroundWindow 172212", L"SetActiveWindow 172212", L"zorder 1",
+                           L"SetWindowPos 172212 -1 0 0 0 0 19", L"SetWindowPos 172212 -2 0 0 0 0 19"}));
+  EXPECT_EQ(error_number([&] { unavailable.ZOrder(INT32_MIN); }), vb_error::kOverflow);
 }
 
-TEST_F(ComponentClasses, ZOrderZeroAlsoBringsTheWindowForwardAndActivatesIt) {
+TEST_F(ComponentClasses, PositionsGoThroughSingleAndHalfTwipsRoundToEven) {
   Properties properties(env);
-  take();
-  EXPECT_TRUE(properties.ZOrder(0).is_empty());
-  EXPECT_TRUE(properties.ZOrder(-1).is_empty());
-  EXPECT_TRUE(properties.ZOrder(1).is_empty());
-  EXPECT_EQ(take(), (Trace{L"zorder 0", L"SetForegroundWindow 172212", L"SetActiveWindow 172212",
-                           L"zorder 1", L"zorder 1"}));
-  EXPECT_EQ(error_number([&] { properties.ZOrder(-2); }), vb_error::kInvalidProcedureCall);
-  EXPECT_EQ(error_number([&] { properties.ZOrder(INT32_MIN); }), vb_error::kOverflow);
-
-  properties.set_OnTop(true);
-  properties.set_OnTop(false);
-  EXPECT_FALSE(properties.OnTop());
-  EXPECT_EQ(take(), (Trace{L"SetWindowPos 172212 -1 0 0 0 0 19", L"SetWindowPos 172212 -2 0 0 0 0 19"}));
-}
-
-TEST_F(ComponentClasses, PositionsAndStatesGoThroughTheirVbTypes) {
-  Properties properties(env);
-  properties.set_PosWidth(7845);
   properties.set_PosLeft(16777217);  // single precision keeps 16777216
-  EXPECT_EQ(properties.PosWidth(), 7845);
   EXPECT_EQ(properties.PosLeft(), 16777216);
-
-  // The user moves the window to half twips: halves round to even.
   properties.set_Visible(true);
   ASSERT_NE(forms::Form::active_form(), nullptr);
   forms::Form::active_form()->user_moved(forms::Bounds{1.5f, 2.5f, 7845.0f, 1000.5f});
   EXPECT_EQ(properties.PosLeft(), 2);
   EXPECT_EQ(properties.PosTop(), 2);
   EXPECT_EQ(properties.PosHeight(), 1000);
-
   properties.set_WindowState(2);
-  take();
   EXPECT_EQ(error_number([&] { properties.set_WindowState(65538); }), vb_error::kOverflow);
   EXPECT_EQ(properties.WindowState(), 2);
-  EXPECT_EQ(take(), Trace{});
 }
 
-TEST_F(ComponentClasses, PropertiesKeepsTheCredentialsInTheWindowAndTheDatabaseInTheLibrary) {
+TEST_F(ComponentClasses, TheDatabaseOutlivesEveryObjectTheCredentialsDoNot) {
   std::optional<Properties> properties(env);
-  properties->set_OK(true);
-  EXPECT_FALSE(properties->OK());
   properties->set_Password(L"s3cret");
-  properties->set_AdminAcct(L"CORP\\admin");
-  EXPECT_EQ(properties->Password(), L"s3cret");
-  EXPECT_EQ(properties->AdminAcct(), L"CORP\\admin");
-
   properties->set_Database(L"DSN=Management;UID=console");
-  properties->Quit();
-  take();
-  EXPECT_EQ(properties->Database(), L"DSN=Management;UID=console");
-  EXPECT_EQ(take(), Trace{});  // the window stayed unloaded
   properties.reset();
   Properties other(env);
   EXPECT_EQ(other.Database(), L"DSN=Management;UID=console");

@@ -19,24 +19,17 @@ TEST(AnsiText, Windows1252BothWays) {
   EXPECT_EQ(to_ansi(wide), all);
 }
 
-TEST(AnsiText, CharactersOutsideTheCodePageBecomeQuestionMarks) {
+TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {
   EXPECT_EQ(to_ansi(L"a\u0100b\u4E2D\U0001F600\u0080c"), "a?b???c");
   EXPECT_EQ(to_ansi(std::wstring(L"x\0y", 3)), std::string("x\0y", 3));
-}
-
-TEST(AnsiText, BufferStopsAtFirstNulAndNeverReadsPastItsSize) {
   const char filled[] = "DOMAIN\\user\0stale";
   EXPECT_EQ(from_ansi_buffer(filled, sizeof filled), L"DOMAIN\\user");
   EXPECT_EQ(from_ansi_buffer(filled, 6), L"DOMAIN");
-
   // A full buffer without NUL, followed by guard bytes that must not appear.
   char guarded[12];
   std::memset(guarded, 'G', sizeof guarded);
   std::memcpy(guarded, "caf\xE9\x80xyz", 8);
   EXPECT_EQ(from_ansi_buffer(guarded, 8), L"caf\u00E9\u20ACxyz");
-
-  char zeroed[50] = {};
-  EXPECT_EQ(from_ansi_buffer(zeroed, sizeof zeroed), L"");
   EXPECT_EQ(from_ansi_buffer(guarded, 0), L"");
 }
 
@@ -44,8 +37,6 @@ TEST(PlainText, TrimAndCompare) {
   EXPECT_EQ(trim_spaces(L"  a  b  "), L"a  b");
   EXPECT_EQ(trim_spaces(L"\ta\t "), L"\ta\t");
   EXPECT_EQ(trim_spaces(L"    "), L"");
-  EXPECT_EQ(trim_spaces(L""), L"");
-  EXPECT_TRUE(equal_no_case(L"IPC$", L"ipc$"));
   EXPECT_TRUE(equal_no_case(L"GetServerInformation", L"getserverINFORMATION"));
   EXPECT_FALSE(equal_no_case(L"Name", L"Names"));
   EXPECT_FALSE(equal_no_case(L"[", L"{"));  // differ by the case bit, but are no letters

