@@ -170,8 +170,15 @@ bool DatabaseStage(const StageContext& stage, ErrState& err) {
   ManagementDatabase& db = stage.db;
   const bool connecting = !db.ConnectString.empty();
   if (connecting) {
-    // The previous connection is dropped, never closed. Errors are not yet
-    // ignored: without a connection object the load ends here (91).
+    // The previous load's connection is closed rather than left to linger
+    // (a server session each); a failing close is no reason to stop. Errors
+    // are not yet ignored otherwise: without a connection object the load
+    // ends here (91).
+    if (db.ManagementConnection) {
+      ignore_errors([&] {
+        if (db.ManagementConnection->State() != kAdStateClosed) db.ManagementConnection->Close();
+      });
+    }
     db.ManagementConnection = stage.objects.CreateConnection();
     Connection& connection = deref(db.ManagementConnection);
     connection.set_CursorLocation(kAdUseClient);

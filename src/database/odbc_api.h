@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "database/database.h"
 
@@ -50,6 +51,36 @@ using unique_henv = unique_handle<SQL_HANDLE_ENV>;
 using unique_hdbc = unique_handle<SQL_HANDLE_DBC>;
 using unique_hstmt = unique_handle<SQL_HANDLE_STMT>;
 
+// A connected connection handle: it disconnects before it is freed, since
+// the driver manager refuses to free a handle that is still connected (and
+// the connection, its file or its server session, would stay open).
+class connected_hdbc {
+ public:
+  connected_hdbc() = default;
+  explicit connected_hdbc(unique_hdbc dbc) : dbc_(std::move(dbc)) {}
+  connected_hdbc(connected_hdbc&&) noexcept = default;
+  connected_hdbc& operator=(connected_hdbc&& other) noexcept {
+    disconnect_ignoring_errors();
+    dbc_ = std::move(other.dbc_);
+    return *this;
+  }
+  ~connected_hdbc() { disconnect_ignoring_errors(); }
+
+  SQLHANDLE get() const { return dbc_.get(); }
+  explicit operator bool() const { return static_cast<bool>(dbc_); }
+  // Disconnects with the error checked; the handle is freed either way.
+  void disconnect();
+
+ private:
+  // Nothing can be reported from a destructor, and a failed disconnect
+  // leaves nothing this object could retry.
+  void disconnect_ignoring_errors() {
+    if (dbc_) static_cast<void>(SQLDisconnect(dbc_.get()));
+  }
+
+  unique_hdbc dbc_;
+};
+
 // The result of every ODBC call passes here: success, success with
 // information and "no data" come back; anything else throws the Error built
 // from the handle's diagnostic records.
@@ -81,8 +112,9 @@ class OdbcConnection : public Connection {
  private:
   int32_t cursor_location_ = 2;  // adUseServer until told otherwise, as ADO starts
   std::wstring connection_string_;
+  // The environment is freed after the connection made in it.
   unique_henv env_;
-  unique_hdbc dbc_;
+  connected_hdbc dbc_;
 };
 
 std::shared_ptr<Recordset> make_recordset();

@@ -58,6 +58,11 @@ SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const
   throw error_from_diagnostics(records, call);
 }
 
+void connected_hdbc::disconnect() {
+  unique_hdbc dbc = std::move(dbc_);
+  checked(SQLDisconnect(dbc.get()), SQL_HANDLE_DBC, dbc.get(), L"SQLDisconnect");
+}
+
 unique_hstmt new_statement(SQLHANDLE dbc) {
   SQLHANDLE stmt = SQL_NULL_HANDLE;
   checked(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), SQL_HANDLE_DBC, dbc, L"SQLAllocHandle");
@@ -95,15 +100,16 @@ void OdbcConnection::Open() {
                             &completed_length, SQL_DRIVER_NOPROMPT),
           SQL_HANDLE_DBC, dbc.get(), L"SQLDriverConnect");
   env_ = std::move(env);
-  dbc_ = std::move(dbc);
+  dbc_ = connected_hdbc(std::move(dbc));
 }
 
 void OdbcConnection::Close() {
   if (!dbc_) throw object_closed();
-  // Closed even when the disconnect fails: the handles go with these locals.
-  unique_hdbc dbc = std::move(dbc_);
+  // Closed even when the disconnect fails: the handles go with these locals,
+  // the connection before its environment.
   unique_henv env = std::move(env_);
-  checked(SQLDisconnect(dbc.get()), SQL_HANDLE_DBC, dbc.get(), L"SQLDisconnect");
+  connected_hdbc dbc = std::move(dbc_);
+  dbc.disconnect();
 }
 
 SQLHANDLE OdbcConnection::dbc() const {

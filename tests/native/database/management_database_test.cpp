@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <deque>
+#include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -169,13 +171,17 @@ class StageTest : public ::testing::Test {
 
 TEST_F(StageTest, OpenFailureReconnectsOnceAndDropsTheEarlierRecord) {
   db.ConnectString = L"DSN=Larkspan";
+  // The connection of the previous load is closed, not left open.
+  db.ManagementConnection = std::make_shared<FakeConnection>(log);
+  db.ManagementConnection->Open();
+  log->clear();
   db.EquipmentRecord = std::make_shared<FakeRecordset>(log, std::vector<Row>{{{L"Active", true}}});
   connection->open_errors = {kNoDsn, kNoDsn};
   next_recordset({{{L"Active", true}}})->open_error = kNoDsn;
 
   EXPECT_TRUE(run_stage());
   EXPECT_EQ(bed.ui.prompts(), (Prompts{fakes::message(kNoDsn.description() + kPleaseCorrect, 16, L"Pendrel")}));
-  EXPECT_EQ(*log, (Lines{L"CreateObject(ADODB.Connection)", L"Connection.CursorLocation = 3",
+  EXPECT_EQ(*log, (Lines{L"Connection.Close", L"CreateObject(ADODB.Connection)", L"Connection.CursorLocation = 3",
                          L"Connection.ConnectionString = DSN=Larkspan", L"Connection.Open",
                          L"CreateObject(ADODB.Recordset)", L"Connection.Open",
                          L"Recordset.ActiveConnection = Connection", L"Recordset.CursorLocation = 3",
@@ -335,6 +341,16 @@ TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
   EXPECT_EQ(GetDomainID(db.ManagementConnection, L"NOWHERE"), 0);
   EXPECT_EQ(GetDomainName(db.ManagementConnection, 2), L"ENGINEERING");
   EXPECT_EQ(GetDomainName(db.ManagementConnection, 9), L"");
+}
+
+TEST_F(RealDatabaseTest, LoadsLeaveNoConnectionOpen) {
+  auto descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+  };
+  load(L"PC042");
+  const auto before = descriptors();
+  for (int i = 0; i < 100; ++i) load(L"PC042");
+  EXPECT_EQ(descriptors(), before);
 }
 
 TEST_F(RealDatabaseTest, RefusedUserIdIsRepairedThroughTheEditBox) {
