@@ -1,5 +1,5 @@
-// Inside the ODBC layer only: the ODBC headers, handle ownership and the one
-// checked path every ODBC call takes.
+// Inside the ODBC binding's sources only: the ODBC headers, handle ownership
+// and the one checked path every ODBC call takes.
 #pragma once
 
 #ifdef _WIN32
@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "database/database.h"
+#include "database/odbc_connection.h"
 
 namespace pendrel::database::odbc {
 
@@ -93,28 +94,10 @@ std::wstring from_sql(const SQLWCHAR* text, size_t length);
 
 unique_hstmt new_statement(SQLHANDLE dbc);
 
-class OdbcConnection : public Connection {
- public:
-  int32_t CursorLocation() const override { return cursor_location_; }
-  void set_CursorLocation(int32_t location) override;
-  const std::wstring& ConnectionString() const override { return connection_string_; }
-  void set_ConnectionString(std::wstring text) override;
-  void Open() override;
-  void Close() override;
-  int32_t State() const override { return dbc_ ? kAdStateOpen : kAdStateClosed; }
-  std::shared_ptr<Recordset> OpenRecordset(std::wstring_view source) override;
-
-  // The open connection handle; error 3709 when closed.
-  SQLHANDLE dbc() const;
-
-  std::weak_ptr<OdbcConnection> self;
-
- private:
-  int32_t cursor_location_ = 2;  // adUseServer until told otherwise, as ADO starts
-  std::wstring connection_string_;
-  // The environment is freed after the connection made in it.
-  unique_henv env_;
-  connected_hdbc dbc_;
+// What an open OdbcConnection holds.
+struct OpenHandles {
+  unique_henv env;  // freed after the connection made in it
+  connected_hdbc dbc;
 };
 
 std::shared_ptr<Recordset> make_recordset();

@@ -71,26 +71,28 @@ unique_hstmt new_statement(SQLHANDLE dbc) {
   return owned;
 }
 
+OdbcConnection::OdbcConnection() = default;
+OdbcConnection::~OdbcConnection() = default;
+
 void OdbcConnection::set_CursorLocation(int32_t location) { cursor_location_ = location; }
 
 void OdbcConnection::set_ConnectionString(std::wstring text) {
-  if (dbc_) throw object_open();
+  if (open_) throw object_open();
   connection_string_ = std::move(text);
 }
 
 void OdbcConnection::Open() {
-  if (dbc_) throw object_open();
-  unique_henv env;
+  if (open_) throw object_open();
+  auto handles = std::make_unique<OpenHandles>();
   SQLHANDLE h = SQL_NULL_HANDLE;
   checked(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h), SQL_HANDLE_ENV, SQL_NULL_HANDLE,
           L"SQLAllocHandle");
-  env.reset(h);
-  checked(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                        0),
-          SQL_HANDLE_ENV, env.get(), L"SQLSetEnvAttr");
+  handles->env.reset(h);
+  SQLHANDLE env = handles->env.get();
+  checked(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+          SQL_HANDLE_ENV, env, L"SQLSetEnvAttr");
   unique_hdbc dbc;
-  checked(SQLAllocHandle(SQL_HANDLE_DBC, env.get(), &h), SQL_HANDLE_ENV, env.get(),
-          L"SQLAllocHandle");
+  checked(SQLAllocHandle(SQL_HANDLE_DBC, env, &h), SQL_HANDLE_ENV, env, L"SQLAllocHandle");
   dbc.reset(h);
   sql_string text = to_sql(connection_string_);
   SQLWCHAR completed[1024];
@@ -99,26 +101,24 @@ void OdbcConnection::Open() {
                             completed, static_cast<SQLSMALLINT>(std::size(completed)),
                             &completed_length, SQL_DRIVER_NOPROMPT),
           SQL_HANDLE_DBC, dbc.get(), L"SQLDriverConnect");
-  env_ = std::move(env);
-  dbc_ = connected_hdbc(std::move(dbc));
+  handles->dbc = connected_hdbc(std::move(dbc));
+  open_ = std::move(handles);
 }
 
 void OdbcConnection::Close() {
-  if (!dbc_) throw object_closed();
-  // Closed even when the disconnect fails: the handles go with these locals,
-  // the connection before its environment.
-  unique_henv env = std::move(env_);
-  connected_hdbc dbc = std::move(dbc_);
-  dbc.disconnect();
+  if (!open_) throw object_closed();
+  // Closed even when the disconnect fails: the handles go with this local.
+  std::unique_ptr<OpenHandles> handles = std::move(open_);
+  handles->dbc.disconnect();
 }
 
-SQLHANDLE OdbcConnection::dbc() const {
-  if (!dbc_) throw connection_not_usable();
-  return dbc_.get();
+const OpenHandles& OdbcConnection::handles() const {
+  if (!open_) throw connection_not_usable();
+  return *open_;
 }
 
 std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::wstring_view source) {
-  if (!dbc_) throw object_closed();
+  if (!open_) throw object_closed();
   std::shared_ptr<Recordset> recordset = make_recordset();
   recordset->set_ActiveConnection(self.lock());
   recordset->set_CursorLocation(kAdUseClient);

@@ -198,16 +198,16 @@ class Transaction {
   }
   ~Transaction() {
     // Nothing can be reported from here; the statement's own error is on its way.
-    try {
-      if (!committed_) {
-        checked(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK), SQL_HANDLE_DBC, dbc_,
-                L"SQLEndTran");
-      }
+    if (!committed_) {
+      ignore_errors([&] {
+        checked(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK), SQL_HANDLE_DBC, dbc_, L"SQLEndTran");
+      });
+    }
+    ignore_errors([&] {
       checked(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER),
               SQL_HANDLE_DBC, dbc_, L"SQLSetConnectAttr");
-    } catch (const Error&) {
-    }
+    });
   }
 
  private:
@@ -350,7 +350,7 @@ void OdbcField::set_Value(Variant value) { owner_.set_value(column_, std::move(v
 void OdbcRecordset::Open() {
   if (open_) throw object_open();
   if (!connection_) throw connection_not_usable();
-  SQLHANDLE dbc = connection_->dbc();
+  SQLHANDLE dbc = connection_->handles().dbc.get();
   std::wstring query = translate_jet(query_of_source(source_));
   unique_hstmt stmt = new_statement(dbc);
   sql_string text = to_sql(query);
@@ -430,7 +430,7 @@ void OdbcRecordset::Update() {
   if (update_target_.empty()) {
     throw Error(kEFail, L"Insufficient base table information for updating or refreshing.");
   }
-  SQLHANDLE dbc = connection_->dbc();
+  SQLHANDLE dbc = connection_->handles().dbc.get();
   std::vector<const Variant*> key;
   std::wstring where = where_clause(pending_->original, key);
   const std::wstring& target = update_target_;

@@ -10,12 +10,17 @@
 #include <utility>
 #include <vector>
 
-#include "database/odbc_api.h"
 #include "database/odbc_connection.h"
 #include "demo_db.h"
 #include "details/frm_computer_details.h"
 #include "forms/check_box.h"
 #include "windows/window_test_support.h"
+
+// The ODBC headers stay inside the binding, even for a test that derives
+// from its connection.
+#ifdef SQL_NTS
+#error "the ODBC headers reached a user of the binding"
+#endif
 
 namespace pendrel::database {
 namespace {
