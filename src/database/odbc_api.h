@@ -87,7 +87,8 @@ class connected_hdbc {
 // from the handle's diagnostic records.
 SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const wchar_t* call);
 
-// ODBC's wide text is UTF-16; wchar_t is 32-bit outside Windows.
+// ODBC's wide text is UTF-16; wchar_t is 32-bit outside Windows. to_sql
+// raises an Error for text that is not Unicode (odbc_text.h).
 using sql_string = std::basic_string<SQLWCHAR>;
 sql_string to_sql(std::wstring_view text);
 std::wstring from_sql(const SQLWCHAR* text, size_t length);

@@ -4,39 +4,18 @@
 
 #include "database/odbc_api.h"
 #include "database/odbc_diagnostics.h"
+#include "database/odbc_text.h"
 
 namespace pendrel::database {
 namespace odbc {
 
 sql_string to_sql(std::wstring_view text) {
-  sql_string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
-    auto c = static_cast<uint32_t>(wc);
-    if (sizeof(wchar_t) > 2 && c > 0xFFFF) {
-      c -= 0x10000;
-      out += static_cast<SQLWCHAR>(0xD800 + (c >> 10));
-      out += static_cast<SQLWCHAR>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<SQLWCHAR>(c);
-    }
-  }
-  return out;
+  const std::u16string units = to_utf16(text);
+  return sql_string(units.begin(), units.end());
 }
 
 std::wstring from_sql(const SQLWCHAR* text, size_t length) {
-  std::wstring out;
-  out.reserve(length);
-  for (size_t i = 0; i < length; ++i) {
-    uint32_t c = text[i];
-    if (sizeof(wchar_t) > 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < length &&
-        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    }
-    out += static_cast<wchar_t>(c);
-  }
-  return out;
+  return from_utf16(std::u16string(text, text + length));
 }
 
 SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const wchar_t* call) {

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "database/database.h"
 #include "database/odbc_diagnostics.h"
 #include "database/odbc_dialect.h"
+#include "database/odbc_text.h"
 #include "raised.h"
 
 namespace pendrel::database {
@@ -37,6 +42,43 @@ TEST(OdbcDialect, SourcesAndCriteria) {
   EXPECT_EQ(c.value, L"x' OR '1'='1");
   for (const wchar_t* bad : {L"[5x2]", L"[5x2]=jdoe", L"[5x2]='a' or [5x2]='b'", L""})
     EXPECT_EQ(error_number([&] { parse_criteria(bad); }), 3001) << bad;
+}
+
+TEST(OdbcText, ReachesTheDriverAsUnicodeOrNotAtAll) {
+  struct Case {
+    std::wstring text;
+    std::u16string utf16;
+    const wchar_t* refused;  // the value the error names, or nullptr
+  };
+  const auto wide = [](std::initializer_list<uint32_t> units) {
+    std::wstring text;
+    for (uint32_t u : units) text += static_cast<wchar_t>(u);
+    return text;
+  };
+  std::vector<Case> cases = {
+      {quoted(L"O'Brien \u00e9\u20ac"), u"O''Brien \u00e9\u20ac", nullptr},
+      {wide({0xD800}), u"", L"U+D800"},
+      {wide({L'a', 0xDFFF}), u"", L"U+DFFF"},
+  };
+  if constexpr (sizeof(wchar_t) == 4) {
+    cases.push_back({wide({0x1F600}), u"\U0001F600", nullptr});
+    // Cut to 16 bits this was a quote: 'PC042' would have ended the literal.
+    cases.push_back({quoted(L"PC042" + wide({0xA19C00})), u"", L"U+A19C00"});
+    cases.push_back({wide({0x110000}), u"", L"U+110000"});
+    cases.push_back({wide({0xFFFFFFFF}), u"", L"U+FFFFFFFF"});
+    cases.push_back({wide({0xD83D, 0xDE00}), u"", L"U+D83D"});  // UTF-16 inside UTF-32
+  } else {
+    cases.push_back({wide({0xD83D, 0xDE00}), u"\U0001F600", nullptr});
+  }
+  for (const Case& c : cases) {
+    if (!c.refused) {
+      EXPECT_EQ(to_utf16(c.text), c.utf16);
+      EXPECT_EQ(from_utf16(c.utf16), c.text);
+    } else {
+      EXPECT_EQ(error_of([&] { to_utf16(c.text); }).description(),
+                L"Text for the database holds " + std::wstring(c.refused) + L", which is not a Unicode character");
+    }
+  }
 }
 
 TEST(OdbcDiagnostics, BuildsTheErrorFromTheRecords) {

@@ -57,6 +57,14 @@ TEST_F(OdbcSqlite, FailuresSurfaceAsTheDriversErrors) {
   view->set_Source(L"qryMissing");
   EXPECT_NE(raised([&] { view->Open(); }).find(L"no such table: qryMissing"), std::wstring::npos);
   EXPECT_EQ(view->State(), kAdStateClosed);
+
+  // A character beyond U+10FFFF never reaches the SQL text: cut to 16 bits,
+  // U+A19C00 would be a quote that ends the literal after "PC042".
+  view->set_Source(L"Select * from vEquipment where EquipmentName='" +
+                   quoted(std::wstring(L"PC042") + static_cast<wchar_t>(0xA19C00)) + L"'");
+  EXPECT_EQ(error_of([&] { view->Open(); }).description(),
+            L"Text for the database holds U+A19C00, which is not a Unicode character");
+  EXPECT_EQ(view->State(), kAdStateClosed);
 }
 
 TEST_F(OdbcSqlite, UpdateOfALockedFileFailsAndGoesThroughOnceUnlocked) {
