@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/error.h"
 #include "core/variant.h"
 
 // <cstdio> (pulled in by <string>) defines EOF, which would replace the name of
@@ -98,6 +99,13 @@ class DatabaseObjects {
   virtual std::shared_ptr<Connection> CreateConnection() = 0;
   virtual std::shared_ptr<Recordset> CreateRecordset() = 0;
 };
+
+// The object behind a reference; VB raises 91 when a member of Nothing is used.
+template <class T>
+T& deref(const std::shared_ptr<T>& object) {
+  if (!object) throw Error::vb(vb_error::kObjectVariableNotSet);
+  return *object;
+}
 
 // A value inserted between single quotes of a query text, its quotes doubled.
 std::wstring quoted(std::wstring_view value);

@@ -10,6 +10,7 @@
 
 #include "core/error.h"
 #include "database/database.h"
+#include "database/management_database.h"
 #include "raised.h"
 
 namespace pendrel::database {
@@ -73,6 +74,10 @@ inline void expect_demo_database_behaviour(DatabaseObjects& objects,
   EXPECT_EQ((*users)[L"Users.Name"], Variant(L"Mei Lee"));
   EXPECT_EQ(error_number([&] { users->Fields(L"Users.Nam"); }), 3265);
   EXPECT_TRUE((*connection->OpenRecordset(L"Select * from qryEquipment where Name='SRV01'"))[L"MACAddr"].is_null());
+  EXPECT_EQ(GetDomainID(connection, L"SALES"), 1);
+  EXPECT_EQ(GetDomainID(connection, L"NOWHERE"), 0);
+  EXPECT_EQ(GetDomainName(connection, 2), L"ENGINEERING");
+  EXPECT_EQ(GetDomainName(connection, 9), L"");
 
   // Update writes one row; a recordset read before it may not overwrite it.
   auto first = connection->OpenRecordset(kEquipmentPC042);
