@@ -127,15 +127,9 @@ bool DatabaseStage(const StageContext& stage, ErrState& err) {
   ManagementDatabase& db = stage.db;
   const bool connecting = !db.ConnectString.empty();
   if (connecting) {
-    // The previous load's connection is closed rather than left to linger
-    // (a server session each); a failing close is no reason to stop. Errors
-    // are not yet ignored otherwise: without a connection object the load
-    // ends here (91).
-    if (db.ManagementConnection) {
-      ignore_errors([&] {
-        if (db.ManagementConnection->State() != kAdStateClosed) db.ManagementConnection->Close();
-      });
-    }
+    // The previous load's connection is dropped without an explicit close: it
+    // disconnects once the last recordset opened on it is gone too. Without a
+    // connection object the load ends here (91).
     db.ManagementConnection = stage.objects.CreateConnection();
     Connection& connection = deref(db.ManagementConnection);
     connection.set_CursorLocation(database::kAdUseClient);

@@ -178,7 +178,7 @@ class StageTest : public ::testing::Test {
 
 TEST_F(StageTest, OpenFailureReconnectsOnceAndDropsTheEarlierRecord) {
   db.ConnectString = L"DSN=Larkspan";
-  // The connection of the previous load is closed, not left open.
+  // The connection of the previous load is dropped, not closed explicitly.
   db.ManagementConnection = std::make_shared<FakeConnection>(log);
   db.ManagementConnection->Open();
   log->clear();
@@ -188,7 +188,7 @@ TEST_F(StageTest, OpenFailureReconnectsOnceAndDropsTheEarlierRecord) {
 
   EXPECT_TRUE(run_stage());
   EXPECT_EQ(bed.ui.prompts(), (Prompts{fakes::message(kNoDsn.description() + kPleaseCorrect, 16, L"Pendrel")}));
-  EXPECT_EQ(*log, (Lines{L"Connection.Close", L"CreateObject(ADODB.Connection)", L"Connection.CursorLocation = 3",
+  EXPECT_EQ(*log, (Lines{L"CreateObject(ADODB.Connection)", L"Connection.CursorLocation = 3",
                          L"Connection.ConnectionString = DSN=Larkspan", L"Connection.Open",
                          L"CreateObject(ADODB.Recordset)", L"Connection.Open",
                          L"Recordset.ActiveConnection = Connection", L"Recordset.CursorLocation = 3",
