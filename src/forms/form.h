@@ -86,6 +86,18 @@ inline constexpr int kSizable = 2;
 inline constexpr int kFixedDialog = 3;
 }  // namespace border_style
 
+// A form's Font: the face and the size in points that every caption of its
+// window is drawn in, as a VB form's Font property. The twip layouts of our
+// designs were made for VB's own form font, MS Sans Serif 8; a desktop's
+// message font (9-point Segoe UI on Windows 10 and 11, and even 8-point
+// Tahoma) is wider and clips their captions, so the windows do not take it.
+// MS Sans Serif is on every Windows and comes with Wine's own fonts (Debian's
+// fonts-wine: sserife.fon).
+struct Font {
+  std::wstring name = L"MS Sans Serif";
+  float size = 8;
+};
+
 namespace start_up_position {
 inline constexpr int kManual = 0;
 inline constexpr int kCenterOwner = 1;
@@ -158,6 +170,8 @@ class Form {
   void set_client_size(float width, float height);
   int start_up_position() const { return start_up_position_; }
   void set_start_up_position(int position);
+  // The designed font; the same for every form of ours.
+  const Font& font() const { return font_; }
   // The outer window, twips (the renderer reports the real size).
   const Bounds& bounds() const { return bounds_; }
   float left() const { return bounds_.left; }
@@ -280,6 +294,7 @@ class Form {
   float client_width_ = 0;
   float client_height_ = 0;
   int start_up_position_ = start_up_position::kWindowsDefault;
+  const Font font_;
   Bounds bounds_;
   int window_state_ = 0;
   bool visible_ = false;

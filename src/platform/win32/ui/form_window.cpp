@@ -15,6 +15,7 @@
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "forms/tree_view.h"
+#include "platform/win32/ui/fonts.h"
 #include "platform/win32/ui/picture_art.h"
 
 namespace pendrel::win32::ui {
@@ -177,14 +178,7 @@ void FormWindow::create() {
     window_dc screen(nullptr);
     dpi_ = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  LOGFONTW face{};
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    face = metrics.lfMessageFont;
-  } else {
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
-  }
+  LOGFONTW face = form_font(form_.font(), dpi_);
   font_.reset(CreateFontIndirectW(&face));
   face.lfUnderline = TRUE;
   underline_font_.reset(CreateFontIndirectW(&face));
