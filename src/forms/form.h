@@ -170,6 +170,14 @@ class Form {
   void set_client_size(float width, float height);
   int start_up_position() const { return start_up_position_; }
   void set_start_up_position(int position);
+  // Whether the user's commands (button and check box clicks, Enter and Esc,
+  // double clicks, the close box) that arrive while Activate runs wait until
+  // it has returned, then run in the order they came. For a window whose
+  // Activate reads what OK writes back: a DoEvents there lets the window
+  // repaint, but OK must not write values not yet read. When Activate fails,
+  // the waiting commands are dropped.
+  bool holds_input_during_activate() const { return holds_input_; }
+  void set_holds_input_during_activate(bool hold) { holds_input_ = hold; }
   // The designed font; the same for every form of ours.
   const Font& font() const { return font_; }
   // The outer window, twips (the renderer reports the real size).
@@ -259,6 +267,10 @@ class Form {
   }
 
   void activate();
+  // Keeps a user's command for later while Activate holds input (true), to
+  // run again through the same entry point.
+  bool hold_input(std::function<void()> replay);
+  void run_held_input();
   void reset_design_state();
   void notify_form(Property property);
   void notify_control(Control& control, const Change& change);
@@ -280,6 +292,8 @@ class Form {
 
   bool loaded_ = false;
   bool unloading_ = false;
+  int input_held_ = 0;
+  std::vector<std::function<void()>> held_input_;
   int busy_ = 0;
   std::vector<std::unique_ptr<Control>> owned_;
   std::vector<Control*> controls_;
@@ -295,6 +309,7 @@ class Form {
   float client_height_ = 0;
   int start_up_position_ = start_up_position::kWindowsDefault;
   const Font font_;
+  bool holds_input_ = false;
   Bounds bounds_;
   int window_state_ = 0;
   bool visible_ = false;
