@@ -370,10 +370,15 @@ void Form::run_user_action(const std::function<void()>& action) {
   try {
     action();
   } catch (const Error& error) {
-    if (!error_reporter_) throw;
-    auto report = error_reporter_;
-    report(error);
+    if (!report_error(error)) throw;
   }
+}
+
+bool Form::report_error(const Error& error) {
+  if (!error_reporter_) return false;
+  auto report = error_reporter_;
+  report(error);
+  return true;
 }
 
 void Form::user_activated() {

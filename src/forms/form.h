@@ -122,6 +122,8 @@ class Form {
   void set_peer_factory(PeerFactory factory) { peer_factory_ = std::move(factory); }
   FormPeer* peer() const { return peer_.get(); }
   void set_error_reporter(ErrorReporter reporter) { error_reporter_ = std::move(reporter); }
+  // Shows a failure through the error reporter; false when there is none.
+  bool report_error(const Error& error);
 
   // Building (from the design function). A name and index already on the
   // form raise 5.

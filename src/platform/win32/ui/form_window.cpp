@@ -1,7 +1,6 @@
 #include "platform/win32/ui/form_window.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "core/error.h"
@@ -15,6 +14,7 @@
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "forms/tree_view.h"
+#include "platform/win32/ui/callback_guard.h"
 #include "platform/win32/ui/fonts.h"
 #include "platform/win32/ui/picture_art.h"
 
@@ -82,35 +82,17 @@ void set_text(HWND window, const std::wstring& text) {
   if (window_text(window) != text) SetWindowTextW(window, text.c_str());
 }
 
-void report_failure(HWND owner) {
-  std::wstring text = L"Unexpected failure";
-  try {
-    throw;
-  } catch (const Error& error) {
-    text = error.description();
-  } catch (const std::exception& error) {
-    text.assign(error.what(), error.what() + std::strlen(error.what()));
-  } catch (...) {
-  }
-  MessageBoxW(IsWindow(owner) ? owner : nullptr, text.c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
-}
-
 // The keyboard hook: the host's message loop knows nothing of our windows, so
 // Tab, Enter, Esc and access keys are handled as the messages are taken from
 // the queue.
 LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && wparam == PM_REMOVE) {
     MSG& msg = *reinterpret_cast<MSG*>(lparam);
-    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
-      try {
-        if (translate_message(msg)) {
-          msg.message = WM_NULL;
-          msg.wParam = 0;
-          msg.lParam = 0;
-        }
-      } catch (...) {
-        report_failure(msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr);
-      }
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+        guard_callback(msg.hwnd, false, [&msg] { return translate_message(msg); })) {
+      msg.message = WM_NULL;
+      msg.wParam = 0;
+      msg.lParam = 0;
     }
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
@@ -521,10 +503,12 @@ void FormWindow::run_modal() {
       GetCurrentThreadId(),
       [](HWND w, LPARAM param) -> BOOL {
         auto* c = reinterpret_cast<Collect*>(param);
-        if (w != c->self && GetWindow(w, GW_OWNER) != c->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
-          c->out->push_back(w);
-        }
-        return TRUE;
+        return guard_callback(c->self, FALSE, [&] {
+          if (w != c->self && GetWindow(w, GW_OWNER) != c->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
+            c->out->push_back(w);
+          }
+          return TRUE;
+        });
       },
       reinterpret_cast<LPARAM>(&collect));
   for (HWND w : disabled_) EnableWindow(w, FALSE);
@@ -819,12 +803,7 @@ LRESULT CALLBACK FormWindow::form_proc(HWND hwnd, UINT message, WPARAM wparam, L
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
-  try {
-    return self->form_message(message, wparam, lparam);
-  } catch (...) {
-    report_failure(hwnd);
-    return 0;
-  }
+  return guard_callback(hwnd, LRESULT{0}, [&] { return self->form_message(message, wparam, lparam); });
 }
 
 LRESULT FormWindow::form_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -884,12 +863,9 @@ LRESULT CALLBACK FormWindow::control_proc(HWND hwnd, UINT message, WPARAM wparam
   }
   const auto it = self->by_window_.find(hwnd);
   if (it == self->by_window_.end()) return DefSubclassProc(hwnd, message, wparam, lparam);
-  try {
-    return self->control_message(*it->second, hwnd, message, wparam, lparam);
-  } catch (...) {
-    report_failure(GetAncestor(hwnd, GA_ROOT));
-    return 0;
-  }
+  View& view = *it->second;
+  return guard_callback(hwnd, LRESULT{0},
+                        [&] { return self->control_message(view, hwnd, message, wparam, lparam); });
 }
 
 LRESULT FormWindow::control_message(View& view, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/error.h"
 #include "forms/control.h"
 #include "forms/form.h"
 #include "forms/host_control.h"
@@ -57,6 +58,10 @@ class FormWindow final : public forms::FormPeer {
   static FormWindow* of_window(HWND top);
   // Keyboard handling (keyboard.cpp): true when the message was used up.
   bool translate(MSG& msg);
+
+  // Shows a failure as the form shows a failing event; false when it has no
+  // way to (callback_guard.h).
+  bool report(const Error& error) { return form_.report_error(error); }
 
   // The control a window (or a window inside it) belongs to; null when none.
   forms::Control* control_of(HWND window) const;
