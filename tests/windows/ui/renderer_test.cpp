@@ -17,11 +17,11 @@
 #include "forms/image_list.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
+#include "forms/pictures.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "forms/tree_view.h"
 #include "platform/win32/ui/form_window.h"
-#include "platform/win32/ui/pictures.h"
 #include "platform/win32/ui/renderer.h"
 #include "support.h"
 
