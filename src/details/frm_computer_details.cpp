@@ -10,10 +10,10 @@
 #include "forms/image_list.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
+#include "forms/pictures.h"
 #include "forms/tab_strip.h"
 #include "forms/tree_view.h"
 #include "outside/computer.h"
-#include "platform/win32/ui/pictures.h"
 #include "windows/window_support.h"
 
 namespace pendrel::details {
@@ -55,7 +55,7 @@ Label& add_value(forms::Form& f, Frame& frame, int index, forms::Bounds at, cons
 // The "click to load" captions show a pointer of their own.
 void click_to_load(Label& label) {
   label.set_mouse_pointer(forms::mouse_pointer::kCustom);
-  label.set_mouse_icon(win32::ui::picture::kHandPointer);
+  label.set_mouse_icon(forms::picture::kHandPointer);
 }
 
 CommandButton& add_button(forms::Form& f, Frame* frame, int index, const wchar_t* caption, forms::Bounds at) {
@@ -171,11 +171,11 @@ void FrmComputerDetails::design(forms::Form& f) {
   // Created off-line first so that the on-line picture lies in front.
   Image& off_line = f.add<Image>(L"Image1", 1);
   off_line.move(60, 3360, 480, 480);
-  off_line.set_picture(win32::ui::picture::kOffLine);
+  off_line.set_picture(forms::picture::kOffLine);
   off_line.set_tool_tip_text(L"This system currently Off-Line!");
   Image& on_line = f.add<Image>(L"Image1", 0);
   on_line.move(60, 3360, 480, 480);
-  on_line.set_picture(win32::ui::picture::kOnLine);
+  on_line.set_picture(forms::picture::kOnLine);
   on_line.set_tool_tip_text(L"This system currently On-Line!");
 
   CheckBox& online_box = f.add<CheckBox>(L"chkActive", 1);

@@ -15,6 +15,7 @@ void CheckBox::set_value(int value) {
 }
 
 void CheckBox::user_set_value(int value) {
+  if (held([this, value] { user_set_value(value); })) return;
   user_action([this, value] { set_value(value); });
 }
 

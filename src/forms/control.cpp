@@ -131,11 +131,15 @@ void Control::outside_action(const std::function<void()>& action) {
   if (!retired_) form_.run_user_action(action);
 }
 
+bool Control::held(std::function<void()> replay) { return !retired_ && form_.hold_input(std::move(replay)); }
+
 void Control::user_click() {
+  if (held([this] { user_click(); })) return;
   user_action([this] { raise(on_click); });
 }
 
 void Control::user_dbl_click() {
+  if (held([this] { user_dbl_click(); })) return;
   user_action([this] { raise(on_dbl_click); });
 }
 

@@ -147,6 +147,9 @@ class Control {
   void outside_action(const std::function<void()>& action);
   // Loaded, enabled and visible, with its frames.
   bool accepts_input() const;
+  // True when the form holds the user's commands while it activates
+  // (Form::holds_input_during_activate): `replay` then runs afterwards.
+  bool held(std::function<void()> replay);
 
   // Sends what a bulk load of rows or nodes has held back.
   virtual void flush_updates() {}

@@ -219,6 +219,7 @@ void Form::reset_design_state() {
   border_style_ = border_style::kSizable;
   client_width_ = client_height_ = 0;
   start_up_position_ = start_up_position::kWindowsDefault;
+  holds_input_ = false;
   bounds_ = Bounds{};
   window_state_ = 0;
   visible_ = false;
@@ -240,7 +241,35 @@ void Form::load() {
 void Form::activate() {
   if (!loaded_ || !visible_ || active == this) return;
   active = this;
-  raise(on_activate);
+  if (!holds_input_) {
+    raise(on_activate);
+    return;
+  }
+  ++input_held_;
+  try {
+    raise(on_activate);
+  } catch (...) {
+    if (--input_held_ == 0) held_input_.clear();
+    throw;
+  }
+  if (--input_held_ == 0) run_held_input();
+}
+
+bool Form::hold_input(std::function<void()> replay) {
+  if (input_held_ == 0) return false;
+  held_input_.push_back(std::move(replay));
+  return true;
+}
+
+void Form::run_held_input() {
+  EventScope scope(*this);
+  std::vector<std::function<void()>> held;
+  held.swap(held_input_);
+  for (const auto& replay : held) {
+    // A command before this one may have closed the window.
+    if (!loaded_) break;
+    replay();
+  }
 }
 
 void Form::show(int modal) {
@@ -341,10 +370,15 @@ void Form::run_user_action(const std::function<void()>& action) {
   try {
     action();
   } catch (const Error& error) {
-    if (!error_reporter_) throw;
-    auto report = error_reporter_;
-    report(error);
+    if (!report_error(error)) throw;
   }
+}
+
+bool Form::report_error(const Error& error) {
+  if (!error_reporter_) return false;
+  auto report = error_reporter_;
+  report(error);
+  return true;
 }
 
 void Form::user_activated() {
@@ -352,6 +386,7 @@ void Form::user_activated() {
 }
 
 bool Form::user_close() {
+  if (hold_input([this] { user_close(); })) return false;
   bool closed = false;
   run_user_action([this, &closed] { closed = unload(unload_mode::kFormControlMenu); });
   return closed;

@@ -86,6 +86,18 @@ inline constexpr int kSizable = 2;
 inline constexpr int kFixedDialog = 3;
 }  // namespace border_style
 
+// A form's Font: the face and the size in points that every caption of its
+// window is drawn in, as a VB form's Font property. The twip layouts of our
+// designs were made for VB's own form font, MS Sans Serif 8; a desktop's
+// message font (9-point Segoe UI on Windows 10 and 11, and even 8-point
+// Tahoma) is wider and clips their captions, so the windows do not take it.
+// MS Sans Serif is on every Windows and comes with Wine's own fonts (Debian's
+// fonts-wine: sserife.fon).
+struct Font {
+  std::wstring name = L"MS Sans Serif";
+  float size = 8;
+};
+
 namespace start_up_position {
 inline constexpr int kManual = 0;
 inline constexpr int kCenterOwner = 1;
@@ -110,6 +122,8 @@ class Form {
   void set_peer_factory(PeerFactory factory) { peer_factory_ = std::move(factory); }
   FormPeer* peer() const { return peer_.get(); }
   void set_error_reporter(ErrorReporter reporter) { error_reporter_ = std::move(reporter); }
+  // Shows a failure through the error reporter; false when there is none.
+  bool report_error(const Error& error);
 
   // Building (from the design function). A name and index already on the
   // form raise 5.
@@ -158,6 +172,16 @@ class Form {
   void set_client_size(float width, float height);
   int start_up_position() const { return start_up_position_; }
   void set_start_up_position(int position);
+  // Whether the user's commands (button and check box clicks, Enter and Esc,
+  // double clicks, the close box) that arrive while Activate runs wait until
+  // it has returned, then run in the order they came. For a window whose
+  // Activate reads what OK writes back: a DoEvents there lets the window
+  // repaint, but OK must not write values not yet read. When Activate fails,
+  // the waiting commands are dropped.
+  bool holds_input_during_activate() const { return holds_input_; }
+  void set_holds_input_during_activate(bool hold) { holds_input_ = hold; }
+  // The designed font; the same for every form of ours.
+  const Font& font() const { return font_; }
   // The outer window, twips (the renderer reports the real size).
   const Bounds& bounds() const { return bounds_; }
   float left() const { return bounds_.left; }
@@ -245,6 +269,10 @@ class Form {
   }
 
   void activate();
+  // Keeps a user's command for later while Activate holds input (true), to
+  // run again through the same entry point.
+  bool hold_input(std::function<void()> replay);
+  void run_held_input();
   void reset_design_state();
   void notify_form(Property property);
   void notify_control(Control& control, const Change& change);
@@ -266,6 +294,8 @@ class Form {
 
   bool loaded_ = false;
   bool unloading_ = false;
+  int input_held_ = 0;
+  std::vector<std::function<void()>> held_input_;
   int busy_ = 0;
   std::vector<std::unique_ptr<Control>> owned_;
   std::vector<Control*> controls_;
@@ -280,6 +310,8 @@ class Form {
   float client_width_ = 0;
   float client_height_ = 0;
   int start_up_position_ = start_up_position::kWindowsDefault;
+  const Font font_;
+  bool holds_input_ = false;
   Bounds bounds_;
   int window_state_ = 0;
   bool visible_ = false;

@@ -105,6 +105,8 @@ void FrmLogonProperty::design(forms::Form& f) {
   f.set_border_style(forms::border_style::kFixedDialog);
   f.set_start_up_position(forms::start_up_position::kCenterOwner);
   f.set_client_size(6615, 5355);
+  // OK writes back all four lists: it waits until Activate has read them.
+  f.set_holds_input_during_activate(true);
 
   TabStrip& tabs = f.add<TabStrip>(L"TabStrip1");
   tabs.move(120, 120, 6375, 4095);

@@ -9,7 +9,7 @@
 //   if (auto* kestrow = logon::KestrowBrowse::from(Kestrow1.object()))
 //     kestrow->set_host_objects(Computer(), DomainObject());
 // In pendrel.dll the renderer creates the object, with the dialog of
-// platform/win32/ui/browse_dialog.h, for the host control named "Kestrow1".
+// platform/win32/logon/browse_dialog.h, for the host control named "Kestrow1".
 #pragma once
 
 #include <cstdint>
@@ -71,7 +71,7 @@ struct BrowseRequest {
   std::vector<BrowseAccount> accounts;
 };
 
-// The modal dialog. Windows: platform/win32/ui/browse_dialog.h.
+// The modal dialog. Windows: platform/win32/logon/browse_dialog.h.
 class BrowseDialog {
  public:
   virtual ~BrowseDialog() = default;

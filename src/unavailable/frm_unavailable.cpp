@@ -39,6 +39,8 @@ void FrmUnavailable::design(forms::Form& f) {
   f.set_border_style(forms::border_style::kFixedDialog);
   f.set_start_up_position(forms::start_up_position::kCenterOwner);
   f.set_client_size(5400, 3765);
+  // OK writes back what Activate reads: it waits until Activate is done.
+  f.set_holds_input_during_activate(true);
 
   // In tab order: each label's access key moves the focus to its box.
   Label& caption_label = f.add<Label>(L"Label1", 0);

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "forms/pictures.h"
 #include "forms/user_interface.h"
-#include "platform/win32/ui/pictures.h"
 
 namespace pendrel::windows {
 
@@ -17,7 +17,7 @@ void attach_environment(forms::Form& form, component::Environment& env) {
 }
 
 void add_list_images(forms::ImageList& images) {
-  namespace picture = win32::ui::picture;
+  namespace picture = forms::picture;
   for (int id = picture::kFolderClosed; id <= picture::kComputerLocalGroup; ++id) images.add(id);
 }
 

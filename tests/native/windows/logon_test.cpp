@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -222,6 +223,24 @@ TEST_F(LogonTest, ActivationReadsTheFourListsAndPreparesTheBrowseControl) {
   form.hide();
   form.show();
   EXPECT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed", L"SALES\\Admins|Domain admins"}));
+}
+
+// OK clicked, or Enter typed, while the activation's DoEvents repaints: it
+// acts once the four lists are read, and writes them back whole.
+TEST_F(LogonTest, OkDuringTheActivationWaitsForTheLists) {
+  stored = {{L"SendLogonMsg", int32_t{1}}, {L"WatchForUsersToLogon", L"SALES\\jdoe;SALES\\amy"},
+            {L"AllowOnlyInteractiveLogon", L"SALES\\user0001"}};
+  const std::function<void()> early[] = {[this] { click(0); }, [this] { form.user_enter_key(); }};
+  for (size_t i = 0; i < std::size(early); ++i) {
+    bed.ui.on_do_events = early[i];
+    open();
+    EXPECT_EQ(lines_of({kSet + L"Restrictions"}),
+              (Lines{kSet + L"Restrictions\", \"WatchForUsersToLogon\", \"SALES\\jdoe;SALES\\amy\")",
+                     kSet + L"Restrictions\", \"AllowOnlyInteractiveLogon\", \"SALES\\user0001\")",
+                     kSet + L"Restrictions\", \"DenyInteractiveLogon\", \"\")"}))
+        << i;
+    EXPECT_FALSE(form.loaded()) << i;
+  }
 }
 
 TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsClear) {

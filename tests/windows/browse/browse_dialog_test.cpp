@@ -12,12 +12,12 @@
 
 #include "logon/kestrow_browse.h"
 #include "outside/controls.h"
-#include "platform/win32/ui/browse_dialog.h"
+#include "platform/win32/logon/browse_dialog.h"
 #include "platform/win32/ui/gdi.h"
 #include "platform/win32/ui/screenshot.h"
 #include "support.h"
 
-namespace pendrel::win32::ui {
+namespace pendrel::win32 {
 namespace {
 
 using testing::rows_of;
@@ -45,7 +45,7 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
   ASSERT_TRUE(domain_object);
   domain_object->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
   DispatchPtr computer = domain_object->call(L"GetComputer", {std::wstring(L"PC042")}).to_object();
-  unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Logon settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
+  ui::unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Logon settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
                                     200, nullptr, nullptr, nullptr, nullptr));
   auto kestrow = std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>());
   kestrow->set_host_objects(computer, domain_object);
@@ -76,7 +76,7 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
                           SetWindowTextW(filter, L"");
                           seen.push_back(std::to_wstring(rows_of(list).size()));
                           selected_after_clear = ListView_GetSelectedCount(list);
-                          EXPECT_EQ(save_screenshot(dialog, PENDREL_SCREENSHOTS L"\\browse.png"), L"");
+                          EXPECT_EQ(ui::save_screenshot(dialog, PENDREL_SCREENSHOTS L"\\browse.png"), L"");
                           SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
                         }),
             0);
@@ -101,4 +101,4 @@ TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
 }
 
 }  // namespace
-}  // namespace pendrel::win32::ui
+}  // namespace pendrel::win32

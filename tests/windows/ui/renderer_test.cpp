@@ -17,11 +17,11 @@
 #include "forms/image_list.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
+#include "forms/pictures.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "forms/tree_view.h"
 #include "platform/win32/ui/form_window.h"
-#include "platform/win32/ui/pictures.h"
 #include "platform/win32/ui/renderer.h"
 #include "support.h"
 
@@ -228,12 +228,9 @@ TEST(Renderer, BuildsEveryControlHiddenFromTheModel) {
   EXPECT_TRUE(SendMessageW(w.hwnd(L"Image1", 0), STM_GETICON, 0, 0));
   EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 157);  // 2350 twips
 
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
   for (HWND control : {w.hwnd(L"Label1", 0), w.hwnd(L"txtData", 0), tabs, list}) {
-    EXPECT_STREQ(font_of(control).lfFaceName, metrics.lfMessageFont.lfFaceName) << "the system dialog font";
-    EXPECT_EQ(font_of(control).lfHeight, metrics.lfMessageFont.lfHeight);
+    EXPECT_STREQ(font_of(control).lfFaceName, L"MS Sans Serif") << "the form's font, not the desktop's";
+    EXPECT_EQ(font_of(control).lfHeight, -11) << "8 points at 96 DPI";
   }
   // Windows created later lie in front: buttons, then the frames, the strip at the back.
   const auto order = stacking(form);

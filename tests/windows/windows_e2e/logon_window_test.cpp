@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fake_dispatch.h"
@@ -302,6 +303,61 @@ TEST_F(LogonWindowTest, AddThroughTheBrowseDialogAppendsOnlyWhenConfirmed) {
 
   click(FindWindowExW(hwnd_, nullptr, L"Button", L"&OK"));
   EXPECT_EQ(log_->trace(), save_lines(L"SALES\\jdoe;PC042\\Administrators;SALES\\bwhite;SALES\\asmith"));
+}
+
+// What a user does the moment the title names the computer, posted as input
+// from inside the SetWindowText that shows it: OK clicked, or Enter typed.
+enum class Early { OkClick, Enter };
+Early early_input;
+
+LRESULT CALLBACK act_on_title(int code, WPARAM wparam, LPARAM lparam) {
+  const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lparam);
+  if (code == HC_ACTION && sent.message == WM_SETTEXT && sent.lParam &&
+      std::wstring_view(reinterpret_cast<const wchar_t*>(sent.lParam)) == L"Interactive Logon Properties of PC042") {
+    if (early_input == Early::OkClick) {
+      PostMessageW(FindWindowExW(sent.hwnd, nullptr, L"Button", L"&OK"), BM_CLICK, 0, 0);
+    } else {
+      PostMessageW(sent.hwnd, WM_KEYDOWN, VK_RETURN, 1);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(LogonWindowTest, OkAsSoonAsTheTitleShowsWritesEveryListWhole) {
+  std::wstring watched;
+  for (int i = 1; i <= 1000; ++i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"SALES\\user%04d", i);
+    watched += (i > 1 ? L";" : L"") + std::wstring(name);
+  }
+  stored_[L"WatchForUsersToLogon"] = watched;
+  stored_[L"AllowOnlyInteractiveLogon"] = L"SALES\\user0001";
+  for (Early early : {Early::OkClick, Early::Enter}) {
+    early_input = early;
+    log_->clear();
+    form_ = create(L"Pendrel.LogonProperties");
+    ASSERT_TRUE(form_);
+    form_->set(L"DomainObject", domain_object_);
+    form_->set(L"Computer", computer_);
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, act_on_title, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    form_->call(L"Show");
+    pump_until([&] { return !IsWindowVisible(hwnd_of(form_)); });
+    UnhookWindowsHookEx(hook);
+    Strings writes;
+    for (const std::wstring& line : log_->trace()) {
+      if (line.find(L"SetRegistryValue") != std::wstring::npos) writes.push_back(line);
+    }
+    Strings expected = save_lines(watched);
+    expected[4] = write_line(L"Restrictions", L"AllowOnlyInteractiveLogon", L"\"SALES\\user0001\"");
+    // Each line compared alone: the watch list is too long to print.
+    EXPECT_EQ(writes.size(), expected.size()) << static_cast<int>(early);
+    for (size_t i = 0; i < std::min(writes.size(), expected.size()); ++i) {
+      EXPECT_TRUE(writes[i] == expected[i]) << static_cast<int>(early) << ": " << to_ansi(writes[i].substr(0, 160));
+    }
+    form_.reset();
+    pump();
+  }
 }
 
 }  // namespace

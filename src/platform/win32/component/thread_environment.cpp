@@ -4,7 +4,7 @@
 #include <string>
 
 #include "logon/kestrow_browse.h"
-#include "platform/win32/ui/browse_dialog.h"
+#include "platform/win32/logon/browse_dialog.h"
 #include "platform/win32/ui/renderer.h"
 #include "windows/window_support.h"
 
@@ -15,7 +15,7 @@ namespace {
 // its host objects before it browses.
 void make_host_control(forms::HostControl& control) {
   if (control.name() == L"Kestrow1")
-    control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<ui::Win32BrowseDialog>()));
+    control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
 }
 
 struct ThreadEnvironment {

@@ -1,6 +1,10 @@
 // FormWindow: the real window of one form. It builds the window and one child
 // window per control from the model, applies every announced change to the
 // control that shows it, and hands what the user does back to the model.
+// By concern: form_window.cpp (life, lookups), form_layout.cpp (building),
+// form_properties.cpp (changes applied), window_procedures.cpp (user
+// actions), form_life.cpp (show, hide, the modal run), item_views.cpp (list
+// and tree views), keyboard.cpp (keys); shared helpers in window_basics.h.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/error.h"
 #include "forms/control.h"
 #include "forms/form.h"
 #include "forms/host_control.h"
@@ -29,6 +34,10 @@ namespace pendrel::win32::ui {
 // The keyboard handling of our forms for one message taken from the queue
 // (keyboard.cpp): true when it was used up.
 bool translate_message(MSG& msg);
+// The hook that runs translate_message under any message loop, kept while the
+// thread has a window of ours.
+void hook_keyboard();
+void unhook_keyboard();
 
 // Screen.MousePointer of the thread's windows.
 int application_pointer();
@@ -57,6 +66,10 @@ class FormWindow final : public forms::FormPeer {
   static FormWindow* of_window(HWND top);
   // Keyboard handling (keyboard.cpp): true when the message was used up.
   bool translate(MSG& msg);
+
+  // Shows a failure as the form shows a failing event; false when it has no
+  // way to (callback_guard.h).
+  bool report(const Error& error) { return form_.report_error(error); }
 
   // The control a window (or a window inside it) belongs to; null when none.
   forms::Control* control_of(HWND window) const;

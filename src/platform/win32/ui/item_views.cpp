@@ -26,9 +26,15 @@ void set_redraw(HWND window, bool on) {
   if (on) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
-int CALLBACK by_rank(LPARAM a, LPARAM b, LPARAM ranks) {
+// Called by the tree view while it sorts: nothing here may throw. An item the
+// model no longer counts among these children goes last.
+int CALLBACK by_rank(LPARAM a, LPARAM b, LPARAM ranks) noexcept {
   const auto& rank = *reinterpret_cast<const std::unordered_map<LPARAM, int>*>(ranks);
-  return rank.at(a) - rank.at(b);
+  const auto place = [&rank](LPARAM item) {
+    const auto it = rank.find(item);
+    return it == rank.end() ? static_cast<int>(rank.size()) : it->second;
+  };
+  return place(a) - place(b);
 }
 
 }  // namespace

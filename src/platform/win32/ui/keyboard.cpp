@@ -8,11 +8,42 @@
 #include "forms/combo_box.h"
 #include "forms/command_button.h"
 #include "forms/text_box.h"
+#include "platform/win32/ui/callback_guard.h"
 #include "platform/win32/ui/form_window.h"
 
 namespace pendrel::win32::ui {
 
 using forms::ControlKind;
+
+namespace {
+
+thread_local unique_hhook keyboard_hook;
+
+// The keyboard hook: the host's message loop knows nothing of our windows, so
+// Tab, Enter, Esc and access keys are handled as the messages are taken from
+// the queue.
+LRESULT CALLBACK keyboard_proc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && wparam == PM_REMOVE) {
+    MSG& msg = *reinterpret_cast<MSG*>(lparam);
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
+        guard_callback(msg.hwnd, false, [&msg] { return translate_message(msg); })) {
+      msg.message = WM_NULL;
+      msg.wParam = 0;
+      msg.lParam = 0;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+}  // namespace
+
+void hook_keyboard() {
+  if (!keyboard_hook) {
+    keyboard_hook.reset(SetWindowsHookExW(WH_GETMESSAGE, keyboard_proc, nullptr, GetCurrentThreadId()));
+  }
+}
+
+void unhook_keyboard() { keyboard_hook.reset(); }
 
 bool translate_message(MSG& msg) {
   if (!msg.hwnd || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;

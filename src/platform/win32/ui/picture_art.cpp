@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "core/error.h"
-#include "platform/win32/ui/pictures.h"
+#include "forms/pictures.h"
 
 namespace pendrel::win32::ui {
 
 namespace {
+
+namespace picture = forms::picture;
 
 // Pixels of this colour are the transparent part of a drawing.
 constexpr COLORREF kClear = RGB(255, 0, 254);

@@ -1,4 +1,4 @@
-// The pictures of pictures.h, drawn with GDI at run time: no image files.
+// The pictures of forms/pictures.h, drawn with GDI at run time: no image files.
 #pragma once
 
 #include <windows.h>

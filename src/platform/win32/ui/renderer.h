@@ -17,7 +17,7 @@
 // needs no call of ours in its loop.
 //
 // Pictures (Image::picture, ImageList images, a custom mouse icon) are ids of
-// pictures the renderer draws at run time, see pictures.h; an id it does not
+// pictures the renderer draws at run time, see forms/pictures.h; an id it does not
 // know still gets an icon of its own.
 #pragma once
 

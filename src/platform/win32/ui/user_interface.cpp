@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/win32/ui/callback_guard.h"
 #include "platform/win32/ui/form_window.h"
 #include "platform/win32/ui/renderer.h"
 
@@ -77,7 +78,7 @@ struct InputState {
   std::wstring text;
 };
 
-INT_PTR CALLBACK input_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR input_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG: {
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
@@ -104,6 +105,10 @@ INT_PTR CALLBACK input_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     }
     default: return FALSE;
   }
+}
+
+INT_PTR CALLBACK input_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  return guard_callback(dialog, INT_PTR{FALSE}, [&] { return input_message(dialog, message, wparam, lparam); });
 }
 
 }  // namespace

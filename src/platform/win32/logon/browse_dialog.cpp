@@ -1,4 +1,4 @@
-#include "platform/win32/ui/browse_dialog.h"
+#include "platform/win32/logon/browse_dialog.h"
 
 #include <commctrl.h>
 
@@ -8,12 +8,17 @@
 
 #include "core/error.h"
 #include "core/text.h"
+#include "forms/pictures.h"
 #include "platform/win32/ui/gdi.h"
 #include "platform/win32/ui/picture_art.h"
-#include "platform/win32/ui/pictures.h"
 
-namespace pendrel::win32::ui {
+namespace pendrel::win32 {
 namespace {
+
+using ui::draw_picture;
+using ui::unique_hicon;
+using ui::unique_himagelist;
+namespace picture = forms::picture;
 
 using logon::AccountKind;
 using logon::BrowseAccount;
@@ -241,4 +246,4 @@ std::optional<std::vector<size_t>> Win32BrowseDialog::show(const BrowseRequest& 
   return state.result;
 }
 
-}  // namespace pendrel::win32::ui
+}  // namespace pendrel::win32

@@ -1,11 +1,10 @@
-// The pictures the renderer draws at run time, by the picture id a design
-// gives an Image, an ImageList image or a custom mouse icon. Ids 1 to 12 are
-// the small icons of the tree and list image lists, numbered like their
-// positions there; an id not listed still gets a distinct drawn icon.
-// (No <windows.h>: designs may use these numbers.)
+// The pictures a design gives an Image, an ImageList image or a custom mouse
+// icon, by id; the renderer draws them at run time. Ids 1 to 12 are the small
+// icons of the tree and list image lists, numbered like their positions
+// there; an id not listed still gets a distinct drawn icon.
 #pragma once
 
-namespace pendrel::win32::ui::picture {
+namespace pendrel::forms::picture {
 
 inline constexpr int kFolderClosed = 1;
 inline constexpr int kFolderOpen = 2;
@@ -27,4 +26,4 @@ inline constexpr int kOffLine = 102;
 // The pointer of the "click to load" captions.
 inline constexpr int kHandPointer = 201;
 
-}  // namespace pendrel::win32::ui::picture
+}  // namespace pendrel::forms::picture

@@ -12,7 +12,7 @@
 
 #include "logon/kestrow_browse.h"
 
-namespace pendrel::win32::ui {
+namespace pendrel::win32 {
 
 // Control ids of the dialog, for tests that drive it by messages. OK and
 // Cancel are IDOK and IDCANCEL.
@@ -28,4 +28,4 @@ class Win32BrowseDialog : public logon::BrowseDialog {
   std::optional<std::vector<size_t>> show(const logon::BrowseRequest& request) override;
 };
 
-}  // namespace pendrel::win32::ui
+}  // namespace pendrel::win32
