@@ -1,5 +1,6 @@
 #include "core/variant.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -93,6 +94,29 @@ std::optional<double> parse_radix(std::string_view digits, int base) {
   return static_cast<double>(n > 0x7FFFFFFFu ? static_cast<int64_t>(n) - 0x100000000 : static_cast<int64_t>(n));
 }
 
+// Whether a decimal text ("123.45e-6", digits and exponent only) that does not
+// fit a double is too large rather than too small: the power of ten of its
+// first significant digit decides, since leading zeros and the exponent can
+// move that digit far from where the text's "e" suggests.
+bool beyond_double(std::string_view clean) {
+  const size_t e = clean.find('e');
+  const std::string_view mantissa = clean.substr(0, e);
+  int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    size_t i = e + 1;
+    const bool negative = i < clean.size() && clean[i] == '-';
+    if (i < clean.size() && (clean[i] == '-' || clean[i] == '+')) ++i;
+    // Past 10^15 the exact exponent no longer matters: no text is that long.
+    for (; i < clean.size() && exponent < 100000000000000; ++i) exponent = exponent * 10 + (clean[i] - '0');
+    if (negative) exponent = -exponent;
+  }
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const int64_t power = first < point ? static_cast<int64_t>(point - first) - 1 : -static_cast<int64_t>(first - point);
+  return power + exponent > 0;
+}
+
 // A number as VB reads it from text: blanks around it, a sign, thousands
 // separators, a decimal point, an exponent (E or D), or &H / &O prefixes.
 std::optional<double> parse_number(std::wstring_view wide) {
@@ -131,8 +155,8 @@ std::optional<double> parse_number(std::wstring_view wide) {
   double value = 0;
   auto [end, ec] = std::from_chars(clean.data(), clean.data() + clean.size(), value);
   if (ec == std::errc::result_out_of_range) {
-    if (clean.find("e-") != std::string::npos) return 0.0;  // too small: zero, as VB reads it
-    raise(vb_error::kOverflow);
+    if (beyond_double(clean)) raise(vb_error::kOverflow);
+    return 0.0;  // too small: zero, as VB reads it
   }
   if (ec != std::errc() || end != clean.data() + clean.size()) return std::nullopt;
   return negative ? -value : value;

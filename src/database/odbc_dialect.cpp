@@ -136,17 +136,23 @@ std::wstring translate_jet(std::wstring_view sql) {
   const Token* source_token = single_source_of(tokens);
   std::wstring source = source_token ? name_of(*source_token) : std::wstring();
   std::wstring out;
+  // Two delimited names side by side ([a][b], "a"[b]) stay two names: written
+  // as "a""b" they would be one name holding a quote.
+  auto put = [&out](const std::wstring& piece) {
+    if (!out.empty() && out.back() == L'"' && !piece.empty() && piece.front() == L'"') out += L' ';
+    out += piece;
+  };
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& t = tokens[i];
     if (t.kind == TokenKind::Bracketed) {
-      out += double_quoted(t.text);
+      put(double_quoted(t.text));
     } else if (t.kind == TokenKind::Word && !source.empty() && i + 2 < tokens.size() &&
                tokens[i + 1].text == L"." && tokens[i + 2].kind == TokenKind::Word &&
                !equal_no_case(t.text, source) && (i == 0 || tokens[i - 1].text != L".")) {
-      out += double_quoted(t.text + L"." + tokens[i + 2].text);
+      put(double_quoted(t.text + L"." + tokens[i + 2].text));
       i += 2;
     } else {
-      out += t.text;
+      put(t.text);
     }
   }
   return out;

@@ -32,7 +32,10 @@ TEST(VariantNumbers, HalvesRoundToEvenAndValuesOutsideTheTypeOverflow) {
   EXPECT_EQ(error_number([] { Variant(-32769).to_integer(); }), vb_error::kOverflow);
   EXPECT_EQ(error_number([] { Variant(L"40000").to_integer(); }), vb_error::kOverflow);
   EXPECT_EQ(error_number([] { Variant(3.5e38).to_single(); }), vb_error::kOverflow);
-  EXPECT_EQ(error_number([] { Variant(L"1e400").to_double(); }), vb_error::kOverflow);
+  // Too large or too small is the value's magnitude, wherever the digits and the exponent put it.
+  for (const std::wstring& text : {std::wstring(L"1e400"), L"1" + std::wstring(400, L'0') + L"e-1"})
+    EXPECT_EQ(error_number([&] { Variant(text).to_double(); }), vb_error::kOverflow) << text;
+  EXPECT_EQ(Variant(L"0." + std::wstring(330, L'0') + L"1").to_double(), 0.0);
 }
 
 TEST(VariantConversions, TypeMismatchAndInvalidUseOfNull) {

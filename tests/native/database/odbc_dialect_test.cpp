@@ -21,6 +21,8 @@ TEST(OdbcDialect, TranslatesJetIdiomsOutsideLiterals) {
       {L"Select * from qryEquipment where Name='a.b [c]'", nullptr},
       {L"Select * from vEquipment where EquipmentName='O''Brien.x'", nullptr},
       {L"Select [Users.Name], [a\"b] from qryUsers", L"Select \"Users.Name\", \"a\"\"b\" from qryUsers"},
+      // Delimited names side by side stay apart.
+      {L"Select [a][b], \"c\"[d] from t", L"Select \"a\" \"b\", \"c\" \"d\" from t"},
       // The source's own qualifier and queries over several tables keep their names.
       {L"Select * from Equipment where Equipment.Name='x'", nullptr},
       {L"Select * from Equipment, Domains where Domains.DomainID=1", nullptr}};

@@ -51,9 +51,9 @@ TEST(FixtureParser, ReadsQuotingRootsAndSections) {
       "registry HKLM software\\vyx\\gina\\mru consoleuser dword 7\n"
       "share IPC$ SALES\\admin secret\n"
       "share C$\n"
-      "[domain SALES]\n"
+      "\t[domain SALES]\n"
       "computer SRV01\n"
-      "[computer PC043]\n",
+      "[computer PC043]\t\n",
       L"t.fixture");
 
   EXPECT_EQ(f.this_computer + L"/" + f.this_domain, L"CONSOLE1/SALES");
@@ -104,6 +104,10 @@ TEST(FixtureParser, BadLineIsReportedWithFileAndLineNumber) {
       {"[computer A]\nuser \"a\"b", L"t.fixture line 2: a quoted text must be followed by a space"},
       {"[computer A]\ntime 2026-02-30 10:00:00",
        L"t.fixture line 2: '2026-02-30 10:00:00' is not a date and time like 2026-03-14 09:26:53"},
+      {"[computer A]\ntime 2026-03-14 01:0xFFFFFFC4:00",
+       L"t.fixture line 2: '2026-03-14 01:0xFFFFFFC4:00' is not a date and time like 2026-03-14 09:26:53"},
+      {"[computer A]\ntime 2026-03-14 0x80000000:00:00",
+       L"t.fixture line 2: '2026-03-14 0x80000000:00:00' is not a date and time like 2026-03-14 09:26:53"},
       {"[computer A]\nregistry HKXX K N sz v", L"t.fixture line 2: unknown registry root 'HKXX'"},
       {"[computer A]\nregistry HKLM K N dword 0x100000000",
        L"t.fixture line 2: '0x100000000' is not a 32-bit number (dword value)"},

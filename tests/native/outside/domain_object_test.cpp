@@ -12,6 +12,7 @@ using namespace outside_test;
 TEST(DomainObjectFacade, DomainsHandOutTheDomainAndItsCollections) {
   auto host = std::make_shared<FakeDispatch>(L"DomainObject");
   auto sales = host->sibling(L"SALES"), global = host->sibling(L"GlobalGroups"), users = host->sibling(L"Users");
+  auto admins = host->sibling(L"Domain Admins");
   host->on(L"Domains").get([&](std::span<Argument> args) {
     if (args[0].value == Variant(L"SALES")) return Variant(DispatchPtr(sales));
     throw Error::vb(vb_error::kInvalidProcedureCall);
@@ -21,7 +22,7 @@ TEST(DomainObjectFacade, DomainsHandOutTheDomainAndItsCollections) {
   sales->on(L"GetGroups").call(Variant());
   sales->on(L"GlobalGroups").get(global);
   sales->on(L"Users").get(users);
-  global->items({{L"Domain Admins", DispatchPtr(global)}});
+  global->items({{L"Domain Admins", DispatchPtr(admins)}});
   users->items({});
   users->on(L"GetItems").call(Variant());
   const DomainObject domain_object(host);
