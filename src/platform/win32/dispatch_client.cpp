@@ -152,7 +152,7 @@ void fill_excepinfo(EXCEPINFO* excep, const Error& error) {
 void store_by_ref(VARIANTARG& target, const Variant& value) {
   const VARTYPE vt = V_VT(&target);
   if (vt == (VT_BYREF | VT_VARIANT)) {
-    to_variant(value, V_VARIANTREF(&target));
+    replace_variant(value, V_VARIANTREF(&target));
     return;
   }
   const VARTYPE base = vt & ~VT_BYREF;

@@ -223,6 +223,36 @@ TEST(DispatchClient, CppObjectsAreServedAsLateBoundIDispatch) {
   EXPECT_TRUE(Module::can_unload());
 }
 
+// An object a poisoned result slot points at without owning it: a callee that
+// frees the slot's old content releases it.
+struct NotOwned final : IUnknown {
+  STDMETHODIMP QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return ++releases, 1; }
+  int releases = 0;
+};
+
+TEST(DispatchClient, InvokeWritesTheResultWithoutFreeingTheCallersSlot) {
+  ComApartment apartment;
+  auto box = make_box();
+  com_ptr<IDispatch> dispatch = to_idispatch(box);
+  NotOwned garbage;
+  VARIANT result;
+  V_VT(&result) = VT_UNKNOWN;
+  V_UNKNOWN(&result) = &garbage;
+  DISPPARAMS no_args{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(dispatch->Invoke(box->id_of(L"Name"), IID_NULL, 0, DISPATCH_PROPERTYGET, &no_args, &result, nullptr,
+                             nullptr),
+            S_OK);
+  EXPECT_EQ(garbage.releases, 0);
+  EXPECT_EQ(V_VT(&result), VT_BSTR);
+  EXPECT_EQ(from_variant(result), Variant(L"crate"));
+  VariantClear(&result);
+}
+
 TEST(DispatchClient, ComObjectsKeepTheirIdentityBothWays) {
   ComApartment apartment;
   com_ptr<IDispatch> probe = create_probe();

@@ -92,9 +92,7 @@ class ClassObject : public DualObject<Interface> {
   STDMETHODIMP ZOrder(long order, VARIANT* result) override {
     return run([&] {
       checked(result);
-      const Variant value = logic_.ZOrder(order);
-      VariantInit(result);
-      to_variant(value, result);
+      to_variant(logic_.ZOrder(order), result);
     });
   }
   STDMETHODIMP put_WindowState(long value) override {
