@@ -4,35 +4,17 @@
 #include "tavisk_api.h"
 
 #include <cstring>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/win32/handles.h"
+
 namespace {
 
-// Owner of one open registry key.
-class unique_hkey {
- public:
-  unique_hkey() = default;
-  unique_hkey(const unique_hkey&) = delete;
-  unique_hkey& operator=(const unique_hkey&) = delete;
-  ~unique_hkey() { reset(); }
-
-  HKEY get() const { return key_; }
-  HKEY* put() {
-    reset();
-    return &key_;
-  }
-  void reset() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
+using pendrel::win32::unique_hkey;
+using pendrel::win32::unique_kernel_handle;
 
 constexpr std::size_t kBufferSize = 50;
 constexpr char kConsoleUserVariable[] = "PENDREL_TAVISK_CONSOLE_USER";
@@ -75,11 +57,10 @@ bool is_this_computer(std::string_view name) {
 // RegLoadKey and RegUnLoadKey need both privileges enabled. A privilege the
 // account does not hold is left for the registry call to report (1314).
 void enable_hive_privileges() {
-  HANDLE opened = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+  unique_kernel_handle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
     return;
   }
-  const std::unique_ptr<void, decltype(&CloseHandle)> token(opened, &CloseHandle);
   for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;

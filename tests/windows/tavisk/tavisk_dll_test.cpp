@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include "platform/win32/handles.h"
@@ -16,6 +15,7 @@
 
 namespace {
 
+using pendrel::win32::unique_kernel_handle;
 using pendrel::win32::unique_hkey;
 
 constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
@@ -30,15 +30,15 @@ std::string computer_name() {
   return std::string(name, size);
 }
 
-void enable_privilege(const char* name) {
-  HANDLE opened = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &opened));
-  const std::unique_ptr<void, decltype(&CloseHandle)> token(opened, &CloseHandle);
+void set_privilege(const char* name, bool enabled) {
+  unique_kernel_handle token;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  privileges.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
   EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
   EXPECT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << name;
 }
 
 LONG open_mount(unique_hkey& key) {
@@ -93,7 +93,7 @@ class TaviskHive : public ::testing::Test {
                               KEY_ALL_ACCESS, nullptr, package.put(), nullptr),
               ERROR_SUCCESS);
     set_text(package.get(), "Version", "2.1");
-    enable_privilege("SeBackupPrivilege");
+    set_privilege("SeBackupPrivilege", true);
     ASSERT_EQ(RegSaveKeyA(source.get(), hive_.c_str(), nullptr), ERROR_SUCCESS);
     source.reset();
     RegDeleteTreeA(HKEY_CURRENT_USER, kSourceKey);
