@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/tavisk_binding.h"
@@ -39,6 +40,31 @@ void set_privilege(const char* name, bool enabled) {
   EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
   EXPECT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << name;
+}
+
+// "backup on/off, restore on/off" as the process token has them.
+std::string hive_privileges() {
+  unique_kernel_handle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return "no token";
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) return "unreadable";
+  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  std::string state;
+  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
+    LUID luid{};
+    LookupPrivilegeValueA(nullptr, name, &luid);
+    const char* seen = " absent";
+    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
+      if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
+        seen = (p.Attributes & SE_PRIVILEGE_ENABLED) ? " on" : " off";
+      }
+    }
+    state += std::string(state.empty() ? "" : ", ") + name + seen;
+  }
+  return state;
 }
 
 LONG open_mount(unique_hkey& key) {
@@ -136,6 +162,21 @@ TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputerOnly) {
   EXPECT_EQ(NetRegLoadKey("NOSUCHPC", kLocalMachine, kMount, hive_.c_str()), ERROR_BAD_NETPATH);
   EXPECT_FALSE(mount_exists());
   EXPECT_EQ(NetRegUnLoadKey("NOSUCHPC", kLocalMachine, kMount), ERROR_BAD_NETPATH);
+}
+
+// Mounting needs the backup and restore privileges; the host process keeps
+// them as they were before the call, whichever way that was.
+TEST_F(TaviskHive, ThePrivilegesAreRestoredAfterEachCall) {
+  for (const bool enabled : {false, true}) {
+    set_privilege("SeBackupPrivilege", enabled);
+    set_privilege("SeRestorePrivilege", enabled);
+    const std::string before = hive_privileges();
+    SCOPED_TRACE(before);
+    ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
+    EXPECT_EQ(hive_privileges(), before) << "after NetRegLoadKey";
+    ASSERT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
+    EXPECT_EQ(hive_privileges(), before) << "after NetRegUnLoadKey";
+  }
 }
 
 TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {
