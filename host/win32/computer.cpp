@@ -233,7 +233,6 @@ STDMETHODIMP HostComputer::GetRegistryValue(LONG root, BSTR key, BSTR name, VARI
     Variant fallback = win32::from_variant(value_default);
     if (fallback.is_missing()) fallback = Variant();
     Variant stored = backend_->registry_value(static_cast<uint32_t>(root), text_of(key), text_of(name), fallback);
-    VariantInit(value);
     win32::to_variant(stored, value);
   });
 }

@@ -28,33 +28,18 @@ namespace {
 
 using win32::unique_hkey;
 
-// A buffer the network-management functions allocated (NetApiBufferFree).
-class net_buffer {
+// A buffer the network-management functions allocated, read as the type
+// each call fills.
+class net_buffer : public win32::unique_handle<LPBYTE, NetApiBufferFree> {
  public:
-  net_buffer() = default;
-  net_buffer(const net_buffer&) = delete;
-  net_buffer& operator=(const net_buffer&) = delete;
-  ~net_buffer() { reset(); }
-
-  LPBYTE* put() {
-    reset();
-    return &p_;
-  }
   template <class T>
   T** put_as() {
-    reset();
-    return reinterpret_cast<T**>(&p_);
+    return reinterpret_cast<T**>(put());
   }
   template <class T>
   const T* as() const {
-    return reinterpret_cast<const T*>(p_);
+    return reinterpret_cast<const T*>(get());
   }
-  void reset() {
-    if (p_) NetApiBufferFree(std::exchange(p_, nullptr));
-  }
-
- private:
-  LPBYTE p_ = nullptr;
 };
 
 class winsock_session {
@@ -74,37 +59,8 @@ class winsock_session {
   int status_;
 };
 
-class unique_socket {
- public:
-  explicit unique_socket(SOCKET s) : s_(s) {}
-  unique_socket(const unique_socket&) = delete;
-  unique_socket& operator=(const unique_socket&) = delete;
-  ~unique_socket() {
-    if (s_ != INVALID_SOCKET) closesocket(s_);
-  }
-  SOCKET get() const { return s_; }
-
- private:
-  SOCKET s_;
-};
-
-class unique_addrinfo {
- public:
-  unique_addrinfo() = default;
-  unique_addrinfo(const unique_addrinfo&) = delete;
-  unique_addrinfo& operator=(const unique_addrinfo&) = delete;
-  ~unique_addrinfo() {
-    if (p_) FreeAddrInfoW(p_);
-  }
-  const ADDRINFOW* get() const { return p_; }
-  PADDRINFOW* put() {
-    if (p_) FreeAddrInfoW(std::exchange(p_, nullptr));
-    return &p_;
-  }
-
- private:
-  PADDRINFOW p_ = nullptr;
-};
+using unique_socket = win32::unique_handle<SOCKET, closesocket, INVALID_SOCKET>;
+using unique_addrinfo = win32::unique_handle<PADDRINFOW, FreeAddrInfoW>;
 
 [[noreturn]] void raise_status(DWORD status, const std::wstring& what) {
   std::wstring description = what + L": ";

@@ -1,7 +1,6 @@
 #include "component/window_class.h"
 
 #include <limits>
-#include <map>
 #include <utility>
 #include <vector>
 
@@ -9,60 +8,58 @@
 #include "core/error.h"
 
 namespace pendrel::component {
+ClassWindows::ClassWindows() = default;
+ClassWindows::~ClassWindows() = default;
+
 namespace {
 
-// The windows of one thread (apartment threaded: no other thread sees them).
-struct ThreadWindows {
-  int objects = 0;
-  std::map<std::type_index, std::unique_ptr<ComponentWindow>> windows;
-};
-
-thread_local ThreadWindows thread_windows;
-
-ComponentWindow* existing_window(std::type_index type) {
-  const auto found = thread_windows.windows.find(type);
-  return found == thread_windows.windows.end() ? nullptr : found->second.get();
+ComponentWindow* existing_window(ClassWindows& shared, std::type_index type) {
+  const auto found = shared.windows.find(type);
+  return found == shared.windows.end() ? nullptr : found->second.get();
 }
 
 }  // namespace
 
-WindowClass::ThreadObject::ThreadObject() { ++thread_windows.objects; }
+WindowClass::ThreadObject::ThreadObject(ClassWindows& shared) : shared_(shared) { ++shared_.objects; }
 
 WindowClass::ThreadObject::~ThreadObject() {
-  if (--thread_windows.objects > 0) return;
+  if (--shared_.objects > 0) return;
   // A window still loaded (its unload was cancelled) stays for the next object.
   // The others are destroyed outside the map: releasing what they hold may
   // call into the host, which may create objects again.
   std::vector<std::unique_ptr<ComponentWindow>> leaving;
-  for (auto it = thread_windows.windows.begin(); it != thread_windows.windows.end();) {
+  for (auto it = shared_.windows.begin(); it != shared_.windows.end();) {
     if (it->second->form().loaded()) {
       ++it;
     } else {
       leaving.push_back(std::move(it->second));
-      it = thread_windows.windows.erase(it);
+      it = shared_.windows.erase(it);
     }
   }
 }
 
 WindowClass::WindowClass(Environment& environment, std::type_index window_type, WindowFactory factory)
-    : environment_(environment), window_type_(window_type), factory_(factory) {
+    : environment_(environment),
+      window_type_(window_type),
+      factory_(factory),
+      thread_object_(environment.class_windows) {
   window();
 }
 
 WindowClass::~WindowClass() {
   // Class_Terminate has no caller to report to: a failing unload ends quietly.
   try {
-    if (ComponentWindow* existing = existing_window(window_type_)) existing->form().unload();
+    if (ComponentWindow* existing = existing_window(environment_.class_windows, window_type_)) existing->form().unload();
   } catch (...) {
   }
 }
 
 ComponentWindow& WindowClass::window() {
-  ComponentWindow* instance = existing_window(window_type_);
+  ComponentWindow* instance = existing_window(environment_.class_windows, window_type_);
   if (!instance) {
     auto made = factory_(environment_);
     instance = made.get();
-    thread_windows.windows.emplace(window_type_, std::move(made));
+    environment_.class_windows.windows.emplace(window_type_, std::move(made));
   }
   instance->form().load();
   return *instance;
@@ -124,7 +121,7 @@ int32_t WindowClass::PosLeft() { return round_to_long(form().left()); }
 void WindowClass::set_PosLeft(int32_t left) { form().set_left(static_cast<float>(left)); }
 
 void WindowClass::Quit() {
-  if (ComponentWindow* existing = existing_window(window_type_)) existing->form().unload();
+  if (ComponentWindow* existing = existing_window(environment_.class_windows, window_type_)) existing->form().unload();
 }
 
 bool WindowClass::OnTop() { return window().OnTop(); }

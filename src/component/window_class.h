@@ -2,9 +2,10 @@
 // to the one instance of its window type that belongs to the calling thread.
 // The instance is made on first reference and shared by every object of the
 // class on that thread; a member call after Quit loads it again (designed
-// controls, load handler again) while its window-level values stay. When the
-// last component object of a thread goes, the thread's unloaded windows go
-// with it, releasing what they hold.
+// controls, load handler again) while its window-level values stay. The
+// windows live in the thread's Environment (class_windows); when the last
+// component object of the thread goes, its unloaded windows go with it,
+// releasing what they hold.
 #pragma once
 
 #include <cstdint>
@@ -71,13 +72,16 @@ class WindowClass {
   ComponentWindow& window();
 
  private:
-  // Counts the component objects of the calling thread.
+  // Counts the component objects of the environment's thread.
   class ThreadObject {
    public:
-    ThreadObject();
+    explicit ThreadObject(ClassWindows& shared);
     ~ThreadObject();
     ThreadObject(const ThreadObject&) = delete;
     ThreadObject& operator=(const ThreadObject&) = delete;
+
+   private:
+    ClassWindows& shared_;
   };
 
   forms::Form& form() { return window().form(); }

@@ -25,11 +25,20 @@ struct ManagementDatabase {
 };
 
 // The calling thread's instance (the library is apartment threaded: each
-// thread has its own, as each has its own windows).
-inline ManagementDatabase& management_database() {
-  thread_local ManagementDatabase state;
+// thread has its own, as each has its own windows), made on first use. Only
+// a plain pointer is thread_local, so nothing of it runs at thread exit
+// (under the loader lock): whoever owns the thread's component state ends it
+// with release_management_database(), which closes what it holds.
+inline ManagementDatabase*& thread_management_database() {
+  thread_local ManagementDatabase* state = nullptr;
   return state;
 }
+inline ManagementDatabase& management_database() {
+  ManagementDatabase*& state = thread_management_database();
+  if (!state) state = new ManagementDatabase();
+  return *state;
+}
+inline void release_management_database() { delete std::exchange(thread_management_database(), nullptr); }
 
 // ConnectString, as the Database property of Properties reads and writes it.
 inline std::wstring connect_string() { return management_database().ConnectString; }

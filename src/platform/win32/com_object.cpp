@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "core/error.h"
 #include "core/text.h"
@@ -85,26 +86,43 @@ ITypeInfo* Module::type_info(REFIID iid) noexcept {
   }
 }
 
-HRESULT report_current_exception(REFIID iid) noexcept {
+Failure current_failure() noexcept {
   try {
-    throw;
-  } catch (const Error& e) {
-    set_error_info(iid, e.description(), e.source());
-    return e.hresult();
-  } catch (const std::bad_alloc&) {
-    SetErrorInfo(0, nullptr);
-    return E_OUTOFMEMORY;
-  } catch (const std::exception& e) {
     try {
-      set_error_info(iid, from_ansi(e.what()), std::wstring());
+      throw;
+    } catch (const Error& e) {
+      return {e.hresult(), e.description(), e.source()};
+    } catch (const std::bad_alloc&) {
+      return {E_OUTOFMEMORY, {}, {}};
+    } catch (const std::exception& e) {
+      return {E_FAIL, from_ansi(e.what()), {}};
     } catch (...) {
-      SetErrorInfo(0, nullptr);
+      return {E_FAIL, L"Unexpected failure", {}};
     }
-    return E_FAIL;
   } catch (...) {
-    SetErrorInfo(0, nullptr);
-    return E_UNEXPECTED;
+    // Describing the failure failed: there is no memory left for the text.
+    return {E_OUTOFMEMORY, {}, {}};
   }
+}
+
+HRESULT report_current_exception(REFIID iid) noexcept {
+  const Failure failure = current_failure();
+  if (failure.description.empty()) {
+    SetErrorInfo(0, nullptr);
+  } else {
+    set_error_info(iid, failure.description, failure.source);
+  }
+  return failure.hr;
+}
+
+HRESULT report_current_exception(EXCEPINFO* excep) noexcept {
+  const Failure failure = current_failure();
+  if (!excep) return failure.hr;
+  *excep = EXCEPINFO{};
+  excep->scode = failure.hr;
+  excep->bstrDescription = SysAllocStringLen(failure.description.data(), static_cast<UINT>(failure.description.size()));
+  excep->bstrSource = SysAllocStringLen(failure.source.data(), static_cast<UINT>(failure.source.size()));
+  return DISP_E_EXCEPTION;
 }
 
 }  // namespace pendrel::win32

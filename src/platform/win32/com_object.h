@@ -7,7 +7,6 @@
 #include <oaidl.h>
 
 #include <atomic>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -32,10 +31,26 @@ class Module {
   static ITypeInfo* type_info(REFIID iid) noexcept;
 };
 
-// Turns the exception in flight into an HRESULT and sets IErrorInfo for the
-// calling interface: an Error keeps its number and description; bad_alloc is
-// E_OUTOFMEMORY; anything else E_FAIL with its text. Call only inside catch.
+// The one mapping from a failure to COM, for every COM method and exported
+// function; call it only inside a catch block. An Error keeps its HRESULT (a
+// VB error n travels as 0x800A0000 + n), description and source; bad_alloc
+// is E_OUTOFMEMORY, undescribed; any other exception is E_FAIL, described by
+// its what() text when it has one.
+struct Failure {
+  HRESULT hr;
+  std::wstring description;
+  std::wstring source;
+};
+Failure current_failure() noexcept;
+
+// For a method of interface iid: the failure's HRESULT, with IErrorInfo
+// describing it to an automation client (cleared when it has no description
+// to give: out of memory).
 HRESULT report_current_exception(REFIID iid) noexcept;
+
+// For IDispatch::Invoke of an object without type information: the failure
+// in excep (DISP_E_EXCEPTION) when the caller passed one, else its HRESULT.
+HRESULT report_current_exception(EXCEPINFO* excep) noexcept;
 
 // Runs body and converts any failure for a COM method of interface iid.
 template <class F>
@@ -45,6 +60,18 @@ HRESULT guarded(REFIID iid, F&& body) noexcept {
     return S_OK;
   } catch (...) {
     return report_current_exception(iid);
+  }
+}
+
+// Runs body and converts any failure for an exported function, which has no
+// interface to describe it through: the HRESULT alone.
+template <class F>
+HRESULT guarded_export(F&& body) noexcept {
+  try {
+    body();
+    return S_OK;
+  } catch (...) {
+    return current_failure().hr;
   }
 }
 
@@ -60,17 +87,17 @@ class ComObject : public Interfaces... {
   virtual ~ComObject() { Module::unlock(); }
 
   // Creates Derived and queries it for iid; the new object holds only the
-  // reference handed out.
+  // reference handed out. A constructor's failure is reported for iid.
   template <class Derived, class... A>
   static HRESULT create_instance(REFIID iid, void** out, A&&... args) noexcept {
     if (!out) return E_POINTER;
     *out = nullptr;
-    Derived* object = new (std::nothrow) Derived(std::forward<A>(args)...);
-    if (!object) return E_OUTOFMEMORY;
-    object->AddRef();
-    HRESULT hr = object->QueryInterface(iid, out);
-    object->Release();
-    return hr;
+    HRESULT queried = E_FAIL;
+    const HRESULT made = guarded(iid, [&] {
+      const com_ptr<Derived> object(new Derived(std::forward<A>(args)...));
+      queried = object->QueryInterface(iid, out);
+    });
+    return FAILED(made) ? made : queried;
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {

@@ -1,6 +1,5 @@
 #include "platform/win32/com_server.h"
 
-#include <olectl.h>
 #include <oleauto.h>
 
 #include <cwchar>
@@ -170,26 +169,8 @@ void unregister(const LibraryFacts& facts) {
 
 // Removes a half-done registration; what it cannot remove stays, since the
 // failure that led here is the one to report.
-void undo_registration(const LibraryFacts& facts) noexcept {
-  try {
-    unregister(facts);
-  } catch (...) {
-  }
-}
-
-// The result of an export: the failure's HRESULT, without IErrorInfo.
-template <class F>
-HRESULT run_export(F&& body) noexcept {
-  try {
-    body();
-    return S_OK;
-  } catch (const Error& e) {
-    return e.hresult();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return SELFREG_E_CLASS;
-  }
+void undo_registration(const LibraryFacts& facts) {
+  ignore_errors([&] { unregister(facts); });
 }
 
 }  // namespace
@@ -206,7 +187,7 @@ HRESULT get_class_object(std::span<const CreatableClass> classes, REFCLSID clsid
 }
 
 HRESULT register_server() noexcept {
-  return run_export([] {
+  return guarded_export([] {
     std::wstring path = Module::path();
     LibraryFacts facts = read_library(path);
     try {
@@ -232,7 +213,7 @@ HRESULT register_server() noexcept {
 }
 
 HRESULT unregister_server() noexcept {
-  return run_export([] { unregister(read_library(Module::path())); });
+  return guarded_export([] { unregister(read_library(Module::path())); });
 }
 
 }  // namespace pendrel::win32

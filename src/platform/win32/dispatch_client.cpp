@@ -141,18 +141,11 @@ class ComDispatch final : public Dispatch {
   std::unordered_map<DispId, std::wstring> names_;
 };
 
-void fill_excepinfo(EXCEPINFO* excep, const Error& error) {
-  *excep = EXCEPINFO{};
-  excep->scode = error.hresult();
-  excep->bstrDescription = unique_bstr(error.description()).release();
-  excep->bstrSource = unique_bstr(error.source()).release();
-}
-
 // Writes value back into a by-reference argument of the type the client gave.
 void store_by_ref(VARIANTARG& target, const Variant& value) {
   const VARTYPE vt = V_VT(&target);
   if (vt == (VT_BYREF | VT_VARIANT)) {
-    to_variant(value, V_VARIANTREF(&target));
+    replace_variant(value, V_VARIANTREF(&target));
     return;
   }
   const VARTYPE base = vt & ~VT_BYREF;
@@ -239,12 +232,10 @@ class ForwardingDispatch final : public ComObject<IDispatch> {
     for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     try {
       ids[0] = object_->id_of(names[0]);
-    } catch (const Error&) {
-      return DISP_E_UNKNOWNNAME;
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
     } catch (...) {
-      return E_FAIL;
+      // A name the object cannot look up is unknown to an IDispatch client.
+      const HRESULT hr = current_failure().hr;
+      return hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME;
     }
     // Named arguments are not supported.
     return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
@@ -273,14 +264,8 @@ class ForwardingDispatch final : public ComObject<IDispatch> {
       }
       if (result) to_variant(value, result);
       return S_OK;
-    } catch (const Error& e) {
-      if (!excep) return e.hresult();
-      fill_excepinfo(excep, e);
-      return DISP_E_EXCEPTION;
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
     } catch (...) {
-      return E_FAIL;
+      return report_current_exception(excep);
     }
   }
 

@@ -1,4 +1,5 @@
-// RAII owners for Win32 handles that com_ptr.h does not cover.
+// RAII owners for Win32 handles that com_ptr.h does not cover: one template,
+// one alias per kind of handle, named after what it closes.
 #pragma once
 
 #include <windows.h>
@@ -8,58 +9,46 @@
 
 namespace pendrel::win32 {
 
-class unique_hkey {
+// The owner of one handle that Close releases; Invalid is the value that
+// holds nothing (null for most handles, INVALID_SOCKET for a socket).
+template <class Handle, auto Close, auto Invalid = nullptr>
+class unique_handle {
  public:
-  unique_hkey() = default;
-  explicit unique_hkey(HKEY key) : key_(key) {}
-  unique_hkey(unique_hkey&& o) noexcept : key_(std::exchange(o.key_, nullptr)) {}
-  unique_hkey& operator=(unique_hkey&& o) noexcept {
-    reset(std::exchange(o.key_, nullptr));
+  unique_handle() = default;
+  explicit unique_handle(Handle handle) : handle_(handle) {}
+  unique_handle(unique_handle&& o) noexcept : handle_(std::exchange(o.handle_, invalid())) {}
+  unique_handle& operator=(unique_handle&& o) noexcept {
+    reset(std::exchange(o.handle_, invalid()));
     return *this;
   }
-  unique_hkey(const unique_hkey&) = delete;
-  unique_hkey& operator=(const unique_hkey&) = delete;
-  ~unique_hkey() { reset(); }
+  unique_handle(const unique_handle&) = delete;
+  unique_handle& operator=(const unique_handle&) = delete;
+  ~unique_handle() { reset(); }
 
-  HKEY get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY* put() {
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != invalid(); }
+  // Releases what is held and returns the slot for an out-parameter.
+  Handle* put() {
     reset();
-    return &key_;
+    return &handle_;
   }
-  HKEY release() { return std::exchange(key_, nullptr); }
-  void reset(HKEY key = nullptr) {
-    if (key_) RegCloseKey(key_);
-    key_ = key;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-class unique_hmodule {
- public:
-  unique_hmodule() = default;
-  explicit unique_hmodule(HMODULE module) : module_(module) {}
-  unique_hmodule(unique_hmodule&& o) noexcept : module_(std::exchange(o.module_, nullptr)) {}
-  unique_hmodule& operator=(unique_hmodule&& o) noexcept {
-    reset(std::exchange(o.module_, nullptr));
-    return *this;
-  }
-  unique_hmodule(const unique_hmodule&) = delete;
-  unique_hmodule& operator=(const unique_hmodule&) = delete;
-  ~unique_hmodule() { reset(); }
-
-  HMODULE get() const { return module_; }
-  explicit operator bool() const { return module_ != nullptr; }
-  void reset(HMODULE module = nullptr) {
-    if (module_) FreeLibrary(module_);
-    module_ = module;
+  Handle release() { return std::exchange(handle_, invalid()); }
+  void reset(Handle handle = invalid()) {
+    if (handle_ != invalid()) Close(handle_);
+    handle_ = handle;
   }
 
  private:
-  HMODULE module_ = nullptr;
+  static constexpr Handle invalid() { return Handle(Invalid); }
+
+  Handle handle_ = invalid();
 };
+
+using unique_hkey = unique_handle<HKEY, RegCloseKey>;
+using unique_hmodule = unique_handle<HMODULE, FreeLibrary>;
+// A kernel object whose handle is null when absent (a token, a thread, a
+// process); not a file, whose absent handle is INVALID_HANDLE_VALUE.
+using unique_kernel_handle = unique_handle<HANDLE, CloseHandle>;
 
 // The TYPEATTR of a type description, handed back to it when done.
 class type_attr {

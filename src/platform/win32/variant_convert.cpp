@@ -129,8 +129,14 @@ void to_variant(const Variant& value, VARIANT* out) {
       V_DISPATCH(&v) = to_idispatch(value.object()).detach();
       break;
   }
-  VariantClear(out);
   *out = v;
+}
+
+void replace_variant(const Variant& value, VARIANT* in_out) {
+  VARIANT made;
+  to_variant(value, &made);
+  VariantClear(in_out);
+  *in_out = made;
 }
 
 Variant from_variant(const VARIANT& value) {

@@ -8,11 +8,15 @@
 
 namespace pendrel::win32 {
 
-// Writes value into out, which must hold an initialised VARIANT; its old
-// content is cleared. Missing becomes VT_ERROR DISP_E_PARAMNOTFOUND, Bytes a
-// VT_ARRAY|VT_UI1 vector, an object its IDispatch (see to_idispatch). On
-// failure out is left untouched.
+// Writes value into out, an out-parameter: what out held is neither read nor
+// freed, since a caller may hand over an uninitialised slot. Missing becomes
+// VT_ERROR DISP_E_PARAMNOTFOUND, Bytes a VT_ARRAY|VT_UI1 vector, an object its
+// IDispatch (see to_idispatch). On failure out is left untouched.
 void to_variant(const Variant& value, VARIANT* out);
+
+// The same for an in/out VARIANT that holds a value of its owner's: the old
+// content is cleared once the new one is made.
+void replace_variant(const Variant& value, VARIANT* in_out);
 
 // The value of a VARIANT a client handed over. By-reference variants are read
 // through. Integer types other than VT_I2/VT_I4, currency and decimal become

@@ -2,6 +2,7 @@
 
 #include <dispex.h>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -223,6 +224,36 @@ TEST(DispatchClient, CppObjectsAreServedAsLateBoundIDispatch) {
   EXPECT_TRUE(Module::can_unload());
 }
 
+// An object a poisoned result slot points at without owning it: a callee that
+// frees the slot's old content releases it.
+struct NotOwned final : IUnknown {
+  STDMETHODIMP QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return ++releases, 1; }
+  int releases = 0;
+};
+
+TEST(DispatchClient, InvokeWritesTheResultWithoutFreeingTheCallersSlot) {
+  ComApartment apartment;
+  auto box = make_box();
+  com_ptr<IDispatch> dispatch = to_idispatch(box);
+  NotOwned garbage;
+  VARIANT result;
+  V_VT(&result) = VT_UNKNOWN;
+  V_UNKNOWN(&result) = &garbage;
+  DISPPARAMS no_args{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(dispatch->Invoke(box->id_of(L"Name"), IID_NULL, 0, DISPATCH_PROPERTYGET, &no_args, &result, nullptr,
+                             nullptr),
+            S_OK);
+  EXPECT_EQ(garbage.releases, 0);
+  EXPECT_EQ(V_VT(&result), VT_BSTR);
+  EXPECT_EQ(from_variant(result), Variant(L"crate"));
+  VariantClear(&result);
+}
+
 TEST(DispatchClient, ComObjectsKeepTheirIdentityBothWays) {
   ComApartment apartment;
   com_ptr<IDispatch> probe = create_probe();
@@ -237,21 +268,56 @@ TEST(DispatchClient, ComObjectsKeepTheirIdentityBothWays) {
   EXPECT_FALSE(to_idispatch(nullptr));
 }
 
-// Errors that carry an HRESULT and exceptions that are not pendrel::Error
-// (the probe's Fail and Crash cover the others).
-TEST(ComObject, ExceptionsBecomeHresultsWithErrorInfo) {
+// One mapping from a failure to an HRESULT at every boundary: a COM method
+// (with IErrorInfo), IDispatch::Invoke of a C++ object (with EXCEPINFO) and an
+// exported function (the HRESULT alone).
+TEST(ComObject, EveryBoundaryMapsAFailureTheSameWay) {
   ComApartment apartment;
-  auto description = [] {
-    com_ptr<IErrorInfo> info;
-    unique_bstr text;
-    if (GetErrorInfo(0, info.put()) == S_OK) info->GetDescription(text.put());
-    return text.str();
+  struct Case {
+    const char* name;
+    std::function<void()> fail;
+    HRESULT hr;
+    const wchar_t* description;
   };
-  EXPECT_EQ(guarded(IID_IProbe, [] { throw Error(E_ACCESSDENIED, L"denied"); }), E_ACCESSDENIED);
-  EXPECT_EQ(description(), L"denied");
-  EXPECT_EQ(guarded(IID_IProbe, [] { throw std::bad_alloc(); }), E_OUTOFMEMORY);
-  EXPECT_EQ(description(), L"");
+  const Case cases[] = {
+      {"Error", [] { throw Error(E_ACCESSDENIED, L"denied"); }, E_ACCESSDENIED, L"denied"},
+      {"VB error", [] { throw Error::vb(vb_error::kOverflow); }, static_cast<HRESULT>(0x800A0006), L"Overflow"},
+      {"bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, L""},
+      {"std::exception", [] { throw std::runtime_error("disk on fire"); }, E_FAIL, L"disk on fire"},
+      {"anything else", [] { throw 42; }, E_FAIL, L"Unexpected failure"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(guarded(IID_IProbe, c.fail), c.hr);
+    com_ptr<IErrorInfo> info;
+    unique_bstr description;
+    if (GetErrorInfo(0, info.put()) == S_OK) info->GetDescription(description.put());
+    EXPECT_EQ(description.str(), c.description);
+
+    auto failing = std::make_shared<FakeDispatch>(L"Failing");
+    failing->on(L"Go").call([&c](std::span<Argument>) -> Variant {
+      c.fail();
+      return {};
+    });
+    com_ptr<IDispatch> dispatch = to_idispatch(failing);
+    EXCEPINFO excep{};
+    DISPPARAMS no_args{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch->Invoke(failing->id_of(L"Go"), IID_NULL, 0, DISPATCH_METHOD, &no_args, nullptr, &excep,
+                               nullptr),
+              DISP_E_EXCEPTION);
+    unique_bstr excep_description, excep_source;
+    excep_description.reset(excep.bstrDescription);
+    excep_source.reset(excep.bstrSource);
+    EXPECT_EQ(excep.scode, c.hr);
+    EXPECT_EQ(excep_description.str(), c.description);
+    EXPECT_EQ(dispatch->Invoke(failing->id_of(L"Go"), IID_NULL, 0, DISPATCH_METHOD, &no_args, nullptr, nullptr,
+                               nullptr),
+              c.hr);
+
+    EXPECT_EQ(guarded_export(c.fail), c.hr);
+  }
   EXPECT_EQ(guarded(IID_IProbe, [] {}), S_OK);
+  EXPECT_EQ(guarded_export([] {}), S_OK);
 }
 
 }  // namespace

@@ -52,13 +52,13 @@ TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
   unique_variant v;
   to_variant(Variant::missing(), &v);
   EXPECT_EQ(V_ERROR(&v), DISP_E_PARAMNOTFOUND);
-  to_variant(Variant(true), &v);
+  to_variant(Variant(true), v.put());
   EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
-  to_variant(Variant(all_bytes), &v);
+  to_variant(Variant(all_bytes), v.put());
   EXPECT_EQ(SafeArrayGetDim(V_ARRAY(&v)), 1u);
   EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].lLbound, 0);
   EXPECT_EQ(V_ARRAY(&v)->rgsabound[0].cElements, 256u);
-  to_variant(Variant(DispatchPtr()), &v);
+  to_variant(Variant(DispatchPtr()), v.put());
   EXPECT_EQ(V_DISPATCH(&v), nullptr);
 }
 

@@ -36,6 +36,48 @@ TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
   testing::expect_unload_only_when_free(server, __uuidof(::UnavailableProperties), __uuidof(_UnavailableProperties));
 }
 
+// Windows keeps a DLL's window classes registered after the DLL unloads, and
+// one left behind would call into the unloaded code: the unload check says
+// S_FALSE while a window of ours lives and S_OK only once the classes are
+// gone. What the thread's objects shared ends with the last of them: the next
+// object starts afresh.
+TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
+  ComApartment apartment;
+  const testing::ServerExports server(dll_path());
+  ASSERT_TRUE(server.get_class_object);
+  com_ptr<IClassFactory> factory;
+  ASSERT_EQ(server.get_class_object(__uuidof(::Properties), IID_IClassFactory, factory.put_void()), S_OK);
+  auto create = [&] {
+    com_ptr<_Properties> made;
+    EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(_Properties), made.put_void()), S_OK);
+    return made;
+  };
+  auto database = [](const com_ptr<_Properties>& properties) {
+    unique_bstr text;
+    EXPECT_EQ(properties->get_Database(text.put()), S_OK);
+    return text.str();
+  };
+
+  com_ptr<_Properties> properties = create();
+  ASSERT_TRUE(properties);
+  const unique_bstr connect(L"DSN=Management");
+  EXPECT_EQ(properties->put_Database(connect.get()), S_OK);
+  EXPECT_EQ(database(create()), L"DSN=Management") << "shared while an object lives";
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof(info);
+  EXPECT_TRUE(GetClassInfoExW(server.dll.get(), L"PendrelForm", &info));
+  properties.reset();
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
+
+  properties = create();
+  EXPECT_EQ(database(properties), L"");
+  properties.reset();
+  factory.reset();
+  testing::pump();
+  EXPECT_EQ(server.can_unload(), S_OK);
+  EXPECT_FALSE(GetClassInfoExW(server.dll.get(), L"PendrelForm", &info));
+}
+
 // "get Name", "put Name", "putref Name" or "call Name" per vtable slot after
 // IDispatch's seven.
 std::vector<std::wstring> slots(ITypeLib* library, REFIID iid) {

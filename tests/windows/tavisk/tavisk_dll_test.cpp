@@ -7,8 +7,8 @@
 
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/tavisk_binding.h"
@@ -16,6 +16,7 @@
 
 namespace {
 
+using pendrel::win32::unique_kernel_handle;
 using pendrel::win32::unique_hkey;
 
 constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
@@ -30,15 +31,40 @@ std::string computer_name() {
   return std::string(name, size);
 }
 
-void enable_privilege(const char* name) {
-  HANDLE opened = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &opened));
-  const std::unique_ptr<void, decltype(&CloseHandle)> token(opened, &CloseHandle);
+void set_privilege(const char* name, bool enabled) {
+  unique_kernel_handle token;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  privileges.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
   EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
   EXPECT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << name;
+}
+
+// "backup on/off, restore on/off" as the process token has them.
+std::string hive_privileges() {
+  unique_kernel_handle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return "no token";
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) return "unreadable";
+  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  std::string state;
+  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
+    LUID luid{};
+    LookupPrivilegeValueA(nullptr, name, &luid);
+    const char* seen = " absent";
+    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
+      if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
+        seen = (p.Attributes & SE_PRIVILEGE_ENABLED) ? " on" : " off";
+      }
+    }
+    state += std::string(state.empty() ? "" : ", ") + name + seen;
+  }
+  return state;
 }
 
 LONG open_mount(unique_hkey& key) {
@@ -93,7 +119,7 @@ class TaviskHive : public ::testing::Test {
                               KEY_ALL_ACCESS, nullptr, package.put(), nullptr),
               ERROR_SUCCESS);
     set_text(package.get(), "Version", "2.1");
-    enable_privilege("SeBackupPrivilege");
+    set_privilege("SeBackupPrivilege", true);
     ASSERT_EQ(RegSaveKeyA(source.get(), hive_.c_str(), nullptr), ERROR_SUCCESS);
     source.reset();
     RegDeleteTreeA(HKEY_CURRENT_USER, kSourceKey);
@@ -136,6 +162,21 @@ TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputerOnly) {
   EXPECT_EQ(NetRegLoadKey("NOSUCHPC", kLocalMachine, kMount, hive_.c_str()), ERROR_BAD_NETPATH);
   EXPECT_FALSE(mount_exists());
   EXPECT_EQ(NetRegUnLoadKey("NOSUCHPC", kLocalMachine, kMount), ERROR_BAD_NETPATH);
+}
+
+// Mounting needs the backup and restore privileges; the host process keeps
+// them as they were before the call, whichever way that was.
+TEST_F(TaviskHive, ThePrivilegesAreRestoredAfterEachCall) {
+  for (const bool enabled : {false, true}) {
+    set_privilege("SeBackupPrivilege", enabled);
+    set_privilege("SeRestorePrivilege", enabled);
+    const std::string before = hive_privileges();
+    SCOPED_TRACE(before);
+    ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
+    EXPECT_EQ(hive_privileges(), before) << "after NetRegLoadKey";
+    ASSERT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
+    EXPECT_EQ(hive_privileges(), before) << "after NetRegUnLoadKey";
+  }
 }
 
 TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {

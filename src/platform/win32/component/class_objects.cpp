@@ -37,11 +37,12 @@ VARIANT_BOOL vb_bool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; 
 
 // The members every class has, for the default interface Interface over the
 // class behaviour Logic. Constructing Logic is Class_Initialize (the window
-// loads), destroying it Class_Terminate.
+// loads), destroying it Class_Terminate; the thread's environment is held
+// around both.
 template <class Interface, class Logic>
 class ClassObject : public DualObject<Interface> {
  public:
-  ClassObject() : logic_(thread_environment()) {}
+  ClassObject() : logic_(environment_.get()) {}
 
   // Class_Initialize may fail (a failing load handler): the client gets that
   // error from its CreateObject.
@@ -92,9 +93,7 @@ class ClassObject : public DualObject<Interface> {
   STDMETHODIMP ZOrder(long order, VARIANT* result) override {
     return run([&] {
       checked(result);
-      const Variant value = logic_.ZOrder(order);
-      VariantInit(result);
-      to_variant(value, result);
+      to_variant(logic_.ZOrder(order), result);
     });
   }
   STDMETHODIMP put_WindowState(long value) override {
@@ -149,6 +148,10 @@ class ClassObject : public DualObject<Interface> {
     return guarded(__uuidof(Interface), std::forward<F>(body));
   }
 
+ private:
+  ThreadEnvironmentHold environment_;
+
+ protected:
   Logic logic_;
 };
 

@@ -5,17 +5,23 @@
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/component/class_objects.h"
+#include "platform/win32/component/thread_environment.h"
 
 using pendrel::win32::Module;
 
-// No DisableThreadLibraryCalls: the statically linked C++ runtime needs the
-// thread notifications, for one to end each thread's thread_local windows.
+// Nothing of ours runs at thread exit: each thread's state ends when its last
+// object and window go (thread_environment.h). The thread notifications stay
+// on for the statically linked runtime.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) Module::set_handle(instance);
   return TRUE;
 }
 
-STDAPI DllCanUnloadNow() { return Module::can_unload() ? S_OK : S_FALSE; }
+// Objects, locks and threads' environments (which live while a window of ours
+// does) hold the module; then the window classes must go too.
+STDAPI DllCanUnloadNow() {
+  return Module::can_unload() && pendrel::win32::unregister_window_classes() ? S_OK : S_FALSE;
+}
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return pendrel::win32::get_class_object(pendrel::win32::pendrel_classes(), clsid, iid, out);

@@ -4,35 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <utility>
+#include "platform/win32/handles.h"
 
 namespace pendrel::win32::ui {
-
-template <class Handle, auto Close>
-class unique_handle {
- public:
-  unique_handle() = default;
-  explicit unique_handle(Handle handle) : handle_(handle) {}
-  unique_handle(unique_handle&& o) noexcept : handle_(std::exchange(o.handle_, nullptr)) {}
-  unique_handle& operator=(unique_handle&& o) noexcept {
-    reset(std::exchange(o.handle_, nullptr));
-    return *this;
-  }
-  unique_handle(const unique_handle&) = delete;
-  unique_handle& operator=(const unique_handle&) = delete;
-  ~unique_handle() { reset(); }
-
-  Handle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  Handle release() { return std::exchange(handle_, nullptr); }
-  void reset(Handle handle = nullptr) {
-    if (handle_) Close(handle_);
-    handle_ = handle;
-  }
-
- private:
-  Handle handle_ = nullptr;
-};
 
 inline void delete_gdi_object(HGDIOBJ object) { DeleteObject(object); }
 inline void destroy_icon(HICON icon) { DestroyIcon(icon); }
