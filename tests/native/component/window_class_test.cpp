@@ -114,15 +114,22 @@ TEST_F(ComponentClasses, ReleasingAnObjectUnloadsTheSharedWindow) {
   EXPECT_EQ(take(), (Trace{L"create", L"Load frmLogonProperty"}));
 }
 
-TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAlong) {
+TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAndCredentialsAlongNotTheDatabase) {
   {
     UnavailableProperties unavailable(env);
     unavailable.set_OnTop(true);
     unavailable.set_OK(true);
+    Properties properties(env);
+    properties.set_Password(L"s3cret");
+    properties.set_Database(L"DSN=Management;UID=console");
   }
   UnavailableProperties unavailable(env);
   EXPECT_FALSE(unavailable.OnTop());
   EXPECT_FALSE(unavailable.OK());
+  Properties other(env);
+  EXPECT_EQ(other.Database(), L"DSN=Management;UID=console");
+  EXPECT_EQ(other.Password(), L"");
+  other.set_Database(L"");
 }
 
 TEST_F(ComponentClasses, ShowModalHidesFirstAndZOrderZeroActivates) {
@@ -159,17 +166,6 @@ TEST_F(ComponentClasses, PositionsGoThroughSingleAndHalfTwipsRoundToEven) {
   properties.set_WindowState(2);
   EXPECT_EQ(error_number([&] { properties.set_WindowState(65538); }), vb_error::kOverflow);
   EXPECT_EQ(properties.WindowState(), 2);
-}
-
-TEST_F(ComponentClasses, TheDatabaseOutlivesEveryObjectTheCredentialsDoNot) {
-  std::optional<Properties> properties(env);
-  properties->set_Password(L"s3cret");
-  properties->set_Database(L"DSN=Management;UID=console");
-  properties.reset();
-  Properties other(env);
-  EXPECT_EQ(other.Database(), L"DSN=Management;UID=console");
-  EXPECT_EQ(other.Password(), L"");
-  other.set_Database(L"");
 }
 
 }  // namespace

@@ -43,7 +43,6 @@ class ScriptedUserInterface : public forms::UserInterface {
   int do_events_calls() const { return do_events_calls_; }
   // Every value given to the mouse pointer, in order.
   const std::vector<int>& pointers() const { return pointers_; }
-  bool script_used_up() const { return buttons_.empty() && texts_.empty(); }
 
   int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
     prompts_.push_back(message(std::wstring(prompt), style, std::wstring(title)));

@@ -310,7 +310,7 @@ class RealDatabaseTest : public StageTest {
   const std::wstring connect = demo.connection_string();
 };
 
-TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
+TEST_F(RealDatabaseTest, ReadsTheEquipmentRowTheActiveBoxWritesItBackAndNothingStaysOpen) {
   EXPECT_TRUE(load(L"PC042"));
   ASSERT_NE(db.EquipmentRecord, nullptr);
   EXPECT_EQ(active_box().value(), forms::check_value::kChecked);
@@ -332,9 +332,8 @@ TEST_F(RealDatabaseTest, ReadsTheEquipmentRowAndTheActiveBoxWritesItBack) {
   EXPECT_EQ(db.EquipmentRecord, nullptr);
   EXPECT_FALSE(active_box().visible());
   EXPECT_TRUE(bed.ui.prompts().empty());
-}
 
-TEST_F(RealDatabaseTest, LoadsLeaveNoConnectionOpen) {
+  // Loads leave no connection open.
   auto descriptors = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
   };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/error.h"
@@ -17,6 +18,7 @@ namespace {
 
 using fakes::CallLog;
 using fakes::FakeDispatch;
+using Lines = std::vector<std::wstring>;
 
 // The computer PC042 in domain SALES; every collection is empty until fetched.
 struct BrowseHost : fakes::FakeAccountHost {
@@ -37,14 +39,14 @@ struct BrowseHost : fakes::FakeAccountHost {
   }
 };
 
-std::vector<std::wstring> entries(const std::vector<BrowseAccount>& accounts) {
-  std::vector<std::wstring> out;
+Lines entries(const std::vector<BrowseAccount>& accounts) {
+  Lines out;
   for (const BrowseAccount& a : accounts) out.push_back(a.entry() + L" [" + a.description + L"]");
   return out;
 }
 
-std::vector<std::wstring> fetches(const CallLog& log) {
-  std::vector<std::wstring> out;
+Lines fetches(const CallLog& log) {
+  Lines out;
   for (const std::wstring& line : log.trace())
     if (line.find(L"GetUsers") != std::wstring::npos || line.find(L"GetItems") != std::wstring::npos ||
         line.find(L"GetGroups") != std::wstring::npos)
@@ -55,38 +57,29 @@ std::vector<std::wstring> fetches(const CallLog& log) {
 TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
   BrowseHost host;
   const std::vector<BrowseAccount> all = host.gather(0x47);
-  EXPECT_EQ(entries(all), (std::vector<std::wstring>{
-                              L"PC042\\Administrator [Built-in]", L"PC042\\Guest []",
-                              L"PC042\\Administrators [Full control]",
-                              L"SALES\\Domain Users [All domain users]",
-                              L"SALES\\Print Operators [Printers]", L"SALES\\jdoe [John Doe]",
-                              L"SALES\\kiosk []"}));
+  EXPECT_EQ(entries(all), (Lines{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []",
+                                 L"PC042\\Administrators [Full control]", L"SALES\\Domain Users [All domain users]",
+                                 L"SALES\\Print Operators [Printers]", L"SALES\\jdoe [John Doe]",
+                                 L"SALES\\kiosk []"}));
   EXPECT_EQ(all[2].kind, AccountKind::ComputerLocalGroup);
   EXPECT_EQ(all[3].kind, AccountKind::GlobalGroup);
   EXPECT_EQ(all[4].kind, AccountKind::DomainLocalGroup);
   EXPECT_EQ(all[5].kind, AccountKind::User);
-  EXPECT_EQ(fetches(*host.log),
-            (std::vector<std::wstring>{L"call Computer.GetUsers", L"call PC042.LocalLocalGroups.GetItems",
-                                       L"call SALES.GetItems", L"call SALES.GetGroups",
-                                       L"call SALES.Users.GetItems"}));
+  EXPECT_EQ(fetches(*host.log), (Lines{L"call Computer.GetUsers", L"call PC042.LocalLocalGroups.GetItems",
+                                       L"call SALES.GetItems", L"call SALES.GetGroups", L"call SALES.Users.GetItems"}));
 
   // Loaded collections are not fetched again.
   host.log->clear();
   EXPECT_EQ(host.gather(0x47).size(), 7u);
   EXPECT_TRUE(fetches(*host.log).empty());
 
-  EXPECT_EQ(entries(host.gather(7)),
-            (std::vector<std::wstring>{L"SALES\\Domain Users [All domain users]",
-                                       L"SALES\\Print Operators [Printers]",
-                                       L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []"}));
-  EXPECT_EQ(entries(host.gather(0x41)),
-            (std::vector<std::wstring>{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []",
-                                       L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []"}));
-  EXPECT_EQ(entries(host.gather(0x44)),
-            (std::vector<std::wstring>{L"PC042\\Administrators [Full control]",
-                                       L"SALES\\Print Operators [Printers]"}));
-  EXPECT_EQ(entries(host.gather(0x02)),
-            std::vector<std::wstring>{L"SALES\\Domain Users [All domain users]"});
+  const std::pair<int32_t, Lines> kinds[] = {
+      {7, {L"SALES\\Domain Users [All domain users]", L"SALES\\Print Operators [Printers]", L"SALES\\jdoe [John Doe]",
+           L"SALES\\kiosk []"}},
+      {0x41, {L"PC042\\Administrator [Built-in]", L"PC042\\Guest []", L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []"}},
+      {0x44, {L"PC042\\Administrators [Full control]", L"SALES\\Print Operators [Printers]"}},
+      {0x02, {L"SALES\\Domain Users [All domain users]"}}};
+  for (const auto& [options, want] : kinds) EXPECT_EQ(entries(host.gather(options)), want) << options;
   EXPECT_EQ(host.gather(0x40).size(), 7u) << "no kind bit lists every kind";
 }
 
@@ -94,14 +87,13 @@ TEST(KestrowBrowse, FailingHostCallsLeaveOutOnlyWhatTheyWouldHaveGiven) {
   BrowseHost host;
   host.computer->on(L"Domain").get(L"ENGINEERING");  // Domains raises for it
   host.computer->on(L"LocalLocalGroups").raise(Error(5, L"denied"));
-  EXPECT_EQ(entries(host.gather(0x47)),
-            (std::vector<std::wstring>{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []"}));
+  EXPECT_EQ(entries(host.gather(0x47)), (Lines{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []"}));
 
   BrowseHost failing_details;
   failing_details.domain(L"SALES").users.stock_user(L"mlee", L"Mei Lee")->on(L"GetUserInformation").raise(
       Error(53, L"network path not found"));
   EXPECT_EQ(entries(failing_details.gather(kestrow_option::kUsers)),
-            (std::vector<std::wstring>{L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []", L"SALES\\mlee []"}));
+            (Lines{L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []", L"SALES\\mlee []"}));
 
   EXPECT_TRUE(gather_accounts(nullptr, nullptr, 0x47).empty());
 }

@@ -69,12 +69,16 @@ class LogonTest : public ::testing::Test {
   CheckBox& box(int i) { return form.get<CheckBox>(L"chkLogons", i); }
   Frame& frame(int i) { return form.get<Frame>(L"fraWatch", i); }
   forms::TextBox& server() { return form.get<forms::TextBox>(L"txtData", 0); }
-  // Whether frame i, its list and its Add and Delete buttons are enabled: "1111".
-  std::wstring enabled(int i) {
+  // Whether each of the first n frames, its list and its Add and Delete
+  // buttons are enabled: "1111 0000" for n = 2.
+  std::wstring enabled(int n) {
     std::wstring flags;
-    for (const forms::Control* c : {form.find(L"fraWatch", i), form.find(L"ListView1", i),
-                                    form.find(L"cmdButton", 3 + i), form.find(L"cmdButton", 7 + i)}) {
-      flags += c->enabled() ? L'1' : L'0';
+    for (int i = 0; i < n; ++i) {
+      flags += i ? L" " : L"";
+      for (const forms::Control* c : {form.find(L"fraWatch", i), form.find(L"ListView1", i),
+                                      form.find(L"cmdButton", 3 + i), form.find(L"cmdButton", 7 + i)}) {
+        flags += c->enabled() ? L'1' : L'0';
+      }
     }
     return flags;
   }
@@ -93,15 +97,14 @@ TEST_F(LogonTest, ComputerSetReadsTheSettingsAndAppliesTheCheckBoxRule) {
   stored = {{L"SendMsgServer", L"EVTSRV"}, {L"SendLogonMsg", int32_t{2}}, {L"SendLogoffMsg", int32_t{1}}};
   window.set_Computer(bed.computer);
   const std::wstring read = L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\Gina\\Settings\", ";
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{read + L"\"SendMsgServer\", \"\")",
-                                                         read + L"\"SendLogonMsg\", 0)",
-                                                         read + L"\"SendLogoffMsg\", 0)"}));
+  EXPECT_EQ(bed.log->trace(), (Lines{read + L"\"SendMsgServer\", \"\")", read + L"\"SendLogonMsg\", 0)",
+                                     read + L"\"SendLogoffMsg\", 0)"}));
   EXPECT_EQ(bed.log->calls()[1].args[3].kind(), Variant::Kind::Int16);
   EXPECT_EQ(bed.log->calls()[2].args[3].kind(), Variant::Kind::Int16);
   EXPECT_EQ(server().text(), L"EVTSRV");
   EXPECT_EQ(box(0).value(), 0);
   EXPECT_EQ(box(1).value(), 1);
-  EXPECT_EQ(enabled(0) + L" " + enabled(1) + L" " + enabled(2) + L" " + enabled(3), L"0000 1111 1111 1111");
+  EXPECT_EQ(enabled(4), L"0000 1111 1111 1111");
 
   // Nothing stored: the defaults, both boxes clear.
   stored.clear();
@@ -109,7 +112,7 @@ TEST_F(LogonTest, ComputerSetReadsTheSettingsAndAppliesTheCheckBoxRule) {
   window.set_Computer(bed.computer);
   EXPECT_EQ(server().text(), L"");
   EXPECT_EQ(box(1).value(), 0);
-  EXPECT_EQ(enabled(0) + L" " + enabled(1), L"0000 0000");
+  EXPECT_EQ(enabled(2), L"0000 0000");
 
   // Flags compare by number: a host handing back text " 1" or "1.0" means set;
   // text that is no number, or 1 as part of a longer text, means clear.
@@ -124,15 +127,15 @@ TEST_F(LogonTest, ComputerSetReadsTheSettingsAndAppliesTheCheckBoxRule) {
 TEST_F(LogonTest, EitherCheckBoxReappliesBothFrames) {
   stored = {{L"SendLogonMsg", int32_t{1}}};
   window.set_Computer(bed.computer);
-  ASSERT_EQ(enabled(0) + L" " + enabled(1), L"1111 0000");
+  ASSERT_EQ(enabled(2), L"1111 0000");
   form.get<ListView>(L"ListView1", 1).set_enabled(true);
   frame(0).set_enabled(false);
   box(0).user_click();
-  EXPECT_EQ(enabled(0) + L" " + enabled(1), L"0000 0000");
+  EXPECT_EQ(enabled(2), L"0000 0000");
   box(1).user_click();
-  EXPECT_EQ(enabled(0) + L" " + enabled(1), L"0000 1111");
+  EXPECT_EQ(enabled(2), L"0000 1111");
   box(0).set_value(1);
-  EXPECT_EQ(enabled(0) + L" " + enabled(1) + L" " + enabled(2) + L" " + enabled(3), L"1111 1111 1111 1111");
+  EXPECT_EQ(enabled(4), L"1111 1111 1111 1111");
 }
 
 TEST_F(LogonTest, LoadPreparesTheListsAndTheLayoutLetsTabsCoverTheCheckBoxes) {
@@ -248,7 +251,7 @@ TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsCle
             {L"WatchForUsersToLogon", L"SALES\\jdoe;SALES\\amy"}, {L"WatchForUsersToLogoff", L"SALES\\Admins"},
             {L"DenyInteractiveLogon", L"x\\y"}};
   open();
-  form.get<forms::TextBox>(L"txtData", 0).set_text(L"EVT");
+  server().set_text(L"EVT");
   ASSERT_TRUE(form.user_enter_key());
   EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}),
             (Lines{kSet + L"Settings\", \"SendMsgServer\", \"EVT\")", kSet + L"Settings\", \"SendLogonMsg\", 1)",
@@ -284,10 +287,10 @@ TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsCle
 TEST_F(LogonTest, CancelEscAndSelectWriteNothing) {
   stored = {{L"SendLogonMsg", int32_t{1}}};
   open();
-  form.get<forms::TextBox>(L"txtData", 0).set_text(L"EVT");
+  server().set_text(L"EVT");
   click(2);
   EXPECT_TRUE(form.loaded());
-  form.get<forms::CheckBox>(L"chkLogons", 1).user_click();
+  box(1).user_click();
   ASSERT_TRUE(form.user_escape_key());
   EXPECT_FALSE(form.loaded());
   open();
@@ -343,7 +346,7 @@ TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedR
       {5, L"let Kestrow1.#2 = \"Select Users/Groups to ONLY Allow Interactive Logons to\""},
       {6, L"let Kestrow1.#2 = \"Select Users/Groups to Deny Interactive Logons to\""}};
   browse_result = 1;
-  form.get<forms::CheckBox>(L"chkLogons", 1).set_value(1);
+  box(1).set_value(1);
   for (const auto& [index, title] : others) {
     bed.log->clear();
     click(index);

@@ -49,7 +49,4 @@ struct WindowTestBed {
   int peer_lines(const std::wstring& line) const { return count_of(*peer_trace, line); }
 };
 
-// HKEY_LOCAL_MACHINE as the registry members receive it.
-inline constexpr int32_t kHklm = static_cast<int32_t>(0x80000002u);
-
 }  // namespace pendrel::fakes
