@@ -15,6 +15,7 @@ namespace pendrel::component {
 
 class ComponentWindow;
 class WindowSystem;
+struct Services;
 
 // The one instance of each window type that the component objects of a thread
 // share, and how many of those objects are alive (see WindowClass).
@@ -33,6 +34,9 @@ struct Environment {
   forms::UserInterface& ui;
   // Empty in native tests: forms then live without a window.
   forms::Form::PeerFactory peer_factory;
+  // What the details window needs beyond the user interface; null where a
+  // test gives no such window its services.
+  Services* services = nullptr;
   // Ends with the environment, and the windows with it.
   ClassWindows class_windows{};
 };

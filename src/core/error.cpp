@@ -13,6 +13,7 @@ std::wstring vb_description(int32_t number) {
     case vb_error::kObjectVariableNotSet: return L"Object variable or With block variable not set";
     case vb_error::kInvalidUseOfNull: return L"Invalid use of Null";
     case vb_error::kObjectRequired: return L"Object required";
+    case vb_error::kCannotCreateObject: return L"ActiveX component can't create object";
     case vb_error::kObjectDoesNotSupportMember: return L"Object doesn't support this property or method";
     case vb_error::kArgumentNotOptional: return L"Argument not optional";
     default: return L"Application-defined or object-defined error";

@@ -19,6 +19,7 @@ inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kObjectVariableNotSet = 91;
 inline constexpr int32_t kInvalidUseOfNull = 94;
 inline constexpr int32_t kObjectRequired = 424;
+inline constexpr int32_t kCannotCreateObject = 429;
 inline constexpr int32_t kObjectDoesNotSupportMember = 438;
 inline constexpr int32_t kArgumentNotOptional = 449;
 }  // namespace vb_error

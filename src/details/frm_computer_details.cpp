@@ -120,6 +120,11 @@ FrmComputerDetails::FrmComputerDetails(component::Environment& env)
   form_.on_load = [this] { Form_Load(); };
 }
 
+component::Services& FrmComputerDetails::services() const {
+  if (!env_.services) throw Error::vb(vb_error::kObjectVariableNotSet);
+  return *env_.services;
+}
+
 void FrmComputerDetails::design(forms::Form& f) {
   f.set_caption(L"Form1");
   f.set_border_style(forms::border_style::kFixedDialog);

@@ -1,0 +1,32 @@
+// The Users tab of the details window: the users the management database
+// assigns to the computer, the accounts logged on to it, and which of them is
+// at the console. One account is one row of ListView1(2).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "details/frm_computer_details.h"
+#include "details/load_state.h"
+
+namespace pendrel::details {
+
+inline constexpr wchar_t kConsoleUserKey[] = L"SOFTWARE\\Vyx\\GINA\\MRU";
+
+// The text before the first NUL, or the whole text when it has none.
+std::wstring TextBeforeNull(std::wstring_view text);
+
+// Assigned users (after the database stage). Opens AssignmentsRecordset and
+// UsersRecordset; when the assignments cannot be opened, returns with
+// state.ignoring_errors still true (the region runs on through the
+// reachability stage), otherwise with it false.
+void AssignedUsersStage(FrmComputerDetails& window, LoadState& state);
+// UsersStatus = GetUsers(true); HostText = "\\" + Name.
+void LoggedOnUsersStage(FrmComputerDetails& window, LoadState& state);
+// ConsoleAccount from the MRU value, else from NetGetInteractiveUser.
+void InteractiveUserStage(FrmComputerDetails& window, LoadState& state);
+// One row per logged-on entry, the console account "Interactive"; sets the
+// caption " -> Getting Loggon Sessions ..." per entry.
+void LogonSessionsStage(FrmComputerDetails& window, LoadState& state);
+
+}  // namespace pendrel::details

@@ -1,0 +1,94 @@
+// What the details window tests share: a test bed whose environment carries
+// the window's services (a scripted clock, a recording Tavisk, the real ODBC
+// objects and a class factory answering from fakes) and a details window on it.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "component/services.h"
+#include "core/clock.h"
+#include "database/odbc_connection.h"
+#include "details/frm_computer_details.h"
+#include "window_test_support.h"
+
+namespace pendrel::fakes {
+
+// Now() and the time zone as the test sets them.
+class FakeClock : public LocalClock {
+ public:
+  Date now = make_date({2026, 3, 14, 9, 30, 0});
+  int32_t zone_result = time_zone_id::kStandard;
+  TimeZoneInformation zone;
+  int calls = 0;  // GetTimeZoneInformation calls
+
+  Date Now() override { return now; }
+  int32_t GetTimeZoneInformation(TimeZoneInformation& info) override {
+    ++calls;
+    info = zone;
+    return zone_result;
+  }
+};
+
+// Records each call in the shared log as "Tavisk.<function> <args>"; answers
+// from the scripted results in order (then 0), writing the scripted texts.
+class FakeTavisk : public Tavisk {
+ public:
+  explicit FakeTavisk(std::shared_ptr<CallLog> log) : log_(std::move(log)) {}
+
+  struct Answer {
+    int32_t status = 0;
+    std::wstring user, account;
+  };
+  std::vector<Answer> answers;
+  std::vector<std::wstring> calls;
+
+  int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override {
+    calls.push_back(L"NetGetInteractiveUser " + std::wstring(server));
+    const Answer a = next();
+    user = a.user;
+    account = a.account;
+    return a.status;
+  }
+  int32_t NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
+                        std::wstring_view hive) override {
+    calls.push_back(L"NetRegLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " +
+                    std::wstring(key) + L" " + std::wstring(hive));
+    return next().status;
+  }
+  int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override {
+    calls.push_back(L"NetRegUnLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " +
+                    std::wstring(key));
+    return next().status;
+  }
+
+ private:
+  Answer next() {
+    if (answers.empty()) return {};
+    Answer a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+  std::shared_ptr<CallLog> log_;
+};
+
+struct DetailsTestBed : WindowTestBed {
+  FakeClock clock;
+  FakeTavisk tavisk{log};
+  database::OdbcObjects odbc;
+  std::shared_ptr<FakeDispatch> domain_object = computer->sibling(L"DomainObject");
+  // Objects CreateObject returns, by ProgID; a missing one raises 429.
+  std::map<std::wstring, DispatchPtr> classes;
+  component::Services services{odbc, tavisk, clock, [this](std::wstring_view prog_id) -> DispatchPtr {
+                                 auto it = classes.find(std::wstring(prog_id));
+                                 if (it == classes.end()) throw Error::vb(vb_error::kCannotCreateObject);
+                                 return it->second;
+                               }};
+
+  DetailsTestBed() { env.services = &services; }
+};
+
+}  // namespace pendrel::fakes
