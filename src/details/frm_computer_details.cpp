@@ -14,6 +14,8 @@
 #include "forms/tab_strip.h"
 #include "forms/tree_view.h"
 #include "outside/computer.h"
+#include "outside/controls.h"
+#include "details/time_zone.h"
 #include "windows/window_support.h"
 
 namespace pendrel::details {
@@ -31,6 +33,18 @@ using forms::TreeView;
 
 namespace {
 
+// A handler as the form calls it, named for the error box.
+template <class Handler>
+std::function<void()> member(const wchar_t* name, Handler handler) {
+  return [name, handler] { windows::run_member(name, handler); };
+}
+
+// The captions that load more on a click, and underline while the mouse is
+// over them.
+constexpr int kClickToLoad[] = {0, 4, 5, 6};
+
+constexpr wchar_t kWakeUpSent[] =
+    L"Wake up message has been sent.  Check this computer again in a few minutes.";
 constexpr wchar_t kActiveTip[] = L"Is this an active computer in the Corvix database?";
 
 Label& add_label(forms::Form& f, Frame& frame, int index, const wchar_t* caption, forms::Bounds at,
@@ -117,7 +131,10 @@ FrmComputerDetails::FrmComputerDetails(component::Environment& env)
       env_(env),
       form_(L"frmComputerDetails", [this](forms::Form& f) { design(f); }) {
   windows::attach_environment(form_, env);
-  form_.on_load = [this] { Form_Load(); };
+  form_.on_load = member(L"Form_Load", [this] { Form_Load(); });
+  form_.on_activate = [this] { Form_Activate(); };
+  form_.on_mouse_move = member(L"Form_MouseMove", [this] { Form_MouseMove(); });
+  form_.on_unload = [this](int&) { windows::run_member(L"Form_Unload", [this] { Form_Unload(); }); };
 }
 
 component::Services& FrmComputerDetails::services() const {
@@ -136,7 +153,7 @@ void FrmComputerDetails::design(forms::Form& f) {
   for (const wchar_t* caption : {L"&System", L"&Applications", L"&Work Groups", L"&Users", L"&Status"}) {
     tabs.add_tab(caption);
   }
-  tabs.on_click = [this] { TabStrip1_Click(); };
+  tabs.on_click = member(L"TabStrip1_Click", [this] { TabStrip1_Click(); });
 
   // One frame per tab; at design they lie side by side beyond the client
   // area, and the load stacks them on the first one.
@@ -191,7 +208,10 @@ void FrmComputerDetails::design(forms::Form& f) {
   active_box.set_caption(L"&Active");
   active_box.set_tool_tip_text(kActiveTip);
   active_box.move(2280, 3540, 1035, 255);
-  active_box.on_click = [this] { chkActive_Click(0); };
+  for (int index : {0, 1}) {
+    f.get<CheckBox>(L"chkActive", index).on_click = member(L"chkActive_Click", [this, index] { chkActive_Click(index); });
+  }
+  logons.on_click = member(L"chkLogonsPermitted_Click", [this] { chkLogonsPermitted_Click(); });
 
   CommandButton& ok = add_button(f, nullptr, 0, L"&OK", {6480, 3420, 1275, 435});
   ok.set_default(true);
@@ -201,6 +221,28 @@ void FrmComputerDetails::design(forms::Form& f) {
   forms::HostControl& ping = f.add<forms::HostControl>(L"Ping1");
   ping.set_class_name(L"Ping");
   ping.set_visible(false);
+  ping.on_event = [this](std::wstring_view event, std::span<Variant> args) {
+    if (event == L"ReplyReceived" && !args.empty()) {
+      windows::run_member(L"Ping1_ReplyReceived", [&] { Ping1_ReplyReceived(args[0].to_long()); });
+    } else if (event == L"StatusMessage" && args.size() >= 2) {
+      windows::run_member(L"Ping1_StatusMessage", [&] { Ping1_StatusMessage(args[1].to_text()); });
+    }
+  };
+
+  for (int index = 0; index <= 3; ++index) {
+    f.get<CommandButton>(L"Command1", index).on_click =
+        member(L"Command1_Click", [this, index] { Command1_Click(index); });
+  }
+  for (int index : {1, 2}) {
+    f.get<ListView>(L"ListView1", index).on_column_click = [this, index](forms::ColumnHeader& header) {
+      windows::run_member(L"ListView1_ColumnClick", [&] { ListView1_ColumnClick(index, header); });
+    };
+  }
+  for (int index : kClickToLoad) {
+    Label& label = f.get<Label>(L"Label1", index);
+    label.on_click = member(L"Label1_Click", [this, index] { Label1_Click(index); });
+    label.on_mouse_move = member(L"Label1_MouseMove", [this, index] { Label1_MouseMove(index); });
+  }
 }
 
 void FrmComputerDetails::Form_Load() {
@@ -229,9 +271,117 @@ void FrmComputerDetails::computer_set() {
 }
 
 void FrmComputerDetails::chkActive_Click(int index) {
-  if (index != 0) return;
-  const bool checked = form_.get<CheckBox>(L"chkActive", 0).value() == forms::check_value::kChecked;
-  database::StoreActive(database::management_database().EquipmentRecord, checked);
+  const bool checked = form_.get<CheckBox>(L"chkActive", index).value() == forms::check_value::kChecked;
+  if (index == 0) {
+    database::StoreActive(database::management_database().EquipmentRecord, checked);
+    return;
+  }
+  if (index != 1 || !Computer()) return;
+  const outside::Computer host = computer();
+  host.set_reachable(checked);
+  form_.get<Image>(L"Image1", host.reachable() ? 0 : 1).zorder(0);
+}
+
+void FrmComputerDetails::chkLogonsPermitted_Click() {
+  if (!form_.visible()) return;
+  CheckBox& box = form_.get<CheckBox>(L"chkLogonsPermitted");
+  if (box.value() != forms::check_value::kUnchecked) {
+    const outside::Computer host = computer();
+    host.set_logons_enabled(true);
+    host.set_unlocks_enabled(true);
+    return;
+  }
+  DispatchPtr settings = services().create_object(L"Pendrel.UnavailableProperties");
+  settings->set(L"DomainObject", DomainObject());
+  settings->set(L"Computer", Computer());
+  settings->call(L"Show", {int16_t{1}});
+  if (!settings->get(L"OK").to_bool()) box.set_value(forms::check_value::kChecked);
+}
+
+void FrmComputerDetails::Command1_Click(int index) {
+  switch (index) {
+    case 0:
+      release_computer();
+      form_.unload();
+      break;
+    case 1: {
+      form_.refresh();
+      const outside::PingControl ping(form_.get<forms::HostControl>(L"Ping1").object());
+      ping.set_ping_host(computer().name());
+      form_.get<Label>(L"PingResults")
+          .set_caption(L"Pinging " + ping.ping_host() + L" with " + std::to_wstring(ping.ping_count()) +
+                       L" packets of data:\r\n\r\n");
+      ping.start_ping();
+      break;
+    }
+    case 2: {
+      const outside::Computer host = computer();
+      host.set_mac_addr(form_.get<Label>(L"Label2", 9).caption());
+      host.wake();
+      env_.ui.message_box(kWakeUpSent, forms::msgbox_style::kOKOnly | forms::msgbox_style::kInformation,
+                          windows::kComponentTitle);
+      Command1_Click(0);
+      break;
+    }
+    case 3: {
+      DispatchPtr alerts = services().create_object(L"Pendrel.LogonProperties");
+      alerts->set(L"DomainObject", DomainObject());
+      alerts->set(L"Computer", Computer());
+      env_.ui.set_mouse_pointer(forms::mouse_pointer::kHourglass);
+      alerts->call(L"Show", {int16_t{1}});
+      alerts.reset();
+      env_.ui.set_mouse_pointer(forms::mouse_pointer::kDefault);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// What the window took from the computer goes back: "IPC$" is unmapped each
+// time (the flag stays), a hive that would not unload stays marked so that
+// the next clean-up tries again.
+void FrmComputerDetails::release_computer() {
+  if (IpcMapped) computer().resources(L"IPC$").unmap(true);
+  if (QMHiveLoaded) {
+    QMHiveLoaded = services().tavisk.NetRegUnLoadKey(ComputerName, static_cast<int32_t>(outside::kHkeyLocalMachine),
+                                                     L"QM") != 0;
+  }
+}
+
+void FrmComputerDetails::Form_Unload() { release_computer(); }
+
+void FrmComputerDetails::ListView1_ColumnClick(int index, forms::ColumnHeader& header) {
+  windows::SortListViewByColumn(form_.get<ListView>(L"ListView1", index), header);
+}
+
+void FrmComputerDetails::Label1_Click(int index) {
+  if (index == 0) ShowRemoteTimeZone(*this);
+}
+
+void FrmComputerDetails::Label1_MouseMove(int index) {
+  for (int hovered : kClickToLoad) {
+    if (hovered == index) form_.get<Label>(L"Label1", index).set_font_underline(true);
+  }
+}
+
+void FrmComputerDetails::Form_MouseMove() {
+  for (int index : kClickToLoad) form_.get<Label>(L"Label1", index).set_font_underline(false);
+}
+
+void FrmComputerDetails::Ping1_ReplyReceived(int32_t milliseconds) {
+  const outside::PingControl ping(form_.get<forms::HostControl>(L"Ping1").object());
+  append_ping_line(L"Reply from " + ping.ping_address() + L": time=" + std::to_wstring(milliseconds) + L"ms");
+}
+
+void FrmComputerDetails::Ping1_StatusMessage(const std::wstring& message) { append_ping_line(message); }
+
+// Each line shows while the ping still runs.
+void FrmComputerDetails::append_ping_line(const std::wstring& line) {
+  Label& results = form_.get<Label>(L"PingResults");
+  results.set_caption(results.caption() + line + L"\r\n");
+  results.refresh();
+  env_.ui.do_events();
 }
 
 void FrmComputerDetails::TabStrip1_Click() {
