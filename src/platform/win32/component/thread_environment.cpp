@@ -9,9 +9,15 @@
 #include <utility>
 
 #include "component/component_window.h"
+#include "component/services.h"
 #include "database/management_database.h"
+#include "database/odbc_connection.h"
 #include "logon/kestrow_browse.h"
 #include "platform/win32/com_object.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/dispatch_client.h"
+#include "platform/win32/local_clock.h"
+#include "platform/win32/tavisk_binding.h"
 #include "platform/win32/logon/browse_dialog.h"
 #include "platform/win32/ui/renderer.h"
 #include "windows/window_support.h"
@@ -24,6 +30,19 @@ namespace {
 void make_host_control(forms::HostControl& control) {
   if (control.name() == L"Kestrow1")
     control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
+}
+
+// CreateObject of a class by its ProgID, in this process: the details window
+// opens the logon and unavailable windows this way, as a console would.
+DispatchPtr create_object(std::wstring_view prog_id) {
+  const std::wstring name(prog_id);
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
+  if (FAILED(hr)) throw Error(hr, L"Cannot find the class " + name);
+  com_ptr<IDispatch> object;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
+  if (FAILED(hr)) throw Error(hr, L"Cannot create " + name);
+  return wrap_dispatch(object.get());
 }
 
 // The window classes of this module that our windows were made of. Windows
@@ -84,7 +103,11 @@ struct ThreadEnvironment {
   UINT_PTR end_timer = 0;
   ui::Win32WindowSystem window_system;
   ui::Win32UserInterface user_interface{std::wstring(windows::kComponentTitle)};
-  component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control))};
+  database::OdbcObjects database_objects;
+  SystemClock clock;
+  component::Services services{database_objects, tavisk_library(), clock, &create_object};
+  component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control)),
+                                     &services};
 };
 
 // Only a plain pointer is thread_local: nothing of ours runs at thread exit.
