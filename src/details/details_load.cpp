@@ -127,7 +127,8 @@ class DetailsLoad {
   // them while the load runs.
   std::wstring full_name() const {
     const outside::Computer computer = window_.computer();
-    return computer.domain() + L"\\" + computer.name();
+    const std::wstring domain = computer.domain();
+    return domain + L"\\" + computer.name();
   }
   void progress(const wchar_t* stage) { form_.set_caption(full_name() + stage); }
 

@@ -65,7 +65,9 @@ class DetailsLoadTest : public ::testing::Test {
     c.on(L"Time").get(make_date({2026, 3, 14, 9, 31, 0}));
     c.on(L"GetUsers").call(int32_t{0});
     c.on(L"GetRegistryValue").call(L"CORP\\alice");
-    c.on(L"LoggedOnUsers").get(Variant(DispatchPtr(sessions)));
+    c.on(L"LoggedOnUsers").get([this](std::span<Argument> args) {
+      return Variant(args.empty() ? DispatchPtr(sessions) : DispatchPtr(alice));
+    });
     c.on(L"Description").get(L"Front desk");
     c.on(L"PlatformId").get(int32_t{500});
     c.on(L"VersionMajor").get(int32_t{5});
@@ -132,49 +134,83 @@ TEST_F(DetailsLoadTest, WithoutAComputerOnlyTheResetRunsAndTheNextActivationTrie
   EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0, 11, 0}));
 }
 
+Lines progress(const std::wstring& stage) {
+  return {L"get Computer.Domain", L"get Computer.Name", L"let Caption = \"CORP\\PC042" + stage + L"\""};
+}
+
+Lines joined(std::initializer_list<Lines> groups) {
+  Lines all;
+  for (const Lines& group : groups) all.insert(all.end(), group.begin(), group.end());
+  return all;
+}
+
+// Up to the reachability call, whose answer decides the rest.
+Lines until_reachability() {
+  return joined({
+      {L"let Computer.Reachable = True", L"get Computer.Reachable", L"let Computer.Reachable = True"},
+      progress(L" -> Getting Local Time Zone Info..."),
+      {L"get Computer.LogonsEnabled", L"let Computer.LogonsEnabled = True", L"let Computer.UnlocksEnabled = True"},
+      progress(L" -> Getting Users ..."),
+      {L"get Computer.Domain"},
+      progress(L" -> Checking if reachable ..."),
+      {L"get Computer.Name", L"let Ping1.PingHost = \"PC042\"", L"let Ping1.PingCount = 3",
+       L"let Ping1.PingSetting = 5", L"let Computer.Reachable = True", L"call Computer.GetServerInformation(102)"},
+  });
+}
+
+const Lines kAddresses = {L"get Computer.IPAddr", L"get Computer.IPAddr", L"get Computer.Name",
+                          L"get Computer.MACAddr", L"get Computer.Reachable"};
+
 TEST_F(DetailsLoadTest, AReachableComputerLoadsStageByStage) {
   form.show(0);
   ASSERT_TRUE(window.LoadedOnce) << (boxes().empty() ? L"" : boxes()[0]);
-  const Lines captions = fakes::starting_with(bed.log->trace(), {L"let Caption"});
-  EXPECT_EQ(captions, (Lines{
-                          L"let Caption = \"CORP\\PC042 -> Getting Local Time Zone Info...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Users ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Checking if reachable ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Remote Time ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Logged On Users ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Interactively Logged On User ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Loggon Sessions ...\"",
-                          L"let Caption = \"CORP\\PC042 -> Getting Computer Details ...\"",
-                          L"let Caption = \"CORP\\PC042\"",
-                      }));
-  const Lines own = fakes::starting_with(
-      bed.log->trace(), {L"let Computer.Reachable", L"get Computer.LogonsEnabled", L"let Computer.LogonsEnabled",
-                         L"let Computer.UnlocksEnabled"});
-  EXPECT_EQ(own.front(), L"let Computer.Reachable = True");
-  EXPECT_EQ(fakes::count_of(own, L"let Computer.LogonsEnabled = True"), 1);
-  EXPECT_EQ(fakes::count_of(own, L"let Computer.UnlocksEnabled = True"), 1);
+  EXPECT_EQ(bed.log->trace(),
+            joined({
+                until_reachability(),
+                {L"let Computer.Reachable = True"},
+                kAddresses,
+                {L"let Computer.Reachable = True"},
+                progress(L" -> Getting Remote Time ..."),
+                {L"get DomainObject.ThisComputerName", L"get Computer.Name", L"get DomainObject.ThisDomainName",
+                 L"get Computer.Domain", L"get Computer.Time"},
+                progress(L" -> Getting Logged On Users ..."),
+                {L"call Computer.GetUsers(True)", L"get Computer.Name"},
+                progress(L" -> Getting Interactively Logged On User ..."),
+                {L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\GINA\\MRU\", \"ConsoleUser\", \"\")",
+                 L"get Computer.LoggedOnUsers", L"get LoggedOnUsers.Count", L"get Computer.Name", L"get Computer.Domain",
+                 L"let Caption = \"CORP\\PC042 -> Getting Loggon Sessions ...\"", L"get Computer.LoggedOnUsers(1)",
+                 L"get Session1.Name", L"get Session1.Domain"},
+                progress(L" -> Getting Computer Details ..."),
+                {L"call Computer.GetServerInformation(101)", L"get Computer.Description", L"get Computer.PlatformId",
+                 L"get Computer.VersionMajor", L"get Computer.VersionMinor", L"get Computer.PlatFormType"},
+                progress(L""),
+            }));
   EXPECT_FALSE(form.get<forms::CommandButton>(L"Command1", 2).enabled());
-  EXPECT_EQ(bed.ui.pointers().back(), 0);
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
   EXPECT_TRUE(boxes().empty());
 
   // Loaded: coming back changes nothing, not even the caption.
   bed.log->clear();
   activate();
   EXPECT_EQ(bed.log->trace(), Lines{});
+  EXPECT_EQ(bed.ui.pointers().size(), 2u);
 }
 
 TEST_F(DetailsLoadTest, AnUnreachableComputerIsShownOffLine) {
   script(false);
   form.show(0);
   ASSERT_TRUE(window.LoadedOnce) << (boxes().empty() ? L"" : boxes()[0]);
-  EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let Caption"}),
-            (Lines{
-                L"let Caption = \"CORP\\PC042 -> Getting Local Time Zone Info...\"",
-                L"let Caption = \"CORP\\PC042 -> Getting Users ...\"",
-                L"let Caption = \"CORP\\PC042 -> Checking if reachable ...\"",
-                L"let Caption = \"CORP\\PC042\"",
-            }));
-  EXPECT_EQ(bed.ui.pointers().back(), 0);
+  EXPECT_EQ(bed.log->trace(), joined({
+                                  until_reachability(),
+                                  {L"let Computer.Reachable = False"},
+                                  kAddresses,
+                                  // The off-line box's click writes the answer again.
+                                  {L"let Computer.Reachable = False", L"get Computer.Reachable"},
+                                  progress(L""),
+                              }));
+  EXPECT_EQ(caption(L"Label2", 0), L"N/A");
+  EXPECT_TRUE(form.get<forms::CommandButton>(L"Command1", 2).enabled());
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
   EXPECT_TRUE(boxes().empty());
 }
 
