@@ -22,9 +22,9 @@ namespace pendrel::win32 {
 namespace {
 
 // The hosted controls we provide ourselves; the logon window hands Kestrow1
-// its host objects before it browses. Ping1's events go to its control: the
-// window calls the object only from its events, and a form unloaded during an
-// event keeps its controls until the event has returned.
+// its host objects before it browses. Ping1's events go to its control:
+// Ping1 fires them only inside StartPing, which the window calls from a click,
+// and a form unloaded during an event keeps its controls until it returns.
 void make_host_control(forms::HostControl& control) {
   if (control.name() == L"Kestrow1") {
     control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
