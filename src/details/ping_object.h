@@ -1,9 +1,9 @@
 // Ping1, the ping control of the details window: our own object with the
 // members and dispatch ids the window calls (outside/controls.h, ping_id). It
 // resolves names and sends echo requests through an EchoTransport; Windows:
-// platform/win32/details/echo_transport.h. In pendrel.dll the renderer creates
-// it for the host control named "Ping1" and passes its events to the control's
-// fire_event.
+// platform/win32/details/echo_transport.h. In pendrel.dll the host controls'
+// maker creates it for the control named "Ping1" and passes its events to that
+// control's fire_event.
 //
 // Members:
 //   PingSetting (2, number, read/write): the time-out of each echo request in
