@@ -37,6 +37,7 @@ size_t delimited_end(std::wstring_view sql, size_t start, wchar_t close) {
 
 std::vector<Token> tokenize(std::wstring_view sql) {
   std::vector<Token> tokens;
+  tokens.reserve(8);
   size_t i = 0;
   while (i < sql.size()) {
     wchar_t c = sql[i];
@@ -159,8 +160,10 @@ std::wstring translate_jet(std::wstring_view sql) {
 }
 
 Criteria parse_criteria(std::wstring_view criteria) {
+  std::vector<Token> all = tokenize(criteria);
   std::vector<Token> tokens;
-  for (Token& t : tokenize(criteria)) {
+  tokens.reserve(all.size());
+  for (Token& t : all) {
     if (!is_space(t)) tokens.push_back(std::move(t));
   }
   bool ok = tokens.size() == 3 &&
@@ -175,6 +178,7 @@ Criteria parse_criteria(std::wstring_view criteria) {
   }
   Criteria result{name_of(tokens[0]), {}};
   const std::wstring& literal = tokens[2].text;
+  result.value.reserve(literal.size());
   for (size_t i = 1; i + 1 < literal.size(); ++i) {
     result.value += literal[i];
     if (literal[i] == L'\'') ++i;

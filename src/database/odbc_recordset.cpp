@@ -257,21 +257,37 @@ class Transaction {
   bool committed_ = false;
 };
 
-// Every fetched value in one block, row after row: one allocation for the
-// whole result rather than one per row.
+// Every fetched value in blocks of whole rows that never move once filled: a
+// result the driver cannot count in advance grows without being copied.
 class Rows {
  public:
-  explicit Rows(size_t width = 0) : width_(width) {}
-  size_t size() const { return width_ == 0 ? 0 : values_.size() / width_; }
-  bool empty() const { return values_.empty(); }
-  void clear() { values_.clear(); }
-  void push_back(Variant value) { values_.push_back(std::move(value)); }
-  std::span<Variant> operator[](size_t row) { return {values_.data() + row * width_, width_}; }
-  std::span<const Variant> operator[](size_t row) const { return {values_.data() + row * width_, width_}; }
+  explicit Rows(size_t width = 0) : width_(width), rows_per_block_(std::max<size_t>(1, kBlockValues / std::max<size_t>(1, width))) {}
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    blocks_.clear();
+    size_ = 0;
+  }
+  // Appends one row of width values.
+  template <class Read>
+  void add_row(Read&& read) {
+    if (size_ % rows_per_block_ == 0) blocks_.emplace_back().reserve(rows_per_block_ * width_);
+    for (size_t c = 0; c < width_; ++c) blocks_.back().push_back(read(c));
+    ++size_;
+  }
+  std::span<Variant> operator[](size_t row) {
+    return {blocks_[row / rows_per_block_].data() + (row % rows_per_block_) * width_, width_};
+  }
+  std::span<const Variant> operator[](size_t row) const {
+    return {blocks_[row / rows_per_block_].data() + (row % rows_per_block_) * width_, width_};
+  }
 
  private:
+  static constexpr size_t kBlockValues = 1024;
   size_t width_;
-  std::vector<Variant> values_;
+  size_t rows_per_block_;
+  size_t size_ = 0;
+  std::vector<std::vector<Variant>> blocks_;
 };
 
 class OdbcRecordset;
@@ -442,7 +458,7 @@ void OdbcRecordset::Open() {
   }
   Rows rows(kinds.size());
   while (checked(SQLFetch(stmt.get()), SQL_HANDLE_STMT, stmt.get(), L"SQLFetch") != SQL_NO_DATA) {
-    for (SQLUSMALLINT c = 1; c <= count; ++c) rows.push_back(read_value(stmt.get(), c, kinds[c - 1]));
+    rows.add_row([&](size_t c) { return read_value(stmt.get(), static_cast<SQLUSMALLINT>(c + 1), kinds[c]); });
   }
   kinds_ = std::move(kinds);
   fields_ = std::move(fields);

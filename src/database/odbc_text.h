@@ -22,8 +22,8 @@ std::u16string to_utf16(std::wstring_view text);
 template <class Unit>
 std::wstring from_utf16(const Unit* text, std::size_t length) {
   constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
-  std::wstring out;
-  out.reserve(length);
+  std::wstring out(length, L'\0');
+  std::size_t used = 0;
   for (std::size_t i = 0; i < length; ++i) {
     char32_t c = static_cast<char16_t>(text[i]);
     const char32_t next = i + 1 < length ? static_cast<char16_t>(text[i + 1]) : 0;
@@ -31,8 +31,9 @@ std::wstring from_utf16(const Unit* text, std::size_t length) {
       c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
       ++i;
     }
-    out += static_cast<wchar_t>(c);
+    out[used++] = static_cast<wchar_t>(c);
   }
+  out.resize(used);
   return out;
 }
 inline std::wstring from_utf16(std::u16string_view text) { return from_utf16(text.data(), text.size()); }
