@@ -1,6 +1,7 @@
 #include "database/odbc_dialect.h"
 
 #include <cwctype>
+#include <optional>
 #include <vector>
 
 #include "core/error.h"
@@ -159,7 +160,35 @@ std::wstring translate_jet(std::wstring_view sql) {
   return out;
 }
 
+namespace {
+
+// The exact shape the windows send, [field]='value' with no spaces and every
+// quote inside the value doubled, read without tokenizing: the same result
+// as the general parse below, and none for anything else.
+std::optional<Criteria> plain_criteria(std::wstring_view criteria) {
+  if (criteria.empty() || criteria[0] != L'[') return std::nullopt;
+  const size_t close = criteria.find(L']');
+  if (close == std::wstring_view::npos || criteria.size() < close + 4 || criteria[close + 1] != L'=' ||
+      criteria[close + 2] != L'\'' || criteria.back() != L'\'') {
+    return std::nullopt;
+  }
+  Criteria result{std::wstring(criteria.substr(1, close - 1)), {}};
+  const std::wstring_view inner = criteria.substr(close + 3, criteria.size() - close - 4);
+  result.value.reserve(inner.size());
+  for (size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] == L'\'') {
+      if (i + 1 >= inner.size() || inner[i + 1] != L'\'') return std::nullopt;
+      ++i;
+    }
+    result.value += inner[i];
+  }
+  return result;
+}
+
+}  // namespace
+
 Criteria parse_criteria(std::wstring_view criteria) {
+  if (std::optional<Criteria> plain = plain_criteria(criteria)) return *std::move(plain);
   std::vector<Token> all = tokenize(criteria);
   std::vector<Token> tokens;
   tokens.reserve(all.size());
