@@ -168,4 +168,27 @@ STDMETHODIMP HostDomainObject::GetComputer(BSTR name, IDispatch** computer) {
   });
 }
 
+// The journal is no member of the console's view: reading it enters nothing.
+STDMETHODIMP HostDomainObject::get_CallLog(BSTR* calls) {
+  return win32::guarded(__uuidof(IHostDomainObject), [&] {
+    std::wstring text;
+    for (const JournalEntry& entry : CallJournal::instance().entries()) {
+      if (!text.empty()) text += L"\r\n";
+      text += entry.member;
+    }
+    put_text(checked_out(calls), text);
+  });
+}
+
+STDMETHODIMP HostDomainObject::get_CallSpan(double* milliseconds) {
+  return win32::guarded(__uuidof(IHostDomainObject), [&] {
+    const std::vector<JournalEntry> entries = CallJournal::instance().entries();
+    *checked_out(milliseconds) = entries.empty() ? 0 : entries.back().end_ms - entries.front().start_ms;
+  });
+}
+
+STDMETHODIMP HostDomainObject::ClearCallLog() {
+  return win32::guarded(__uuidof(IHostDomainObject), [] { CallJournal::instance().clear(); });
+}
+
 }  // namespace pendrel::host

@@ -50,6 +50,9 @@ class HostDomainObject final : public win32::DualObject<IHostDomainObject> {
   STDMETHODIMP OpenFixture(BSTR path) override;
   STDMETHODIMP OpenLive() override;
   STDMETHODIMP GetComputer(BSTR name, IDispatch** computer) override;
+  STDMETHODIMP get_CallLog(BSTR* calls) override;
+  STDMETHODIMP get_CallSpan(double* milliseconds) override;
+  STDMETHODIMP ClearCallLog() override;
 
  private:
   template <class F>

@@ -77,9 +77,8 @@ std::wstring GetZoneName(std::wstring_view name) {
   return trim_spaces(name);
 }
 
-// Month 0 in a rule of this machine's zone shows no transition date at all
-// (GetTransitionDate gives none); "IPC$" is never mapped by the load, so a
-// remote time that is not shown makes this click do nothing visible.
+// The load never maps "IPC$" (IpcMapped stays false), so for a computer
+// whose remote time is not shown the click changes nothing visible.
 void ShowRemoteTimeZone(FrmComputerDetails& window) {
   forms::Form& form = window.form();
   forms::UserInterface& ui = window.environment().ui;

@@ -43,17 +43,17 @@ class DomainNames {
   std::map<int32_t, std::wstring> names_;
 };
 
-// Adds the row with that key and text, or takes the row the key already has.
-// Errors are ignored here: none means neither worked.
-ListItem* add_or_take(LoadState& state, ListItems& items, const auto& key_of) {
+// Adds the row with key and text key_of(), or takes the row the key already
+// has. Errors are ignored here: none means neither worked.
+ListItem* add_or_take(LoadState& state, ListItems& items, std::wstring& key, const auto& key_of) {
   ListItem* row = nullptr;
   state.ignoring_errors = true;
   state.err.clear();
   state.run([&] {
-    const std::wstring key = key_of();
+    key = key_of();
     row = &items.add(key, key);
   });
-  if (!row) state.run([&] { row = &items.item(key_of()); });
+  if (!row) state.run([&] { row = &items.item(key); });
   state.ignoring_errors = false;
   return row;
 }
@@ -114,13 +114,15 @@ void AssignedUsersStage(FrmComputerDetails& window, LoadState& state) {
   ListItems& items = users_list(window);
   DomainNames domain_name(db.ManagementConnection);
   while (!assignments.EOF()) {
-    const Variant account = assignments[L"5x2"];
-    if (!account.is_null()) {
+    const Variant account_field = assignments[L"5x2"];
+    if (!account_field.is_null()) {
+      const std::wstring account = account_field.to_text();
       Recordset& users = database::deref(db.UsersRecordset);
       if (users.RecordCount() > 0) users.MoveFirst();
-      users.FindFirst(database::user_criteria(account.to_text()));
-      auto key_of = [&] { return domain_name(assignments[L"DomainID"].to_long()) + L"\\" + account.to_text(); };
-      if (ListItem* row = add_or_take(state, items, key_of)) show_assigned(*row, users, key_of());
+      users.FindFirst(database::user_criteria(account));
+      std::wstring key;
+      auto key_of = [&] { return domain_name(assignments[L"DomainID"].to_long()) + L"\\" + account; };
+      if (ListItem* row = add_or_take(state, items, key, key_of)) show_assigned(*row, users, key);
     }
     assignments.MoveNext();
   }
@@ -159,7 +161,8 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
     show_progress(window, L" -> Getting Loggon Sessions ...");
     const outside::LoggedOnUser entry = computer.logged_on_user(i);
     state.HostText = entry.domain() + L"\\" + entry.name();
-    ListItem* row = add_or_take(state, items, [&] { return state.HostText; });
+    std::wstring key;
+    ListItem* row = add_or_take(state, items, key, [&] { return state.HostText; });
     if (!row) continue;
     row->set_tag(L"");
     const bool interactive = lower_case(state.HostText) == console;

@@ -142,5 +142,21 @@ TEST(FixtureParser, InjectionsAreKeptPerSectionAndRaiseTheirError) {
   EXPECT_NO_THROW(computer.enter(L"Computer.Name"));
 }
 
+TEST(FixtureParser, JournalKeepsEveryEnteredMemberWithItsDelay) {
+  Fixture f = parse_fixture("[computer A]\ndelay Computer.Name 30\nfail Computer.GetUsers 5\n", L"t.fixture");
+  CallJournal& journal = CallJournal::instance();
+  journal.clear();
+  f.computers[0].injections.enter(L"Computer.Name");
+  EXPECT_ANY_THROW(f.computers[0].injections.enter(L"Computer.GetUsers"));
+  const std::vector<JournalEntry> entries = journal.entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].member, L"Computer.Name");
+  EXPECT_EQ(entries[1].member, L"Computer.GetUsers");
+  EXPECT_GE(entries[0].end_ms - entries[0].start_ms, 30);
+  EXPECT_GE(entries[1].start_ms, entries[0].end_ms);
+  journal.clear();
+  EXPECT_TRUE(journal.entries().empty());
+}
+
 }  // namespace
 }  // namespace pendrel::host

@@ -12,9 +12,11 @@
 #include "component/services.h"
 #include "database/management_database.h"
 #include "database/odbc_connection.h"
+#include "details/ping_object.h"
 #include "logon/kestrow_browse.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/details/echo_transport.h"
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/local_clock.h"
 #include "platform/win32/tavisk_binding.h"
@@ -26,10 +28,19 @@ namespace pendrel::win32 {
 namespace {
 
 // The hosted controls we provide ourselves; the logon window hands Kestrow1
-// its host objects before it browses.
+// its host objects before it browses. Ping1's events go to its control:
+// Ping1 fires them only inside StartPing, which the window calls from a click,
+// and a form unloaded during an event keeps its controls until it returns.
 void make_host_control(forms::HostControl& control) {
-  if (control.name() == L"Kestrow1")
+  if (control.name() == L"Kestrow1") {
     control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
+  } else if (control.name() == L"Ping1") {
+    auto ping = std::make_shared<details::PingObject>(std::make_shared<Win32EchoTransport>());
+    ping->set_event_sink([host = &control](std::wstring_view event, std::span<Variant> args) {
+      host->fire_event(event, args);
+    });
+    control.set_object(std::move(ping));
+  }
 }
 
 // CreateObject of a class by its ProgID, in this process: the details window
