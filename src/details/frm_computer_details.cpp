@@ -1,6 +1,7 @@
 #include "details/frm_computer_details.h"
 
 #include "database/management_database.h"
+#include "details/time_zone.h"
 #include "forms/check_box.h"
 #include "forms/combo_box.h"
 #include "forms/command_button.h"
@@ -15,7 +16,6 @@
 #include "forms/tree_view.h"
 #include "outside/computer.h"
 #include "outside/controls.h"
-#include "details/time_zone.h"
 #include "windows/window_support.h"
 
 namespace pendrel::details {
@@ -209,7 +209,8 @@ void FrmComputerDetails::design(forms::Form& f) {
   active_box.set_tool_tip_text(kActiveTip);
   active_box.move(2280, 3540, 1035, 255);
   for (int index : {0, 1}) {
-    f.get<CheckBox>(L"chkActive", index).on_click = member(L"chkActive_Click", [this, index] { chkActive_Click(index); });
+    f.get<CheckBox>(L"chkActive", index).on_click =
+        member(L"chkActive_Click", [this, index] { chkActive_Click(index); });
   }
   logons.on_click = member(L"chkLogonsPermitted_Click", [this] { chkLogonsPermitted_Click(); });
 

@@ -101,7 +101,9 @@ class TaviskOnDemand final : public Tavisk {
   static Function entry_point(const unique_hmodule& module, const char* name) {
     FARPROC found = GetProcAddress(module.get(), name);
     // VB's "Can't find DLL entry point".
-    if (!found) throw Error(453, L"Can't find DLL entry point " + std::wstring(name, name + strlen(name)) + L" in Tavisk.dll");
+    if (!found) {
+      throw Error(453, L"Can't find DLL entry point " + std::wstring(name, name + std::strlen(name)) + L" in Tavisk.dll");
+    }
     return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
   }
 
