@@ -91,16 +91,14 @@ ListView& add_list(forms::Form& f, Frame& frame, int index, forms::Bounds at) {
 }
 
 void design_system_frame(forms::Form& f, Frame& frame) {
+  // The two times take the whole row: with the zone behind them they are
+  // about 50 characters long.
   add_label(f, frame, 8, L"&Current Time:", {120, 120, 1215, 255});
-  add_value(f, frame, 7, {1380, 120, 2535, 255}, L"Current time on the local computer");
-  add_label(f, frame, 10, L"&DT", {4080, 120, 375, 255});
-  add_value(f, frame, 4, {4500, 120, 2835, 255}, L"Date/Time when the Daylight Savings Time takes effect");
+  add_value(f, frame, 7, {1380, 120, 5955, 255}, L"Current time on the local computer");
 
   click_to_load(
       add_label(f, frame, 0, L"&Remote Time:", {120, 420, 1215, 255}, L"Click to get the Time Zone and mode"));
-  add_value(f, frame, 0, {1380, 420, 2535, 255}, L"Current time on the remote computer");
-  add_label(f, frame, 11, L"&ST", {4080, 420, 375, 255});
-  add_value(f, frame, 8, {4500, 420, 2835, 255}, L"Date/Time when the Standard Time takes effect");
+  add_value(f, frame, 0, {1380, 420, 5955, 255}, L"Current time on the remote computer");
 
   add_label(f, frame, 1, L"&Description:", {120, 720, 1215, 255});
   add_value(f, frame, 1, {1380, 720, 5955, 255}, L"Browsable description of the remote computer");
@@ -119,9 +117,14 @@ void design_system_frame(forms::Form& f, Frame& frame) {
   types.move(1380, 1620, 5955, 315);
   types.set_tool_tip_text(L"The remote computer's NT attributes");
 
-  click_to_load(add_label(f, frame, 4, L"&Version", {120, 2040, 1215, 255},
+  click_to_load(add_label(f, frame, 4, L"&Version", {120, 1995, 1215, 255},
                           L"The remote computer's Make and Model.  Click to Load."));
-  add_value(f, frame, 3, {1380, 2040, 5955, 495}, L"The remote computer's Make and Model");
+  add_value(f, frame, 3, {1380, 1995, 5955, 375}, L"The remote computer's Make and Model");
+
+  add_label(f, frame, 10, L"&DT", {120, 2415, 375, 255});
+  add_value(f, frame, 4, {540, 2415, 3015, 255}, L"Date/Time when the Daylight Savings Time takes effect");
+  add_label(f, frame, 11, L"&ST", {3660, 2415, 375, 255});
+  add_value(f, frame, 8, {4080, 2415, 3255, 255}, L"Date/Time when the Standard Time takes effect");
 }
 
 }  // namespace
