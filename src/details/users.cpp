@@ -80,8 +80,11 @@ void show_assigned(ListItem& row, Recordset& users, const std::wstring& key) {
 }
 
 void show_progress(FrmComputerDetails& window, std::wstring_view stage) {
+  // Domain is asked before Name, in the order the caption reads.
   const outside::Computer computer = window.computer();
-  window.form().set_caption(computer.domain() + L"\\" + computer.name() + std::wstring(stage));
+  std::wstring caption = computer.domain() + L"\\";
+  caption += computer.name();
+  window.form().set_caption(caption + std::wstring(stage));
 }
 
 }  // namespace
@@ -160,7 +163,8 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
   for (int32_t i = 1; i <= count; ++i) {
     show_progress(window, L" -> Getting Loggon Sessions ...");
     const outside::LoggedOnUser entry = computer.logged_on_user(i);
-    state.HostText = entry.domain() + L"\\" + entry.name();
+    state.HostText = entry.domain() + L"\\";
+    state.HostText += entry.name();
     std::wstring key;
     ListItem* row = add_or_take(state, items, key, [&] { return state.HostText; });
     if (!row) continue;
