@@ -399,11 +399,10 @@ void check_ping(const Details& d) {
   };
   wait_for([&] { return replies(text_of(results)) >= 3; }, 15000);
   const std::wstring text = text_of(results);
-  std::wstring pattern = header;
+  const std::wstring pattern = header + reply + L"<ms>ms\r\n" + reply + L"<ms>ms\r\n" + reply + L"<ms>ms\r\n";
   size_t at = header.size();
   bool matches = text.compare(0, header.size(), header) == 0;
   for (int n = 0; n < 3 && matches; ++n) {
-    pattern += reply + L"<ms>ms\r\n";
     matches = text.compare(at, reply.size(), reply) == 0;
     at += reply.size();
     const size_t digits = text.find_first_not_of(L"0123456789", at);
