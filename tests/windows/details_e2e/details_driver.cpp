@@ -125,6 +125,14 @@ std::wstring text_of(HWND window) {
   return text;
 }
 
+// A top-level window's title as the system keeps it: no message is sent, so
+// it is read also while the window's thread is busy loading.
+std::wstring title_of(HWND window) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  return title;
+}
+
 std::wstring class_of(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
@@ -317,9 +325,9 @@ void check_remote_time_zone(const Details& d) {
   const std::wstring before = text_of(row[0]);
   const std::wstring expected = before + (zone.Bias == 300 ? suffix : std::wstring(L" TZ -> (GMT-05:00)"));
   click(caption);
-  wait_for([&] { return text_of(row[0]) != before && text_of(d.window) == kLoadedTitle; });
+  wait_for([&] { return text_of(row[0]) != before && title_of(d.window) == kLoadedTitle; });
   check("remote time with zone", text_of(row[0]), expected);
-  check("title after the zone", text_of(d.window), kLoadedTitle);
+  check("title after the zone", title_of(d.window), kLoadedTitle);
 }
 
 // Clicks a tab (1-based) and checks that its frame came to the front.
@@ -458,7 +466,7 @@ void answer_boxes(DWORD pid) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner != static_cast<DWORD>(param) || !IsWindowVisible(window) || class_of(window) != L"#32770") return TRUE;
-        std::wstring text = text_of(window);
+        std::wstring text = title_of(window);
         for (HWND label : descendants(window, WC_STATICW)) text += L" / " + text_of(label);
         fail("box shown", text, L"no box");
         if (HWND button = descendant(window, WC_BUTTONW)) post_click(button);
@@ -473,7 +481,7 @@ HWND details_window() {
   HWND found = nullptr;
   EnumWindows(
       [](HWND window, LPARAM param) -> BOOL {
-        if (!IsWindowVisible(window) || text_of(window).find(L"PC042") == std::wstring::npos ||
+        if (!IsWindowVisible(window) || title_of(window).find(L"PC042") == std::wstring::npos ||
             class_of(window) == L"#32770") {
           return TRUE;
         }
@@ -492,10 +500,10 @@ bool wait_loaded(Details& d) {
         DWORD pid = 0;
         GetWindowThreadProcessId(d.window, &pid);
         answer_boxes(pid);
-        return text_of(d.window) == kLoadedTitle;
+        return title_of(d.window) == kLoadedTitle;
       },
       60000);
-  if (!loaded) fail("title at the load's end", d.window ? text_of(d.window) : L"<no window>", kLoadedTitle);
+  if (!loaded) fail("title at the load's end", d.window ? title_of(d.window) : L"<no window>", kLoadedTitle);
   return loaded;
 }
 
