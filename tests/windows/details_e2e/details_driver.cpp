@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,7 +44,9 @@ std::string utf8(std::wstring_view text) {
 // stays one line.
 std::string shown(std::wstring_view text) {
   std::wstring out;
-  for (wchar_t c : text) out += c == L'\r' ? std::wstring(L"\\r") : c == L'\n' ? std::wstring(L"\\n") : std::wstring(1, c);
+  for (wchar_t c : text) {
+    out += c == L'\r' ? std::wstring(L"\\r") : c == L'\n' ? std::wstring(L"\\n") : std::wstring(1, c);
+  }
   return utf8(out);
 }
 
@@ -54,10 +57,8 @@ void fail(std::string_view what, std::wstring_view got, std::wstring_view expect
   std::fflush(report.get());
 }
 
-bool check(std::string_view what, std::wstring_view got, std::wstring_view expected) {
-  if (got == expected) return true;
-  fail(what, got, expected);
-  return false;
+void check(std::string_view what, std::wstring_view got, std::wstring_view expected) {
+  if (got != expected) fail(what, got, expected);
 }
 
 std::wstring number(long long value) { return std::to_wstring(value); }
@@ -315,7 +316,8 @@ void check_remote_time_zone(const Details& d) {
   HWND local_caption = descendant(system, WC_STATICW, L"&Current Time:");
   const std::vector<HWND> local_row = local_caption ? row_values(local_caption) : std::vector<HWND>{};
   const std::wstring local_time = local_row.empty() ? L"<no label>" : text_of(local_row[0]);
-  if (local_time.size() < suffix.size() || local_time.compare(local_time.size() - suffix.size(), suffix.size(), suffix)) {
+  if (local_time.size() < suffix.size() ||
+      local_time.compare(local_time.size() - suffix.size(), suffix.size(), suffix) != 0) {
     fail("local time zone suffix", local_time, L"<time>" + suffix);
   }
 
@@ -465,7 +467,9 @@ void answer_boxes(DWORD pid) {
       [](HWND window, LPARAM param) -> BOOL {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != static_cast<DWORD>(param) || !IsWindowVisible(window) || class_of(window) != L"#32770") return TRUE;
+        if (owner != static_cast<DWORD>(param) || !IsWindowVisible(window) || class_of(window) != L"#32770") {
+          return TRUE;
+        }
         std::wstring text = title_of(window);
         for (HWND label : descendants(window, WC_STATICW)) text += L" / " + text_of(label);
         fail("box shown", text, L"no box");
