@@ -6,13 +6,17 @@
 //
 // The connection string is the details window's management database.
 // With --screenshots each window is shown in turn and saved as
-// <folder>\<window>.png, and the program ends; without it the unavailable
-// settings window is shown modally until the user closes it.
+// <folder>\<window>.png (the details window once its load has ended, one
+// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Status tab after
+// a ping of the demo computer), and the program ends; without it the loaded
+// details window is shown modally until the user closes it.
 #include <objbase.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "core/dispatch.h"
 #include "core/error.h"
@@ -58,14 +62,97 @@ void pump_messages(DWORD milliseconds) {
   }
 }
 
-void save(const DispatchPtr& window_class, const std::wstring& folder, const wchar_t* name) {
-  window_class->call(L"Show");
-  pump_messages(1500);
-  auto hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(window_class->get(L"hwnd").to_long()));
+// Pumps until done() holds; false after `milliseconds`.
+template <class Done>
+bool pump_until(Done done, DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  while (!done()) {
+    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
+    pump_messages(50);
+  }
+  return true;
+}
+
+std::wstring text_of(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+HWND hwnd_of(const DispatchPtr& window_class) {
+  return reinterpret_cast<HWND>(static_cast<intptr_t>(window_class->get(L"hwnd").to_long()));
+}
+
+void save_picture(HWND hwnd, const std::wstring& folder, const std::wstring& name) {
   const std::wstring file = folder + L"\\" + name + L".png";
   std::wstring failure = pendrel::win32::ui::save_screenshot(hwnd, file);
   if (!failure.empty()) throw pendrel::Error(5, L"Screenshot " + file + L": " + failure);
   std::wprintf(L"saved %ls\n", file.c_str());
+}
+
+void save(const DispatchPtr& window_class, const std::wstring& folder, const wchar_t* name) {
+  window_class->call(L"Show");
+  pump_messages(1500);
+  save_picture(hwnd_of(window_class), folder, name);
+  window_class->call(L"Quit");
+}
+
+// The first descendant of `root` of that class whose text starts with `text`.
+HWND find_child(HWND root, const wchar_t* class_name, std::wstring_view text) {
+  struct Search {
+    const wchar_t* class_name;
+    std::wstring_view text;
+    HWND found;
+  } search{class_name, text, nullptr};
+  EnumChildWindows(
+      root,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        wchar_t cls[64] = {};
+        GetClassNameW(child, cls, 64);
+        if (lstrcmpiW(cls, s.class_name) != 0 || !text_of(child).starts_with(s.text)) return TRUE;
+        s.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+size_t count_of(const std::wstring& text, std::wstring_view part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The details window after its load: a picture of each tab, chosen with the
+// mouse as a user would; the Status tab once a ping has got its three replies.
+void save_details(const DispatchPtr& window_class, const std::wstring& caption, const std::wstring& folder) {
+  window_class->call(L"Show");
+  HWND hwnd = hwnd_of(window_class);
+  if (!pump_until([&] { return IsWindowVisible(hwnd) && text_of(hwnd) == caption; }, 60000)) {
+    throw pendrel::Error(5, L"The details window did not finish its load: its caption is \"" + text_of(hwnd) + L"\"");
+  }
+  HWND tabs = FindWindowExW(hwnd, nullptr, WC_TABCONTROLW, nullptr);
+  const wchar_t* names[] = {L"System", L"Applications", L"WorkGroups", L"Users", L"Status"};
+  for (int tab = 0; tab < 5; ++tab) {
+    RECT rect{};
+    SendMessageW(tabs, TCM_GETITEMRECT, tab, reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+    pump_until([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
+    if (tab == 4) {
+      PostMessageW(find_child(hwnd, L"Button", L"&Ping"), BM_CLICK, 0, 0);
+      if (!pump_until([&] {
+            HWND results = find_child(hwnd, L"Static", L"Pinging");
+            return results && count_of(text_of(results), L"Reply from") == 3;
+          }, 30000)) {
+        throw pendrel::Error(5, L"The ping of the demo computer got no three replies");
+      }
+    }
+    pump_messages(500);
+    save_picture(hwnd, folder, std::wstring(L"frmComputerDetails-") + names[tab]);
+  }
   window_class->call(L"Quit");
 }
 
@@ -88,20 +175,26 @@ int run(int argc, wchar_t** argv) {
   const wchar_t* classes[][2] = {{L"Pendrel.UnavailableProperties", L"frmUnavailable"},
                                  {L"Pendrel.Properties", L"frmComputerDetails"},
                                  {L"Pendrel.LogonProperties", L"frmLogonProperty"}};
+  const std::wstring caption = computer->get(L"Domain").to_text() + L"\\" + computer->get(L"Name").to_text();
   if (screenshots.empty()) {
-    DispatchPtr unavailable = create(classes[0][0]);
-    unavailable->set(L"DomainObject", domain);
-    unavailable->set(L"Computer", computer);
-    unavailable->call(L"Show", {Variant(int16_t{1})});
-    std::wprintf(L"OK: %ls\n", unavailable->get(L"OK").to_text().c_str());
+    DispatchPtr details = create(L"Pendrel.Properties");
+    details->let(L"Database", database);
+    details->set(L"DomainObject", domain);
+    details->set(L"Computer", computer);
+    details->call(L"Show", {Variant(int16_t{1})});
     return 0;
   }
   for (const auto& [progid, window] : classes) {
     DispatchPtr window_class = create(progid);
-    if (std::wstring(progid) == L"Pendrel.Properties") window_class->let(L"Database", database);
+    const bool details = std::wstring(progid) == L"Pendrel.Properties";
+    if (details) window_class->let(L"Database", database);
     window_class->set(L"DomainObject", domain);
     window_class->set(L"Computer", computer);
-    save(window_class, screenshots, window);
+    if (details) {
+      save_details(window_class, caption, screenshots);
+    } else {
+      save(window_class, screenshots, window);
+    }
   }
   return 0;
 }

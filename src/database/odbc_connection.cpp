@@ -15,7 +15,7 @@ sql_string to_sql(std::wstring_view text) {
 }
 
 std::wstring from_sql(const SQLWCHAR* text, size_t length) {
-  return from_utf16(std::u16string(text, text + length));
+  return from_utf16(text, length);
 }
 
 SQLRETURN checked(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, const wchar_t* call) {

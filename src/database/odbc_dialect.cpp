@@ -1,6 +1,7 @@
 #include "database/odbc_dialect.h"
 
 #include <cwctype>
+#include <optional>
 #include <vector>
 
 #include "core/error.h"
@@ -37,6 +38,7 @@ size_t delimited_end(std::wstring_view sql, size_t start, wchar_t close) {
 
 std::vector<Token> tokenize(std::wstring_view sql) {
   std::vector<Token> tokens;
+  tokens.reserve(8);
   size_t i = 0;
   while (i < sql.size()) {
     wchar_t c = sql[i];
@@ -158,9 +160,39 @@ std::wstring translate_jet(std::wstring_view sql) {
   return out;
 }
 
+namespace {
+
+// The exact shape the windows send, [field]='value' with no spaces and every
+// quote inside the value doubled, read without tokenizing: the same result
+// as the general parse below, and none for anything else.
+std::optional<Criteria> plain_criteria(std::wstring_view criteria) {
+  if (criteria.empty() || criteria[0] != L'[') return std::nullopt;
+  const size_t close = criteria.find(L']');
+  if (close == std::wstring_view::npos || criteria.size() < close + 4 || criteria[close + 1] != L'=' ||
+      criteria[close + 2] != L'\'' || criteria.back() != L'\'') {
+    return std::nullopt;
+  }
+  Criteria result{std::wstring(criteria.substr(1, close - 1)), {}};
+  const std::wstring_view inner = criteria.substr(close + 3, criteria.size() - close - 4);
+  result.value.reserve(inner.size());
+  for (size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] == L'\'') {
+      if (i + 1 >= inner.size() || inner[i + 1] != L'\'') return std::nullopt;
+      ++i;
+    }
+    result.value += inner[i];
+  }
+  return result;
+}
+
+}  // namespace
+
 Criteria parse_criteria(std::wstring_view criteria) {
+  if (std::optional<Criteria> plain = plain_criteria(criteria)) return *std::move(plain);
+  std::vector<Token> all = tokenize(criteria);
   std::vector<Token> tokens;
-  for (Token& t : tokenize(criteria)) {
+  tokens.reserve(all.size());
+  for (Token& t : all) {
     if (!is_space(t)) tokens.push_back(std::move(t));
   }
   bool ok = tokens.size() == 3 &&
@@ -175,6 +207,7 @@ Criteria parse_criteria(std::wstring_view criteria) {
   }
   Criteria result{name_of(tokens[0]), {}};
   const std::wstring& literal = tokens[2].text;
+  result.value.reserve(literal.size());
   for (size_t i = 1; i + 1 < literal.size(); ++i) {
     result.value += literal[i];
     if (literal[i] == L'\'') ++i;

@@ -1,7 +1,11 @@
 // A client-side recordset: Open fetches every row once; moving, searching and
 // reading fields never go back to the database, Update writes one row.
+#include <algorithm>
+#include <cwctype>
 #include <limits>
 #include <optional>
+#include <span>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -63,6 +67,8 @@ Variant read_chunked(SQLHANDLE stmt, SQLUSMALLINT column, bool binary) {
     size_t got = indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room
                      ? room
                      : static_cast<size_t>(indicator);
+    // Most values come in one piece: convert them straight from the buffer.
+    if (!binary && rc == SQL_SUCCESS && text.empty()) return Variant(from_sql(buffer, got / sizeof(SQLWCHAR)));
     if (binary) {
       auto* p = reinterpret_cast<const uint8_t*>(buffer);
       bytes.insert(bytes.end(), p, p + got);
@@ -120,6 +126,42 @@ Variant read_value(SQLHANDLE stmt, SQLUSMALLINT column, ValueKind kind) {
       break;
   }
   return read_chunked(stmt, column, false);
+}
+
+// The text a criteria value is compared with: text as it is, without a copy;
+// anything else as it converts.
+struct ValueText {
+  std::wstring converted;
+  std::wstring_view view;
+  explicit ValueText(const Variant& v) {
+    if (v.kind() == Variant::Kind::Text) {
+      view = v.text();
+    } else {
+      converted = v.to_text();
+      view = converted;
+    }
+  }
+  ValueText(const ValueText&) = delete;
+  ValueText& operator=(const ValueText&) = delete;
+  operator std::wstring_view() const { return view; }
+};
+
+// FNV-1a over the lower-case characters, as lower_case folds them.
+size_t folded_hash(std::wstring_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (wchar_t c : text) {
+    hash ^= static_cast<uint64_t>(std::towlower(c));
+    hash *= 1099511628211ull;
+  }
+  return static_cast<size_t>(hash);
+}
+
+bool same_folded(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  }
+  return true;
 }
 
 // Parameter values stay where SQLBindParameter was told they are until the
@@ -213,6 +255,39 @@ class Transaction {
  private:
   SQLHANDLE dbc_;
   bool committed_ = false;
+};
+
+// Every fetched value in blocks of whole rows that never move once filled: a
+// result the driver cannot count in advance grows without being copied.
+class Rows {
+ public:
+  explicit Rows(size_t width = 0) : width_(width), rows_per_block_(std::max<size_t>(1, kBlockValues / std::max<size_t>(1, width))) {}
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear() {
+    blocks_.clear();
+    size_ = 0;
+  }
+  // Appends one row of width values.
+  template <class Read>
+  void add_row(Read&& read) {
+    if (size_ % rows_per_block_ == 0) blocks_.emplace_back().reserve(rows_per_block_ * width_);
+    for (size_t c = 0; c < width_; ++c) blocks_.back().push_back(read(c));
+    ++size_;
+  }
+  std::span<Variant> operator[](size_t row) {
+    return {blocks_[row / rows_per_block_].data() + (row % rows_per_block_) * width_, width_};
+  }
+  std::span<const Variant> operator[](size_t row) const {
+    return {blocks_[row / rows_per_block_].data() + (row % rows_per_block_) * width_, width_};
+  }
+
+ private:
+  static constexpr size_t kBlockValues = 1024;
+  size_t width_;
+  size_t rows_per_block_;
+  size_t size_ = 0;
+  std::vector<std::vector<Variant>> blocks_;
 };
 
 class OdbcRecordset;
@@ -336,12 +411,22 @@ class OdbcRecordset : public Recordset {
   std::wstring update_target_;
   std::vector<ValueKind> kinds_;
   std::vector<std::unique_ptr<OdbcField>> fields_;
-  std::vector<std::vector<Variant>> rows_;
+  Rows rows_;
   size_t position_ = 0;
   bool no_match_ = false;
   std::optional<Pending> pending_;
-  // Per searched column: lower-case text of a value -> first row holding it.
-  std::unordered_map<size_t, std::unordered_map<std::wstring, size_t>> indexes_;
+  // Per searched column, built on the first FindFirst over it and dropped when
+  // one of its values changes: every non-null row as the hash of its
+  // lower-case text, sorted by hash and, within one hash, in recordset order.
+  struct IndexEntry {
+    size_t hash;
+    size_t row;
+    friend bool operator<(const IndexEntry& a, const IndexEntry& b) {
+      return a.hash != b.hash ? a.hash < b.hash : a.row < b.row;
+    }
+  };
+  std::unordered_map<size_t, std::vector<IndexEntry>> indexes_;
+  const std::vector<IndexEntry>& index_of(size_t column);
 };
 
 Variant OdbcField::Value() const { return owner_.value(column_); }
@@ -371,11 +456,9 @@ void OdbcRecordset::Open() {
     kinds.push_back(kind_of(type));
     fields.push_back(std::make_unique<OdbcField>(*this, c - 1, from_sql(name, used)));
   }
-  std::vector<std::vector<Variant>> rows;
+  Rows rows(kinds.size());
   while (checked(SQLFetch(stmt.get()), SQL_HANDLE_STMT, stmt.get(), L"SQLFetch") != SQL_NO_DATA) {
-    std::vector<Variant>& row = rows.emplace_back();
-    row.reserve(kinds.size());
-    for (SQLUSMALLINT c = 1; c <= count; ++c) row.push_back(read_value(stmt.get(), c, kinds[c - 1]));
+    rows.add_row([&](size_t c) { return read_value(stmt.get(), static_cast<SQLUSMALLINT>(c + 1), kinds[c]); });
   }
   kinds_ = std::move(kinds);
   fields_ = std::move(fields);
@@ -400,7 +483,10 @@ void OdbcRecordset::set_value(size_t column, Variant value) {
       default: break;
     }
   }
-  if (!pending_) pending_ = Pending{rows_[position_], std::vector<bool>(kinds_.size())};
+  if (!pending_) {
+    const std::span<const Variant> row = std::as_const(rows_)[position_];
+    pending_ = Pending{std::vector<Variant>(row.begin(), row.end()), std::vector<bool>(kinds_.size())};
+  }
   pending_->changed[column] = true;
   rows_[position_][column] = std::move(value);
   indexes_.erase(column);
@@ -461,7 +547,7 @@ void OdbcRecordset::Update() {
   }
   std::vector<const Variant*> arguments;
   std::wstring set;
-  const std::vector<Variant>& row = rows_[position_];
+  const std::span<const Variant> row = std::as_const(rows_)[position_];
   for (size_t c = 0; c < row.size(); ++c) {
     if (!pending_->changed[c]) continue;
     set += set.empty() ? L" SET " : L", ";
@@ -482,23 +568,35 @@ void OdbcRecordset::Update() {
   pending_.reset();
 }
 
+const std::vector<OdbcRecordset::IndexEntry>& OdbcRecordset::index_of(size_t column) {
+  auto [index, made] = indexes_.try_emplace(column);
+  if (made) {
+    std::vector<IndexEntry>& entries = index->second;
+    entries.reserve(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      const Variant& v = rows_[r][column];
+      if (!v.is_null()) entries.push_back({folded_hash(ValueText(v)), r});
+    }
+    std::sort(entries.begin(), entries.end());
+  }
+  return index->second;
+}
+
 void OdbcRecordset::FindFirst(std::wstring_view criteria) {
   if (!open_) throw object_closed();
   Criteria c = parse_criteria(criteria);
   size_t column = column_of(c.field);
   if (pending_) Update();
   // Jet compares text without regard to case, and so do account names.
-  auto [index, built] = indexes_.try_emplace(column);
-  if (built) {
-    for (size_t r = 0; r < rows_.size(); ++r) {
-      const Variant& v = rows_[r][column];
-      if (!v.is_null()) index->second.try_emplace(lower_case(v.to_text()), r);
-    }
+  const std::vector<IndexEntry>& index = index_of(column);
+  const size_t wanted = folded_hash(c.value);
+  auto hit = std::lower_bound(index.begin(), index.end(), IndexEntry{wanted, 0});
+  for (; hit != index.end() && hit->hash == wanted; ++hit) {
+    if (same_folded(ValueText(rows_[hit->row][column]), c.value)) break;
   }
-  auto hit = index->second.find(lower_case(c.value));
-  no_match_ = hit == index->second.end();
+  no_match_ = hit == index.end() || hit->hash != wanted;
   // Without a match the current row stays where it was, as Jet leaves it.
-  if (!no_match_) position_ = hit->second;
+  if (!no_match_) position_ = hit->row;
 }
 
 }  // namespace

@@ -45,17 +45,4 @@ std::u16string to_utf16(std::wstring_view text) {
   return out;
 }
 
-std::wstring from_utf16(std::u16string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (!kWideIsUtf16 && is_high_surrogate(c) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    out += static_cast<wchar_t>(c);
-  }
-  return out;
-}
-
 }  // namespace pendrel::database

@@ -116,6 +116,9 @@ Groups Computer::local_local_groups() const { return Groups(dispatch().get(L"Loc
 LoggedOnUsers Computer::logged_on_users() const {
   return LoggedOnUsers(dispatch().get(L"LoggedOnUsers"));
 }
+LoggedOnUser Computer::logged_on_user(int32_t position) const {
+  return LoggedOnUser(dispatch().get(L"LoggedOnUsers", {Argument(Variant(position), true)}));
+}
 void Computer::get_groups() const { dispatch().call(L"GetGroups"); }
 Groups Computer::global_groups() const { return Groups(dispatch().get(L"GlobalGroups")); }
 Groups Computer::local_groups() const { return Groups(dispatch().get(L"LocalGroups")); }

@@ -135,6 +135,8 @@ class Computer : public HostObject {
   Users users() const;
   Groups local_local_groups() const;
   LoggedOnUsers logged_on_users() const;
+  // LoggedOnUsers read with the 1-based position (by reference) as its argument.
+  LoggedOnUser logged_on_user(int32_t position) const;
   // Loads GlobalGroups and LocalGroups.
   void get_groups() const;
   Groups global_groups() const;

@@ -51,7 +51,7 @@ TEST(WindowScreenshots, frmUnavailable) {
 }
 
 TEST(WindowScreenshots, frmComputerDetails) {
-  show_and_save({L"Pendrel.Properties", L"frmComputerDetails", L"PC042 ..."});
+  show_and_save({L"Pendrel.Properties", L"frmComputerDetails", L"SALES\\PC042"});
 }
 
 TEST(WindowScreenshots, frmLogonProperty) {

@@ -10,8 +10,10 @@
 
 #include "component/component_window.h"
 #include "database/management_database.h"
+#include "details/ping_object.h"
 #include "logon/kestrow_browse.h"
 #include "platform/win32/com_object.h"
+#include "platform/win32/details/echo_transport.h"
 #include "platform/win32/logon/browse_dialog.h"
 #include "platform/win32/ui/renderer.h"
 #include "windows/window_support.h"
@@ -20,10 +22,19 @@ namespace pendrel::win32 {
 namespace {
 
 // The hosted controls we provide ourselves; the logon window hands Kestrow1
-// its host objects before it browses.
+// its host objects before it browses. Ping1's events go to its control:
+// Ping1 fires them only inside StartPing, which the window calls from a click,
+// and a form unloaded during an event keeps its controls until it returns.
 void make_host_control(forms::HostControl& control) {
-  if (control.name() == L"Kestrow1")
+  if (control.name() == L"Kestrow1") {
     control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
+  } else if (control.name() == L"Ping1") {
+    auto ping = std::make_shared<details::PingObject>(std::make_shared<Win32EchoTransport>());
+    ping->set_event_sink([host = &control](std::wstring_view event, std::span<Variant> args) {
+      host->fire_event(event, args);
+    });
+    control.set_object(std::move(ping));
+  }
 }
 
 // The window classes of this module that our windows were made of. Windows

@@ -1,0 +1,118 @@
+// Ping1 reached as the window reaches it, by dispatch id, over a scripted
+// transport: the events of StartPing in order with their arguments, and names.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "details/ping_object.h"
+#include "outside/controls.h"
+#include "raised.h"
+
+namespace pendrel::details {
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+// Only PC042 resolves; each echo gives the next scripted result.
+struct ScriptedTransport : EchoTransport {
+  std::deque<EchoResult> results;
+  Lines calls;
+  std::optional<ResolvedHost> resolve(const std::wstring& host) override {
+    calls.push_back(L"resolve " + host);
+    if (host != L"PC042") return std::nullopt;
+    return ResolvedHost{L"10.0.0.7", L"pc042.sales.example"};
+  }
+  EchoResult echo(const std::wstring& address, uint32_t timeout_ms) override {
+    calls.push_back(L"echo " + address + L" " + std::to_wstring(timeout_ms));
+    const EchoResult result = results.front();
+    results.pop_front();
+    return result;
+  }
+};
+
+struct PingTest : ::testing::Test {
+  std::shared_ptr<ScriptedTransport> transport = std::make_shared<ScriptedTransport>();
+  std::shared_ptr<PingObject> object = std::make_shared<PingObject>(transport);
+  outside::PingControl ping{object};
+  Lines events;
+
+  // "ReplyReceived 1", "StatusMessage 2 $text": $ marks a text argument.
+  Lines run(const std::wstring& host, std::deque<EchoResult> results, int16_t count, int16_t setting = 5) {
+    events.clear();
+    transport->calls.clear();
+    transport->results = std::move(results);
+    object->set_event_sink([this](std::wstring_view event, std::span<Variant> args) {
+      std::wstring line(event);
+      for (const Variant& arg : args) line += (arg.kind() == Variant::Kind::Int32 ? L" " : L" $") + arg.to_text();
+      events.push_back(line);
+    });
+    ping.set_ping_host(host);
+    ping.set_ping_count(count);
+    ping.set_ping_setting(setting);
+    ping.start_ping();
+    return events;
+  }
+};
+
+TEST_F(PingTest, MembersByNameAndTheirDefaults) {
+  for (const auto& [name, id] : {std::pair{L"PingSetting", 2}, {L"pingcount", 5}, {L"PingHost", 6}, {L"PingAddress", 7},
+                                 {L"PingFullName", 8}, {L"StartPing", 11}, {L"RESOLVEHOST", 12}})
+    EXPECT_EQ(object->id_of(name), id);
+  EXPECT_EQ(error_number([&] { object->id_of(L"Ping"); }), 438);
+  EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(5));
+  EXPECT_EQ(ping.ping_count(), 3);
+  EXPECT_EQ(ping.ping_host() + ping.ping_address() + ping.ping_full_name(), L"");
+}
+
+TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
+  EXPECT_EQ(run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 0}, {EchoOutcome::Reply, 12}}, 3),
+            (Lines{L"ReplyReceived 1", L"ReplyReceived 0", L"ReplyReceived 12"}));
+  EXPECT_EQ(transport->calls, (Lines{L"resolve PC042", L"echo 10.0.0.7 5000", L"echo 10.0.0.7 5000",
+                                     L"echo 10.0.0.7 5000"}));
+  EXPECT_EQ(ping.ping_host() + L" " + ping.ping_address() + L" " + ping.ping_full_name(),
+            L"PC042 10.0.0.7 pc042.sales.example");
+
+  EXPECT_EQ(run(L"PC042", {{EchoOutcome::TimedOut, 0, 11010}, {EchoOutcome::HostUnreachable, 0, 11003},
+                           {EchoOutcome::NetworkUnreachable, 0, 11002}, {EchoOutcome::Failed, 0, 11050}}, 4),
+            (Lines{L"StatusMessage 11010 $Request timed out.", L"StatusMessage 11003 $Destination host unreachable.",
+                   L"StatusMessage 11002 $Destination net unreachable.",
+                   L"StatusMessage 11050 $Transmit failed. Error = 11050."}));
+}
+
+TEST_F(PingTest, PingSettingIsSecondsPerEchoAndPingCountTheEchoes) {
+  const struct { int16_t setting, count; Lines calls; } cases[] = {
+      {0, 2, {L"resolve PC042", L"echo 10.0.0.7 1000", L"echo 10.0.0.7 1000"}},
+      {61, 1, {L"resolve PC042", L"echo 10.0.0.7 60000"}},
+      {5, 0, {L"resolve PC042"}}};
+  for (const auto& c : cases) {
+    run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 1}}, c.count, c.setting);
+    EXPECT_EQ(transport->calls, c.calls);
+    EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(int32_t{c.setting}));
+  }
+}
+
+TEST_F(PingTest, NamesThatDoNotResolve) {
+  EXPECT_EQ(ping.resolve_host(L"PC042"), L"10.0.0.7");
+  EXPECT_EQ(ping.resolve_host(L"NOWHERE.invalid"), L"Error = 2");
+  EXPECT_EQ(ping.ping_address() + ping.ping_full_name(), L"");
+  for (const std::wstring host : {L"NOWHERE.invalid", L"", L"  "}) {
+    EXPECT_EQ(run(host, {}, 3), Lines{L"StatusMessage 2 $Ping request could not find host " + host + L". Error = 2"});
+    EXPECT_EQ(transport->calls, host == L"NOWHERE.invalid" ? Lines{L"resolve NOWHERE.invalid"} : Lines{});
+  }
+}
+
+TEST_F(PingTest, OtherKindsOfCallRaise438) {
+  namespace ids = outside::ping_id;
+  const std::function<void()> calls[] = {
+      [&] { object->let(ids::kPingAddress, L"10.0.0.8"); }, [&] { object->let(ids::kPingFullName, L"x"); },
+      [&] { object->let(ids::kStartPing, 1); },            [&] { object->call(ids::kResolveHost); },
+      [&] { object->call(ids::kStartPing, {L"PC042"}); },  [&] { object->get(ids::kPingHost, {1}); },
+      [&] { object->get(3); }};
+  for (const auto& call : calls) EXPECT_EQ(error_number(call), 438);
+  EXPECT_TRUE(transport->calls.empty());
+}
+
+}  // namespace
+}  // namespace pendrel::details
