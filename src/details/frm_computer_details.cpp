@@ -1,6 +1,7 @@
 #include "details/frm_computer_details.h"
 
 #include "database/management_database.h"
+#include "details/time_zone.h"
 #include "forms/check_box.h"
 #include "forms/combo_box.h"
 #include "forms/command_button.h"
@@ -14,6 +15,7 @@
 #include "forms/tab_strip.h"
 #include "forms/tree_view.h"
 #include "outside/computer.h"
+#include "outside/controls.h"
 #include "windows/window_support.h"
 
 namespace pendrel::details {
@@ -31,6 +33,18 @@ using forms::TreeView;
 
 namespace {
 
+// A handler as the form calls it, named for the error box.
+template <class Handler>
+std::function<void()> member(const wchar_t* name, Handler handler) {
+  return [name, handler] { windows::run_member(name, handler); };
+}
+
+// The captions that load more on a click, and underline while the mouse is
+// over them.
+constexpr int kClickToLoad[] = {0, 4, 5, 6};
+
+constexpr wchar_t kWakeUpSent[] =
+    L"Wake up message has been sent.  Check this computer again in a few minutes.";
 constexpr wchar_t kActiveTip[] = L"Is this an active computer in the Corvix database?";
 
 Label& add_label(forms::Form& f, Frame& frame, int index, const wchar_t* caption, forms::Bounds at,
@@ -77,16 +91,14 @@ ListView& add_list(forms::Form& f, Frame& frame, int index, forms::Bounds at) {
 }
 
 void design_system_frame(forms::Form& f, Frame& frame) {
+  // The two times take the whole row: with the zone behind them they are
+  // about 50 characters long.
   add_label(f, frame, 8, L"&Current Time:", {120, 120, 1215, 255});
-  add_value(f, frame, 7, {1380, 120, 2535, 255}, L"Current time on the local computer");
-  add_label(f, frame, 10, L"&DT", {4080, 120, 375, 255});
-  add_value(f, frame, 4, {4500, 120, 2835, 255}, L"Date/Time when the Daylight Savings Time takes effect");
+  add_value(f, frame, 7, {1380, 120, 5955, 255}, L"Current time on the local computer");
 
   click_to_load(
       add_label(f, frame, 0, L"&Remote Time:", {120, 420, 1215, 255}, L"Click to get the Time Zone and mode"));
-  add_value(f, frame, 0, {1380, 420, 2535, 255}, L"Current time on the remote computer");
-  add_label(f, frame, 11, L"&ST", {4080, 420, 375, 255});
-  add_value(f, frame, 8, {4500, 420, 2835, 255}, L"Date/Time when the Standard Time takes effect");
+  add_value(f, frame, 0, {1380, 420, 5955, 255}, L"Current time on the remote computer");
 
   add_label(f, frame, 1, L"&Description:", {120, 720, 1215, 255});
   add_value(f, frame, 1, {1380, 720, 5955, 255}, L"Browsable description of the remote computer");
@@ -105,9 +117,14 @@ void design_system_frame(forms::Form& f, Frame& frame) {
   types.move(1380, 1620, 5955, 315);
   types.set_tool_tip_text(L"The remote computer's NT attributes");
 
-  click_to_load(add_label(f, frame, 4, L"&Version", {120, 2040, 1215, 255},
+  click_to_load(add_label(f, frame, 4, L"&Version", {120, 1995, 1215, 255},
                           L"The remote computer's Make and Model.  Click to Load."));
-  add_value(f, frame, 3, {1380, 2040, 5955, 495}, L"The remote computer's Make and Model");
+  add_value(f, frame, 3, {1380, 1995, 5955, 375}, L"The remote computer's Make and Model");
+
+  add_label(f, frame, 10, L"&DT", {120, 2415, 375, 255});
+  add_value(f, frame, 4, {540, 2415, 3015, 255}, L"Date/Time when the Daylight Savings Time takes effect");
+  add_label(f, frame, 11, L"&ST", {3660, 2415, 375, 255});
+  add_value(f, frame, 8, {4080, 2415, 3255, 255}, L"Date/Time when the Standard Time takes effect");
 }
 
 }  // namespace
@@ -117,7 +134,10 @@ FrmComputerDetails::FrmComputerDetails(component::Environment& env)
       env_(env),
       form_(L"frmComputerDetails", [this](forms::Form& f) { design(f); }) {
   windows::attach_environment(form_, env);
-  form_.on_load = [this] { Form_Load(); };
+  form_.on_load = member(L"Form_Load", [this] { Form_Load(); });
+  form_.on_activate = [this] { Form_Activate(); };
+  form_.on_mouse_move = member(L"Form_MouseMove", [this] { Form_MouseMove(); });
+  form_.on_unload = [this](int&) { windows::run_member(L"Form_Unload", [this] { Form_Unload(); }); };
 }
 
 component::Services& FrmComputerDetails::services() const {
@@ -136,7 +156,7 @@ void FrmComputerDetails::design(forms::Form& f) {
   for (const wchar_t* caption : {L"&System", L"&Applications", L"&Work Groups", L"&Users", L"&Status"}) {
     tabs.add_tab(caption);
   }
-  tabs.on_click = [this] { TabStrip1_Click(); };
+  tabs.on_click = member(L"TabStrip1_Click", [this] { TabStrip1_Click(); });
 
   // One frame per tab; at design they lie side by side beyond the client
   // area, and the load stacks them on the first one.
@@ -191,7 +211,11 @@ void FrmComputerDetails::design(forms::Form& f) {
   active_box.set_caption(L"&Active");
   active_box.set_tool_tip_text(kActiveTip);
   active_box.move(2280, 3540, 1035, 255);
-  active_box.on_click = [this] { chkActive_Click(0); };
+  for (int index : {0, 1}) {
+    f.get<CheckBox>(L"chkActive", index).on_click =
+        member(L"chkActive_Click", [this, index] { chkActive_Click(index); });
+  }
+  logons.on_click = member(L"chkLogonsPermitted_Click", [this] { chkLogonsPermitted_Click(); });
 
   CommandButton& ok = add_button(f, nullptr, 0, L"&OK", {6480, 3420, 1275, 435});
   ok.set_default(true);
@@ -201,6 +225,28 @@ void FrmComputerDetails::design(forms::Form& f) {
   forms::HostControl& ping = f.add<forms::HostControl>(L"Ping1");
   ping.set_class_name(L"Ping");
   ping.set_visible(false);
+  ping.on_event = [this](std::wstring_view event, std::span<Variant> args) {
+    if (event == L"ReplyReceived" && !args.empty()) {
+      windows::run_member(L"Ping1_ReplyReceived", [&] { Ping1_ReplyReceived(args[0].to_long()); });
+    } else if (event == L"StatusMessage" && args.size() >= 2) {
+      windows::run_member(L"Ping1_StatusMessage", [&] { Ping1_StatusMessage(args[1].to_text()); });
+    }
+  };
+
+  for (int index = 0; index <= 3; ++index) {
+    f.get<CommandButton>(L"Command1", index).on_click =
+        member(L"Command1_Click", [this, index] { Command1_Click(index); });
+  }
+  for (int index : {1, 2}) {
+    f.get<ListView>(L"ListView1", index).on_column_click = [this, index](forms::ColumnHeader& header) {
+      windows::run_member(L"ListView1_ColumnClick", [&] { ListView1_ColumnClick(index, header); });
+    };
+  }
+  for (int index : kClickToLoad) {
+    Label& label = f.get<Label>(L"Label1", index);
+    label.on_click = member(L"Label1_Click", [this, index] { Label1_Click(index); });
+    label.on_mouse_move = member(L"Label1_MouseMove", [this, index] { Label1_MouseMove(index); });
+  }
 }
 
 void FrmComputerDetails::Form_Load() {
@@ -229,9 +275,117 @@ void FrmComputerDetails::computer_set() {
 }
 
 void FrmComputerDetails::chkActive_Click(int index) {
-  if (index != 0) return;
-  const bool checked = form_.get<CheckBox>(L"chkActive", 0).value() == forms::check_value::kChecked;
-  database::StoreActive(database::management_database().EquipmentRecord, checked);
+  const bool checked = form_.get<CheckBox>(L"chkActive", index).value() == forms::check_value::kChecked;
+  if (index == 0) {
+    database::StoreActive(database::management_database().EquipmentRecord, checked);
+    return;
+  }
+  if (index != 1 || !Computer()) return;
+  const outside::Computer host = computer();
+  host.set_reachable(checked);
+  form_.get<Image>(L"Image1", host.reachable() ? 0 : 1).zorder(0);
+}
+
+void FrmComputerDetails::chkLogonsPermitted_Click() {
+  if (!form_.visible()) return;
+  CheckBox& box = form_.get<CheckBox>(L"chkLogonsPermitted");
+  if (box.value() != forms::check_value::kUnchecked) {
+    const outside::Computer host = computer();
+    host.set_logons_enabled(true);
+    host.set_unlocks_enabled(true);
+    return;
+  }
+  DispatchPtr settings = services().create_object(L"Pendrel.UnavailableProperties");
+  settings->set(L"DomainObject", DomainObject());
+  settings->set(L"Computer", Computer());
+  settings->call(L"Show", {int16_t{1}});
+  if (!settings->get(L"OK").to_bool()) box.set_value(forms::check_value::kChecked);
+}
+
+void FrmComputerDetails::Command1_Click(int index) {
+  switch (index) {
+    case 0:
+      release_computer();
+      form_.unload();
+      break;
+    case 1: {
+      form_.refresh();
+      const outside::PingControl ping(form_.get<forms::HostControl>(L"Ping1").object());
+      ping.set_ping_host(computer().name());
+      form_.get<Label>(L"PingResults")
+          .set_caption(L"Pinging " + ping.ping_host() + L" with " + std::to_wstring(ping.ping_count()) +
+                       L" packets of data:\r\n\r\n");
+      ping.start_ping();
+      break;
+    }
+    case 2: {
+      const outside::Computer host = computer();
+      host.set_mac_addr(form_.get<Label>(L"Label2", 9).caption());
+      host.wake();
+      env_.ui.message_box(kWakeUpSent, forms::msgbox_style::kOKOnly | forms::msgbox_style::kInformation,
+                          windows::kComponentTitle);
+      Command1_Click(0);
+      break;
+    }
+    case 3: {
+      DispatchPtr alerts = services().create_object(L"Pendrel.LogonProperties");
+      alerts->set(L"DomainObject", DomainObject());
+      alerts->set(L"Computer", Computer());
+      env_.ui.set_mouse_pointer(forms::mouse_pointer::kHourglass);
+      alerts->call(L"Show", {int16_t{1}});
+      alerts.reset();
+      env_.ui.set_mouse_pointer(forms::mouse_pointer::kDefault);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// What the window took from the computer goes back: "IPC$" is unmapped each
+// time (the flag stays), a hive that would not unload stays marked so that
+// the next clean-up tries again.
+void FrmComputerDetails::release_computer() {
+  if (IpcMapped) computer().resources(L"IPC$").unmap(true);
+  if (QMHiveLoaded) {
+    QMHiveLoaded = services().tavisk.NetRegUnLoadKey(ComputerName, static_cast<int32_t>(outside::kHkeyLocalMachine),
+                                                     L"QM") != 0;
+  }
+}
+
+void FrmComputerDetails::Form_Unload() { release_computer(); }
+
+void FrmComputerDetails::ListView1_ColumnClick(int index, forms::ColumnHeader& header) {
+  windows::SortListViewByColumn(form_.get<ListView>(L"ListView1", index), header);
+}
+
+void FrmComputerDetails::Label1_Click(int index) {
+  if (index == 0) ShowRemoteTimeZone(*this);
+}
+
+void FrmComputerDetails::Label1_MouseMove(int index) {
+  for (int hovered : kClickToLoad) {
+    if (hovered == index) form_.get<Label>(L"Label1", index).set_font_underline(true);
+  }
+}
+
+void FrmComputerDetails::Form_MouseMove() {
+  for (int index : kClickToLoad) form_.get<Label>(L"Label1", index).set_font_underline(false);
+}
+
+void FrmComputerDetails::Ping1_ReplyReceived(int32_t milliseconds) {
+  const outside::PingControl ping(form_.get<forms::HostControl>(L"Ping1").object());
+  append_ping_line(L"Reply from " + ping.ping_address() + L": time=" + std::to_wstring(milliseconds) + L"ms");
+}
+
+void FrmComputerDetails::Ping1_StatusMessage(const std::wstring& message) { append_ping_line(message); }
+
+// Each line shows while the ping still runs.
+void FrmComputerDetails::append_ping_line(const std::wstring& line) {
+  Label& results = form_.get<Label>(L"PingResults");
+  results.set_caption(results.caption() + line + L"\r\n");
+  results.refresh();
+  env_.ui.do_events();
 }
 
 void FrmComputerDetails::TabStrip1_Click() {

@@ -75,6 +75,9 @@ class FrmComputerDetails : public component::ComponentWindow {
   void Form_Load();
   void Form_Unload();
   void computer_set() override;
+  // The clean-up of "&OK" and of the unload: "IPC$" and the "QM" hive.
+  void release_computer();
+  void append_ping_line(const std::wstring& line);
 
   component::Environment& env_;
   std::wstring admin_acct_;

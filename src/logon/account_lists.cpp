@@ -163,17 +163,4 @@ std::wstring account_list_value(const ListView& list) {
   return value;
 }
 
-void sort_by_column(ListView& list, const forms::ColumnHeader& header) {
-  list.set_sorted(true);
-  const int key = header.index() - 1;
-  if (list.sort_key() == key) {
-    list.set_sort_order(list.sort_order() == forms::list_view_style::kAscending
-                            ? forms::list_view_style::kDescending
-                            : forms::list_view_style::kAscending);
-  } else {
-    list.set_sort_key(key);
-    list.set_sort_order(forms::list_view_style::kAscending);
-  }
-}
-
 }  // namespace pendrel::logon

@@ -1,7 +1,7 @@
 // The four account lists of the logon window: reading an account list value
 // ("AUTHORITY\name" entries joined by ";") into a list view, naming each
 // account through the host's Computer and DomainObject, writing the rows
-// back, and sorting by a clicked column.
+// back.
 #pragma once
 
 #include <string>
@@ -30,9 +30,5 @@ void load_list_view(forms::ListView& list, std::wstring_view data, const Dispatc
 
 // The rows' texts in the list's order joined by ";".
 std::wstring account_list_value(const forms::ListView& list);
-
-// Sorting on; the clicked column again flips the order, another column sorts
-// by that column ascending.
-void sort_by_column(forms::ListView& list, const forms::ColumnHeader& header);
 
 }  // namespace pendrel::logon

@@ -240,7 +240,7 @@ void FrmLogonProperty::LoadListView(ListView& InListView1, const std::wstring& I
 }
 
 void FrmLogonProperty::ListView1_ColumnClick(int index, forms::ColumnHeader& header) {
-  sort_by_column(list(index), header);
+  windows::SortListViewByColumn(list(index), header);
 }
 
 void FrmLogonProperty::cmdButton_Click(int index) {

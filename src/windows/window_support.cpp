@@ -16,6 +16,22 @@ void attach_environment(forms::Form& form, component::Environment& env) {
   });
 }
 
+Error in_member(std::wstring_view member, const Error& error) {
+  return Error(error.number(), std::wstring(member) + L": " + error.description(), error.source());
+}
+
+void SortListViewByColumn(forms::ListView& list, const forms::ColumnHeader& header) {
+  namespace style = forms::list_view_style;
+  list.set_sorted(true);
+  const int key = header.index() - 1;
+  if (list.sort_key() == key) {
+    list.set_sort_order(list.sort_order() == style::kAscending ? style::kDescending : style::kAscending);
+  } else {
+    list.set_sort_key(key);
+    list.set_sort_order(style::kAscending);
+  }
+}
+
 void add_list_images(forms::ImageList& images) {
   namespace picture = forms::picture;
   for (int id = picture::kFolderClosed; id <= picture::kComputerLocalGroup; ++id) images.add(id);

@@ -16,6 +16,8 @@
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/tree_view.h"
+#include "details_fakes.h"
+#include "forms/check_box.h"
 #include "window_test_support.h"
 
 namespace pendrel {
@@ -156,6 +158,237 @@ TEST_F(DetailsTest, ComputerSetNamesTheWindow) {
   EXPECT_EQ(form.caption(), L"No Computer was given!");
   EXPECT_EQ(window.ComputerName, L"PC042");
   EXPECT_EQ(bed.log->calls().size(), 1u);
+}
+
+// The window shown with its load already done, so that each test runs only
+// the commands it drives.
+class DetailsCommandsTest : public ::testing::Test {
+ protected:
+  DetailsCommandsTest() {
+    bed.computer->on(L"Name").get(L"PC042");
+    window.set_DomainObject(bed.domain_object);
+    window.set_Computer(bed.computer);
+    form.load();
+    window.LoadedOnce = true;
+    form.show(0);
+    bed.log->clear();
+  }
+  void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
+  forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
+  // A window of ours as CreateObject gives it to the details window.
+  std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
+    auto object = bed.computer->sibling(name);
+    object->on(L"DomainObject").set([](std::span<Argument>) {});
+    object->on(L"Computer").set([](std::span<Argument>) {});
+    object->on(L"Show").call([](std::span<Argument>) {});
+    bed.classes[prog_id] = object;
+    return object;
+  }
+
+  fakes::DetailsTestBed bed;
+  details::FrmComputerDetails window{bed.env};
+  forms::Form& form = window.form();
+};
+
+TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) {
+  const std::wstring unmap = L"call IPC$.UnMap(True)";
+  const std::wstring unload = L"NetRegUnLoadKey PC042 -2147483646 QM";
+  struct Case {
+    bool ipc, hive;
+    std::vector<int32_t> unload_results;
+    std::vector<std::wstring> host, tavisk;
+    bool hive_left;
+  } cases[] = {
+      {false, false, {}, {}, {}, false},
+      {true, false, {}, {L"get Computer.Resources(\"IPC$\")", unmap, L"get Computer.Resources(\"IPC$\")", unmap}, {}, false},
+      {false, true, {0}, {}, {unload}, false},
+      {false, true, {5, 0}, {}, {unload, unload}, false},
+      {false, true, {5, 5}, {}, {unload, unload}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_wstring(c.ipc) + L" " + std::to_wstring(c.hive) + L" " + std::to_wstring(c.unload_results.size()));
+    auto share = bed.computer->sibling(L"IPC$");
+    share->on(L"UnMap").call([](std::span<Argument>) {});
+    bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
+    form.load();
+    window.LoadedOnce = true;
+    form.show(0);
+    window.IpcMapped = c.ipc;
+    window.QMHiveLoaded = c.hive;
+    for (int32_t result : c.unload_results) bed.tavisk.answers.push_back({result, {}, {}});
+    bed.log->clear();
+    bed.tavisk.calls.clear();
+
+    click(0);
+    EXPECT_FALSE(form.loaded());
+    EXPECT_EQ(bed.log->trace(), c.host);
+    EXPECT_EQ(bed.tavisk.calls, c.tavisk);
+    EXPECT_EQ(window.QMHiveLoaded, c.hive_left);
+    EXPECT_EQ(window.IpcMapped, c.ipc);
+    EXPECT_TRUE(bed.ui.prompts().empty());
+  }
+}
+
+TEST_F(DetailsCommandsTest, LogonsPermittedAsksTheUnavailableSettingsWhenUnchecked) {
+  auto settings = component_class(L"Pendrel.UnavailableProperties", L"Unavailable");
+  const std::vector<std::wstring> asked = {L"set Unavailable.DomainObject = DomainObject",
+                                           L"set Unavailable.Computer = Computer", L"call Unavailable.Show(1)",
+                                           L"get Unavailable.OK"};
+  const std::vector<std::wstring> enabled = {L"let Computer.LogonsEnabled = True",
+                                             L"let Computer.UnlocksEnabled = True"};
+  for (const wchar_t* flag : {L"LogonsEnabled", L"UnlocksEnabled"}) bed.computer->property(flag);
+  forms::CheckBox& logons = box(L"chkLogonsPermitted");
+  logons.user_set_value(1);
+  EXPECT_EQ(bed.log->trace(), enabled);
+
+  for (bool confirmed : {false, true}) {
+    settings->on(L"OK").get(confirmed);
+    bed.log->clear();
+    logons.user_set_value(0);
+    std::vector<std::wstring> expected = asked;
+    if (!confirmed) expected.insert(expected.end(), enabled.begin(), enabled.end());
+    EXPECT_EQ(bed.log->trace(), expected) << confirmed;
+    EXPECT_EQ(logons.value(), confirmed ? 0 : 1);
+    // Released: only the test's own table still holds it.
+    EXPECT_EQ(settings.use_count(), 2);
+    if (confirmed) logons.user_set_value(1);
+  }
+
+  // While the window is hidden the box changes without a word to anyone.
+  form.hide();
+  bed.log->clear();
+  logons.set_value(0);
+  logons.set_value(1);
+  EXPECT_TRUE(bed.log->calls().empty());
+  EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(DetailsCommandsTest, OnLineWritesReachableAndShowsTheAnswer) {
+  bool answer = false;
+  bed.computer->on(L"Reachable").let([](std::span<Argument>) {}).get([&](std::span<Argument>) { return answer; });
+  for (bool reachable : {false, true}) {
+    answer = reachable;
+    bed.log->clear();
+    box(L"chkActive", 1).user_set_value(reachable ? 0 : 1);
+    EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{std::wstring(L"let Computer.Reachable = ") +
+                                                               (reachable ? L"False" : L"True"),
+                                                           L"get Computer.Reachable"}));
+    EXPECT_LT(form.get<forms::Image>(L"Image1", reachable ? 0 : 1).z_position(),
+              form.get<forms::Image>(L"Image1", reachable ? 1 : 0).z_position());
+  }
+  window.set_Computer(nullptr);
+  bed.log->clear();
+  box(L"chkActive", 1).user_set_value(1);
+  EXPECT_TRUE(bed.log->calls().empty());
+  EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(DetailsCommandsTest, ColumnClicksSortAscendingThenFlip) {
+  namespace style = forms::list_view_style;
+  struct Click {
+    int list, column, key, order;
+  } clicks[] = {
+      {2, 2, 1, style::kAscending}, {2, 2, 1, style::kDescending}, {2, 2, 1, style::kAscending},
+      {2, 3, 2, style::kAscending}, {2, 1, 0, style::kAscending}, {2, 1, 0, style::kDescending},
+      // The first column is the key of an unsorted list: its first click flips.
+      {1, 1, 0, style::kDescending},
+  };
+  for (const Click& c : clicks) {
+    ListView& list = form.get<ListView>(L"ListView1", c.list);
+    list.user_column_click(c.column);
+    EXPECT_TRUE(list.sorted());
+    EXPECT_EQ(list.sort_key(), c.key) << c.list << " " << c.column;
+    EXPECT_EQ(list.sort_order(), c.order) << c.list << " " << c.column;
+  }
+}
+
+TEST_F(DetailsCommandsTest, ClickToLoadCaptionsUnderlineUnderTheMouse) {
+  auto underlined = [&] {
+    std::wstring marks;
+    for (int index : {0, 1, 4, 5, 6}) marks += form.get<forms::Label>(L"Label1", index).font_underline() ? L'U' : L'-';
+    return marks;
+  };
+  for (int index : {0, 1, 4, 5, 6}) form.get<forms::Label>(L"Label1", index).user_mouse_move();
+  EXPECT_EQ(underlined(), L"U-UUU");
+  form.user_mouse_move();
+  EXPECT_EQ(underlined(), L"-----");
+}
+
+TEST_F(DetailsCommandsTest, WakeUpSendsToTheShownAddressTellsTheUserAndCloses) {
+  form.get<forms::Label>(L"Label2", 9).set_caption(L"00-0C-29-4F-8E-35");
+  bed.computer->on(L"MACAddr").let([](std::span<Argument>) {});
+  bed.computer->on(L"Wake").raise(Error(-2147024843, L"The network path was not found."));
+  click(2);
+  EXPECT_TRUE(form.loaded());
+  ASSERT_EQ(bed.ui.prompts().size(), 1u);
+  EXPECT_EQ(bed.ui.prompts()[0],
+            fakes::message(L"Command1_Click: The network path was not found.\r\n\r\n(Error -2147024843)", 16, L"Pendrel"));
+
+  bed.computer->on(L"Wake").call([](std::span<Argument>) { return false; });
+  bed.log->clear();
+  click(2);
+  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"",
+                                                         L"call Computer.Wake"}));
+  ASSERT_EQ(bed.ui.prompts().size(), 2u);
+  EXPECT_EQ(bed.ui.prompts()[1],
+            fakes::message(L"Wake up message has been sent.  Check this computer again in a few minutes.", 64,
+                           L"Pendrel"));
+  EXPECT_FALSE(form.loaded());
+}
+
+TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
+  auto ping = std::make_shared<fakes::FakeDispatch>(L"Ping1", bed.log);
+  ping->property(L"PingHost", Variant(L""));
+  ping->on(L"PingHost", 6);
+  ping->on(L"PingCount", 5).get(int16_t{3});
+  ping->on(L"PingAddress", 7).get(L"10.0.0.7");
+  forms::HostControl& control = form.get<forms::HostControl>(L"Ping1");
+  control.set_object(ping);
+  std::vector<std::pair<std::wstring, Variant>> events;
+  ping->on(L"StartPing", 11).call([&](std::span<Argument>) {
+    for (auto& [name, value] : events) {
+      std::vector<Variant> args = {value};
+      if (name == L"StatusMessage") args = {Variant(int32_t{0}), value};
+      control.fire_event(name, args);
+    }
+  });
+  auto& results = form.get<forms::Label>(L"PingResults");
+  const std::wstring header = L"Pinging PC042 with 3 packets of data:\r\n\r\n";
+  const std::wstring reply = L"Reply from 10.0.0.7: time=1ms\r\n";
+
+  events = {{L"ReplyReceived", Variant(int32_t{1})}, {L"ReplyReceived", Variant(int32_t{1})},
+            {L"ReplyReceived", Variant(int32_t{1})}};
+  click(1);
+  EXPECT_EQ(results.caption(), header + reply + reply + reply);
+  EXPECT_EQ(bed.ui.do_events_calls(), 3);
+  EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let", L"call"}),
+            (std::vector<std::wstring>{L"let Ping1.PingHost = \"PC042\"", L"call Ping1.StartPing"}));
+
+  events = {{L"StatusMessage", Variant(L"Request timed out.")}, {L"StatusMessage", Variant(L"")}};
+  click(1);
+  EXPECT_EQ(results.caption(), header + L"Request timed out.\r\n\r\n");
+  EXPECT_EQ(bed.ui.do_events_calls(), 5);
+  EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+TEST_F(DetailsCommandsTest, AFailingCommandIsShownByItsNameAndTheWindowGoesOn) {
+  click(3);
+  ASSERT_EQ(bed.ui.prompts().size(), 1u);
+  EXPECT_EQ(bed.ui.prompts()[0].prompt.rfind(L"Command1_Click: ", 0), 0u) << bed.ui.prompts()[0].prompt;
+  EXPECT_EQ(bed.ui.prompts()[0].title, L"Pendrel");
+  EXPECT_TRUE(form.loaded());
+
+  auto alerts = component_class(L"Pendrel.LogonProperties", L"LogonAlerts");
+  bool hourglass_while_shown = false;
+  alerts->on(L"Show").call([&](std::span<Argument>) { hourglass_while_shown = bed.ui.mouse_pointer() == 11; });
+  click(3);
+  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"set LogonAlerts.DomainObject = DomainObject",
+                                                         L"set LogonAlerts.Computer = Computer",
+                                                         L"call LogonAlerts.Show(1)"}));
+  EXPECT_TRUE(hourglass_while_shown);
+  EXPECT_EQ(bed.ui.mouse_pointer(), 0);
+  EXPECT_EQ(alerts.use_count(), 2);
+  EXPECT_EQ(bed.ui.prompts().size(), 1u);
 }
 
 }  // namespace

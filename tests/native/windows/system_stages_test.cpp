@@ -155,9 +155,18 @@ TEST_F(SystemStagesTest, RemoteTimeAndDetails) {
     EXPECT_EQ(state.LoadStatus, status);
     EXPECT_EQ(labels({1, 2}), status == 0 ? L"Sales desk|NT 4.0" : L"|");
   }
-  const auto& types = form.get<forms::ComboBox>(L"cmbTypes");
+  auto& types = form.get<forms::ComboBox>(L"cmbTypes");
   EXPECT_EQ(types.list_count(), 3);
   EXPECT_EQ(types.list_index(), 0);
+
+  // Oversized and odd values come through whole: a long description, every role bit.
+  const std::wstring long_text(10000, L'd');
+  bed.computer->on(L"Description").get(long_text);
+  bed.computer->on(L"PlatFormType").get(int32_t{-1});
+  types.clear();
+  ASSERT_TRUE(ComputerDetailsStage(window, state));
+  EXPECT_EQ(Label2(1).caption(), long_text);
+  EXPECT_EQ(types.list_count(), 23);
 }
 
 TEST_F(SystemStagesTest, RemoteTimeZoneDisplay) {

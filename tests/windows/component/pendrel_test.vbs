@@ -39,6 +39,15 @@ Class FakeComputer
   Public Function GetRegistryValue(root, keyPath, valueName, valueDefault)
     GetRegistryValue = valueDefault
   End Function
+  ' What the details window's load reads of a computer that does not answer.
+  Public Domain
+  Public Reachable
+  Public LogonsEnabled
+  Public IPAddr
+  Public MACAddr
+  Public Function GetServerInformation(level)
+    GetServerInformation = 53
+  End Function
 End Class
 
 Dim domain, computer
@@ -48,6 +57,9 @@ Set computer = New FakeComputer
 computer.UnAvailableCaption = "System Unavailable"
 computer.UnAvailableText = "Back at noon."
 computer.UnlocksEnabled = True
+computer.Domain = "CORP"
+computer.IPAddr = "127.0.0.1"
+computer.MACAddr = ""
 
 ' The members every class has, on two objects of one class (which share the
 ' window) and with the caption the window got from its design or Computer.
@@ -112,8 +124,9 @@ details.AdminAcct = "CORP\admin"
 details.Password = "s3cret"
 Check "AdminAcct", details2.AdminAcct, "CORP\admin"
 Check "Password", details2.Password, "s3cret"
-details.Database = "DSN=Management;UID=console"
 ExerciseWindowMembers "Properties", details, details2, "PC042 ..."
+Check "off-line computer after the load", computer.Reachable, False
+details.Database = "DSN=Management;UID=console"
 Check "AdminAcct after Quit", details.AdminAcct, "CORP\admin"
 Check "Database after Quit", details2.Database, "DSN=Management;UID=console"
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -9,11 +10,18 @@
 #include <utility>
 
 #include "component/component_window.h"
+#include "component/services.h"
 #include "database/management_database.h"
+#include "database/odbc_connection.h"
 #include "details/ping_object.h"
 #include "logon/kestrow_browse.h"
+#include "outside/tavisk.h"
 #include "platform/win32/com_object.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/details/echo_transport.h"
+#include "platform/win32/dispatch_client.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/local_clock.h"
 #include "platform/win32/logon/browse_dialog.h"
 #include "platform/win32/ui/renderer.h"
 #include "windows/window_support.h"
@@ -36,6 +44,72 @@ void make_host_control(forms::HostControl& control) {
     control.set_object(std::move(ping));
   }
 }
+
+// CreateObject of a class by its ProgID, in this process: the details window
+// opens the logon and unavailable windows this way, as a console would.
+DispatchPtr create_object(std::wstring_view prog_id) {
+  const std::wstring name(prog_id);
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(name.c_str(), &clsid);
+  if (FAILED(hr)) throw Error(hr, L"Cannot find the class " + name);
+  com_ptr<IDispatch> object;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
+  if (FAILED(hr)) throw Error(hr, L"Cannot create " + name);
+  return wrap_dispatch(object.get());
+}
+
+// Tavisk.dll bound at its first call, as a Declare of VB binds it: a machine
+// without it still loads and registers pendrel.dll, and only the calls fail
+// (53, as VB reports a missing DLL). It is looked for beside pendrel.dll
+// first, then where Windows looks for any DLL.
+class TaviskOnDemand final : public Tavisk {
+ public:
+  int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override {
+    return library().NetGetInteractiveUser(server, user, account);
+  }
+  int32_t NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
+                        std::wstring_view hive) override {
+    return library().NetRegLoadKey(machine, root, key, hive);
+  }
+  int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override {
+    return library().NetRegUnLoadKey(machine, root, key);
+  }
+
+ private:
+  Tavisk& library() {
+    if (raw_) return *raw_;
+    unique_hmodule module(LoadLibraryW(beside_this_module(L"tavisk.dll").c_str()));
+    if (!module) module = unique_hmodule(LoadLibraryW(L"tavisk.dll"));
+    if (!module) throw Error(53, L"File not found: Tavisk.dll");
+    TaviskEntryPoints entry{};
+    entry.NetGetInteractiveUser = entry_point<decltype(entry.NetGetInteractiveUser)>(module, "NetGetInteractiveUser");
+    entry.NetRegLoadKey = entry_point<decltype(entry.NetRegLoadKey)>(module, "NetRegLoadKey");
+    entry.NetRegUnLoadKey = entry_point<decltype(entry.NetRegUnLoadKey)>(module, "NetRegUnLoadKey");
+    raw_ = std::make_unique<RawTavisk>(entry);
+    module_ = std::move(module);
+    return *raw_;
+  }
+
+  static std::wstring beside_this_module(const wchar_t* file) {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length = GetModuleFileNameW(Module::handle(), path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + file;
+  }
+
+  template <class Function>
+  static Function entry_point(const unique_hmodule& module, const char* name) {
+    FARPROC found = GetProcAddress(module.get(), name);
+    // VB's "Can't find DLL entry point".
+    if (!found) {
+      throw Error(453, L"Can't find DLL entry point " + std::wstring(name, name + std::strlen(name)) + L" in Tavisk.dll");
+    }
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+  }
+
+  unique_hmodule module_;
+  std::unique_ptr<RawTavisk> raw_;
+};
 
 // The window classes of this module that our windows were made of. Windows
 // does not unregister a DLL's classes when it unloads; a class left behind
@@ -95,7 +169,12 @@ struct ThreadEnvironment {
   UINT_PTR end_timer = 0;
   ui::Win32WindowSystem window_system;
   ui::Win32UserInterface user_interface{std::wstring(windows::kComponentTitle)};
-  component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control))};
+  database::OdbcObjects database_objects;
+  SystemClock clock;
+  TaviskOnDemand tavisk;
+  component::Services services{database_objects, tavisk, clock, &create_object};
+  component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control)),
+                                     &services};
 };
 
 // Only a plain pointer is thread_local: nothing of ours runs at thread exit.
