@@ -66,7 +66,7 @@ void RegKey::reset() {
 int32_t OpenKey(RegistryApi& api, RegHandle root, const std::wstring& subkey, RegKey& key) {
   RegHandle opened = 0;
   const int32_t status = api.RegOpenKeyExA(root, to_ansi(subkey).c_str(), 0, kKeyRead, opened);
-  key = status == 0 ? RegKey(api, opened) : RegKey();
+  if (status == 0) key = RegKey(api, opened);
   return status;
 }
 
@@ -83,8 +83,9 @@ int32_t OpenMachineRoot(RegistryApi& api, const outside::Computer& computer,
 
 int32_t ConnectMachineRoot(RegistryApi& api, const std::wstring& machine, RegKey& root) {
   RegHandle connected = 0;
-  const int32_t status = api.RegConnectRegistryA(to_ansi(machine).c_str(), kLocalMachine, connected);
-  root = status == 0 ? RegKey(api, connected) : RegKey();
+  const int32_t status =
+      api.RegConnectRegistryA(to_ansi(machine).c_str(), kLocalMachine, connected);
+  if (status == 0) root = RegKey(api, connected);
   return status;
 }
 
@@ -189,8 +190,8 @@ std::wstring ReadIniString(RegistryApi& api, const std::wstring& section, const 
   while (cut_off) {
     buffer.assign(size, ' ');
     n = api.GetPrivateProfileStringA(section_absent ? nullptr : ansi_section.c_str(),
-                                     key_absent ? nullptr : ansi_key.c_str(),
-                                     ansi_default.c_str(), buffer.data(), size, ansi_file.c_str());
+                                     key_absent ? nullptr : ansi_key.c_str(), ansi_default.c_str(),
+                                     buffer.data(), size, ansi_file.c_str());
     cut_off = n == size - trailing_nuls &&
               buffer.find_first_not_of('\0', size - trailing_nuls) == std::string::npos;
     if (cut_off) size += kIniStep;

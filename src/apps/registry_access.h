@@ -53,8 +53,8 @@ class RegistryApi {
   virtual int32_t RegConnectRegistryA(const char* machine, RegHandle key, RegHandle& result) = 0;
   // Returns the number of characters written, without the final NUL.
   virtual uint32_t GetPrivateProfileStringA(const char* section, const char* key,
-                                            const char* default_text, char* buffer,
-                                            uint32_t size, const char* file) = 0;
+                                            const char* default_text, char* buffer, uint32_t size,
+                                            const char* file) = 0;
 };
 
 // Owns one open key and closes it with RegCloseKey; the predefined
@@ -78,7 +78,8 @@ class RegKey {
   RegHandle handle_ = 0;
 };
 
-// Opens subkey under root with read access; the status of the open.
+// Opens subkey under root with read access; the status of the open. On
+// failure key is left as it was, as are the machine roots below.
 int32_t OpenKey(RegistryApi& api, RegHandle root, const std::wstring& subkey, RegKey& key);
 
 // The machine root of the computer a window shows: the predefined

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
+#include "core/text.h"
 #include "fake_dispatch.h"
 #include "outside/computer.h"
 #include "outside/domain_object.h"
@@ -15,243 +13,166 @@
 namespace pendrel::apps {
 namespace {
 
-using Data = std::vector<uint8_t>;
+using Data = std::string;  // raw value data, NULs included
 
-Data bytes(std::string_view text) { return Data(text.begin(), text.end()); }
-
-struct Value {
-  uint32_t type;
-  Data data;
-};
-
-// A registry of keys by path under HKEY_LOCAL_MACHINE and INI texts by file,
-// answering as the Windows functions do and logging what was asked of it.
-class FakeRegistry : public RegistryApi {
- public:
-  std::map<std::string, std::map<std::string, Value>> keys;
-  std::map<RegHandle, std::string> open;  // handle -> key path
+// Keys by path under HKEY_LOCAL_MACHINE and one INI text, answering as the
+// Windows functions do; logs each query's buffer size and each INI call.
+struct FakeRegistry : RegistryApi {
+  std::map<std::string, std::map<std::string, std::pair<uint32_t, Data>>> keys;
+  std::map<RegHandle, std::string> open;
   std::vector<std::string> log;
-  // The text GetPrivateProfileStringA has for the asked section and key (a
-  // list when one of them is null, already ending in its two NULs).
-  std::string ini_text;
+  std::string ini;  // for a list: already ending in its two NULs
+  RegHandle next = 100;
 
-  int32_t RegOpenKeyExA(RegHandle key, const char* subkey, uint32_t, uint32_t access,
-                        RegHandle& result) override {
-    log.push_back("open " + std::string(subkey) + " " + std::to_string(access));
-    if (!keys.contains(subkey)) return 2;
-    result = next_++;
-    open[result] = subkey;
+  int32_t RegOpenKeyExA(RegHandle, const char* subkey, uint32_t, uint32_t access, RegHandle& key) override {
+    if (!keys.contains(subkey) || access != kKeyRead) return 2;
+    open[key = next++] = subkey;
     return 0;
   }
-  int32_t RegQueryValueExA(RegHandle key, const char* name, uint32_t& type, uint8_t* data,
-                           uint32_t& size) override {
-    log.push_back("query " + std::string(data ? std::to_string(size) : "-"));
-    auto& values = keys.at(open.at(key));
-    if (!values.contains(name)) return 2;
-    const Value& v = values.at(name);
-    type = v.type;
-    const uint32_t room = size;
-    size = static_cast<uint32_t>(v.data.size());
-    if (data == nullptr) return 0;
-    if (room < size) return kStatusMoreData;
-    std::copy(v.data.begin(), v.data.end(), data);
+  int32_t RegQueryValueExA(RegHandle key, const char* name, uint32_t& type, uint8_t* data, uint32_t& size) override {
+    log.push_back(data ? std::to_string(size) : "-");
+    if (!keys.at(open.at(key)).contains(name)) return 2;
+    const auto& [stored_type, stored] = keys.at(open.at(key)).at(name);
+    const uint32_t room = std::exchange(size, static_cast<uint32_t>(stored.size()));
+    type = stored_type;
+    if (data && room < size) return kStatusMoreData;
+    if (data) std::memcpy(data, stored.data(), size);
     return 0;
   }
-  int32_t RegCloseKey(RegHandle key) override {
-    log.push_back("close");
-    return open.erase(key) == 1 ? 0 : 6;
-  }
-  int32_t RegConnectRegistryA(const char* machine, RegHandle key, RegHandle& result) override {
-    log.push_back("connect " + std::string(machine) + " " + std::to_string(key));
+  int32_t RegCloseKey(RegHandle key) override { return open.erase(key) == 1 ? 0 : 6; }
+  int32_t RegConnectRegistryA(const char* machine, RegHandle root, RegHandle& key) override {
+    log.push_back(std::string(machine) + " " + std::to_string(root));
     if (std::string(machine) == "GONE") return 53;
-    result = next_++;
-    open[result] = "";
+    open[key = next++] = "";
     return 0;
   }
-  uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* default_text,
-                                    char* buffer, uint32_t size, const char* file) override {
-    log.push_back(std::string(section ? section : "(null)") + "/" + (key ? key : "(null)") + "/" +
-                  default_text + "/" + std::to_string(size) + "/" + file);
-    const bool list = key == nullptr;
-    const std::string& text = ini_text.empty() && !list ? std::string(default_text) : ini_text;
-    if (text.size() + (list ? 0 : 1) <= size) {
-      std::memcpy(buffer, text.c_str(), text.size() + 1);
-      return static_cast<uint32_t>(text.size() - (list ? 1 : 0));
-    }
-    const uint32_t kept = size - (list ? 2 : 1);  // cut off: the terminators still fit
-    std::memcpy(buffer, text.data(), kept);
-    std::memset(buffer + kept, 0, size - kept);
+  uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* dflt, char* buffer, uint32_t size,
+                                    const char* file) override {
+    log.push_back(std::string(section ? section : "-") + "/" + (key ? key : "-") + "/" + dflt + "/" +
+                  std::to_string(size) + "/" + file);
+    const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(ini.size()) + 1 - nuls;
+    const uint32_t kept = std::min(text, size - nuls);  // cut off: the terminators still fit
+    std::memset(buffer, 0, size);
+    std::memcpy(buffer, ini.data(), kept);
     return kept;
   }
-
- private:
-  RegHandle next_ = 100;
 };
 
-class RegistryAccess : public ::testing::Test {
- protected:
-  FakeRegistry api;
-  Variant value;
-  void put(const std::string& name, uint32_t type, Data data) {
-    api.keys["SOFTWARE\\Quill"][name] = {type, std::move(data)};
-  }
-  int32_t get(const std::string& name) {
-    return GetRegValue(api, kLocalMachine, L"SOFTWARE\\Quill", from_ansi(name), value);
-  }
-};
-
-TEST_F(RegistryAccess, GetRegValueReadsEachTypeAndClosesTheKey) {
-  const std::string long_text(1500, 'x');
-  const Data dword = {0x2A, 0, 0, 0};
-  struct Case {
+TEST(RegistryAccess, GetRegValueReadsEachTypeResetsByKindAndClosesTheKey) {
+  const struct {
     uint32_t type;
     Data data;
+    Variant before;
     int32_t status;
     Variant expected;
-    std::vector<std::string> log;
+    std::vector<std::string> queries;
   } cases[] = {
-      {kRegSz, bytes({"abc\0", 4}), 0, L"abc", {"open SOFTWARE\\Quill 131097", "query 1024", "close"}},
-      {kRegSz, bytes("abc"), 0, L"abc", {"open SOFTWARE\\Quill 131097", "query 1024", "close"}},
-      {kRegExpandSz, bytes({"%windir%\0", 9}), 0, L"%windir%", {}},
-      {kRegSz, {}, 0, L"", {}},
-      {kRegSz, bytes({"\0", 1}), 0, L"", {}},
-      {kRegMultiSz, bytes({"a\0b\0\0", 5}), 0, std::wstring(L"a\0b", 3), {}},
-      {kRegSz, bytes(long_text + '\0'), 0, std::wstring(1500, L'x'),
-       {"open SOFTWARE\\Quill 131097", "query 1024", "query -", "query 1501", "close"}},
-      {kRegDword, dword, 0, int32_t{42}, {"open SOFTWARE\\Quill 131097", "query 1024", "query 4", "close"}},
-      {kRegBinary, {}, 0, L"", {}},
-      {kRegBinary, Data(1024, 1), 0, L"", {}},
-      {kRegBinary, Data(5000, 1), kStatusMoreData, L"", {"open SOFTWARE\\Quill 131097", "query 1024", "close"}},
-      {11, Data(8, 1), 0, L"", {}},
-      {11, Data(2000, 1), kStatusMoreData, L"", {}},
+      {kRegSz, {"abc\0", 4}, L"x", 0, L"abc", {"1024"}},
+      {kRegSz, "abc", L"x", 0, L"abc", {"1024"}},
+      {kRegExpandSz, {"%windir%\0", 9}, L"x", 0, L"%windir%", {"1024"}},
+      {kRegSz, "", L"x", 0, L"", {"1024"}},
+      {kRegMultiSz, {"a\0b\0\0", 5}, L"x", 0, std::wstring(L"a\0b", 3), {"1024"}},
+      {kRegSz, Data(1500, 'x') + '\0', L"x", 0, std::wstring(1500, L'x'), {"1024", "-", "1501"}},
+      {kRegDword, {"\x2A\0\0\0", 4}, L"x", 0, int32_t{42}, {"1024", "4"}},
+      {kRegBinary, "", true, 0, false, {"1024"}},
+      {kRegBinary, Data(1024, 1), L"x", 0, L"", {"1024"}},
+      {kRegBinary, Data(5000, 1), Variant(), kStatusMoreData, int16_t{0}, {"1024"}},
+      {11, Data(2000, 1), int32_t{7}, kStatusMoreData, int16_t{0}, {"1024"}},
+      {0, "missing", true, 2, false, {"1024"}},
+      {0, "no key", L"x", 2, L"", {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "type " << c.type << ", " << c.data.size() << " bytes");
-    put("v", c.type, c.data);
-    api.log.clear();
-    value = L"old";
-    EXPECT_EQ(get("v"), c.status);
+    FakeRegistry api;
+    if (c.data != "no key") api.keys["SOFTWARE\\Quill"];
+    if (c.type != 0) api.keys["SOFTWARE\\Quill"]["v"] = {c.type, c.data};
+    Variant value = c.before;
+    EXPECT_EQ(GetRegValue(api, kLocalMachine, L"SOFTWARE\\Quill", L"v", value), c.status);
     EXPECT_EQ(value, c.expected);
-    if (!c.log.empty()) {
-      EXPECT_EQ(api.log, c.log);
-    }
+    EXPECT_EQ(api.log, c.queries);
     EXPECT_TRUE(api.open.empty());
   }
 }
 
-TEST_F(RegistryAccess, GetRegValueResetsByTheVariableKindWhenNothingIsRead) {
-  put("bin", kRegBinary, {1});
-  const std::pair<Variant, Variant> kinds[] = {
-      {L"left over", L""}, {true, false}, {Variant(), int16_t{0}}, {int32_t{7}, int16_t{0}}};
-  for (const auto& [before, reset] : kinds) {
-    for (const auto& [subkey, name] : {std::pair{L"SOFTWARE\\Quill", L"missing"},
-                                       std::pair{L"SOFTWARE\\None", L"v"},
-                                       std::pair{L"SOFTWARE\\Quill", L"bin"}}) {
-      value = before;
-      GetRegValue(api, kLocalMachine, subkey, name, value);
-      EXPECT_EQ(value, reset) << before.to_text() << " " << to_ansi(subkey) << " " << to_ansi(name);
-    }
-  }
-  value = L"x";
-  EXPECT_EQ(GetRegValue(api, kLocalMachine, L"SOFTWARE\\Quill", L"missing", value), 2);
-  EXPECT_EQ(GetRegValue(api, kLocalMachine, L"SOFTWARE\\None", L"v", value), 2);
-  EXPECT_TRUE(api.open.empty());
-}
-
-TEST_F(RegistryAccess, QueryRegValueTypesAndLeavesTheValueWhenNotRead) {
-  put("sz", kRegSz, bytes({"abc\0", 4}));
-  put("empty", kRegSz, {});
-  put("multi", kRegMultiSz, bytes({"a\0b\0\0", 5}));
-  put("bin", kRegBinary, Data(5000, 1));
-  put("dword", kRegDword, {0xFF, 0xFF, 0xFF, 0xFF});
+TEST(RegistryAccess, QueryRegValueTypesTheValueOrLeavesItAsItWas) {
+  FakeRegistry api;
+  api.keys["Q"] = {{"sz", {kRegSz, {"abc\0", 4}}},
+                   {"empty", {kRegSz, ""}},
+                   {"multi", {kRegMultiSz, {"a\0\0", 3}}},
+                   {"bin", {kRegBinary, Data(5000, 1)}},
+                   {"dword", {kRegDword, "\xFF\xFF\xFF\xFF"}}};
   RegKey key;
-  ASSERT_EQ(OpenKey(api, kLocalMachine, L"SOFTWARE\\Quill", key), 0);
-  struct Case {
-    const wchar_t* name;
-    int32_t status;
-    Variant expected;
-    uint32_t type;
-  } cases[] = {{L"sz", 0, L"abc", kRegSz},          {L"empty", 0, L"", kRegSz},
-               {L"multi", -1, L"old", kRegMultiSz}, {L"bin", 0, L"{Binary}", kRegBinary},
-               {L"dword", 0, int32_t{-1}, kRegDword}, {L"missing", 2, L"old", 99}};
-  for (const Case& c : cases) {
-    value = L"old";
-    uint32_t type = 99;
-    EXPECT_EQ(QueryRegValue(api, key.get(), c.name, value, &type), c.status) << to_ansi(c.name);
-    EXPECT_EQ(value, c.expected) << to_ansi(c.name);
-    EXPECT_EQ(type, c.type) << to_ansi(c.name);
+  ASSERT_EQ(OpenKey(api, kLocalMachine, L"Q", key), 0);
+  const std::tuple<const wchar_t*, int32_t, Variant, uint32_t> cases[] = {{L"sz", 0, L"abc", kRegSz},
+                                                                          {L"empty", 0, L"", kRegSz},
+                                                                          {L"multi", -1, L"old", kRegMultiSz},
+                                                                          {L"bin", 0, L"{Binary}", kRegBinary},
+                                                                          {L"dword", 0, int32_t{-1}, kRegDword},
+                                                                          {L"missing", 2, L"old", 99}};
+  for (const auto& [name, status, expected, type] : cases) {
+    Variant value = L"old";
+    uint32_t value_type = 99;
+    EXPECT_EQ(QueryRegValue(api, key.get(), name, value, &value_type), status) << to_ansi(name);
+    EXPECT_EQ(value, expected) << to_ansi(name);
+    EXPECT_EQ(value_type, type) << to_ansi(name);
   }
-  EXPECT_EQ(QueryRegValue(api, key.get(), L"sz", value), 0);
+  EXPECT_TRUE(RegKeyExists(api, kLocalMachine, L"Q"));
+  EXPECT_FALSE(RegKeyExists(api, kLocalMachine, L"Q\\None"));
   key.reset();
   EXPECT_TRUE(api.open.empty());
 }
 
-TEST_F(RegistryAccess, KeysExistWhenTheyOpenAndMachineRootsFollowTheComputer) {
-  EXPECT_FALSE(RegKeyExists(api, kLocalMachine, L"SOFTWARE\\Quill"));
-  put("v", kRegSz, {});
-  EXPECT_TRUE(RegKeyExists(api, kLocalMachine, L"SOFTWARE\\Quill"));
-  EXPECT_TRUE(api.open.empty());
-
+TEST(RegistryAccess, TheMachineRootIsThisMachinesOwnOrAConnection) {
   auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
   auto domain_object = std::make_shared<fakes::FakeDispatch>(L"DomainObject");
   domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
   domain_object->on(L"ThisDomainName").get(L"SALES");
-  const std::pair<const wchar_t*, const wchar_t*> computers[] = {
-      {L"CONSOLE1", L"SALES"}, {L"CONSOLE1", L"HR"}, {L"PC042", L"SALES"}, {L"GONE", L"SALES"}};
-  for (const auto& [name, domain] : computers) {
+  const std::tuple<const wchar_t*, const wchar_t*, int32_t, const char*> cases[] = {
+      {L"CONSOLE1", L"SALES", 0, nullptr},
+      {L"CONSOLE1", L"HR", 0, "CONSOLE1 2147483650"},
+      {L"PC042", L"SALES", 0, "PC042 2147483650"},
+      {L"GONE", L"SALES", 53, "GONE 2147483650"}};
+  for (const auto& [name, domain, status, connect] : cases) {
+    FakeRegistry api;
     computer->on(L"Name").get(name);
     computer->on(L"Domain").get(domain);
-    api.log.clear();
     RegKey root;
-    const int32_t status = OpenMachineRoot(api, outside::Computer(DispatchPtr(computer)),
-                                           outside::DomainObject(DispatchPtr(domain_object)), root);
-    const bool local = std::wstring(name) == L"CONSOLE1" && std::wstring(domain) == L"SALES";
-    EXPECT_EQ(status, std::wstring(name) == L"GONE" ? 53 : 0);
-    EXPECT_EQ(root.get() == kLocalMachine, local);
+    EXPECT_EQ(OpenMachineRoot(api, outside::Computer(computer), outside::DomainObject(domain_object), root), status);
+    EXPECT_EQ(root.get() == kLocalMachine, connect == nullptr);
+    EXPECT_EQ(api.log, connect ? std::vector<std::string>{connect} : std::vector<std::string>{});
     root.reset();
-    std::vector<std::string> expected;
-    if (!local) expected.push_back("connect " + to_ansi(name) + " 2147483650");
-    if (!local && status == 0) expected.push_back("close");
-    EXPECT_EQ(api.log, expected);
+    EXPECT_TRUE(api.open.empty());
   }
-  RegKey root;
-  EXPECT_EQ(ConnectMachineRoot(api, L"CONSOLE1", root), 0);
-  EXPECT_NE(root.get(), kLocalMachine);
 }
 
-TEST_F(RegistryAccess, ReadIniStringGrowsUntilNothingIsCutOff) {
-  const std::string list(std::string("Alpha\0Beta\0\0", 12));
-  struct Case {
-    std::wstring section;
-    std::wstring key;
-    std::string text;
-    std::wstring expected;
-    std::vector<std::string> log;
-  } cases[] = {
-      {L"Office", L"Path", "C:\\Quill", L"C:\\Quill", {"Office/Path/dflt/1024/C:\\cfg\\machines.ini"}},
-      {L"Office", L"Path", "", L"dflt", {}},
-      {L"Office", L"Path", std::string(1023, 'p'), std::wstring(1023, L'p'),
-       {"Office/Path/dflt/1024/C:\\cfg\\machines.ini", "Office/Path/dflt/2048/C:\\cfg\\machines.ini"}},
-      {L"Office", L"Path", std::string(100000, 'p'), std::wstring(100000, L'p'), {}},
-      {L"Office", L"null", list, std::wstring(L"Alpha\0Beta\0", 11), {"Office/(null)/dflt/1024/C:\\cfg\\machines.ini"}},
-      {L"Office", std::wstring(1, L'\0'), list, std::wstring(L"Alpha\0Beta\0", 11), {}},
-      {L"NULL", L"Null", list, std::wstring(L"Alpha\0Beta\0", 11), {"(null)/(null)/dflt/1024/C:\\cfg\\machines.ini"}},
-      {L"NULL", L"Path", "v", L"v", {"NULL/Path/dflt/1024/C:\\cfg\\machines.ini"}},
+TEST(RegistryAccess, ReadIniStringGrowsUntilNothingIsCutOff) {
+  const std::string list("Alpha\0Beta\0\0", 12), file = "/C:\\cfg\\m.ini";
+  const std::wstring listed(L"Alpha\0Beta\0", 11);
+  const std::tuple<std::wstring, std::wstring, std::string, std::wstring, std::vector<std::string>> cases[] = {
+      {L"Office", L"Path", "C:\\Quill", L"C:\\Quill", {"Office/Path/5/1024" + file}},
+      {L"Office",
+       L"Path",
+       Data(1023, 'p'),
+       std::wstring(1023, L'p'),
+       {"Office/Path/5/1024" + file, "Office/Path/5/2048" + file}},
+      {L"Office", L"null", list, listed, {"Office/-/5/1024" + file}},
+      {L"Office", std::wstring(1, L'\0'), list, listed, {"Office/-/5/1024" + file}},
+      {L"NULL", L"Null", list, listed, {"-/-/5/1024" + file}},
+      {L"NULL", L"Path", "v", L"v", {"NULL/Path/5/1024" + file}},
   };
-  for (const Case& c : cases) {
-    api.ini_text = c.text;
-    api.log.clear();
-    EXPECT_EQ(ReadIniString(api, c.section, c.key, L"dflt", L"C:\\cfg\\machines.ini"), c.expected);
-    if (!c.log.empty()) {
-      EXPECT_EQ(api.log, c.log);
-    }
+  for (const auto& [section, key, text, expected, calls] : cases) {
+    FakeRegistry api;
+    api.ini = text;
+    EXPECT_EQ(ReadIniString(api, section, key, int16_t{5}, L"C:\\cfg\\m.ini"), expected);
+    EXPECT_EQ(api.log, calls);
   }
-  std::string long_list;
-  for (int i = 0; i < 300; ++i) long_list += "Key" + std::to_string(1000 + i) + '\0';
-  api.ini_text = long_list + '\0';
-  const std::wstring keys = ReadIniString(api, L"Office", L"NULL", int16_t{5}, L"m.ini");
-  EXPECT_EQ(keys, from_ansi(long_list));
-  EXPECT_EQ(api.log.back(), "Office/(null)/5/3072/m.ini");
+  FakeRegistry api;
+  for (int i = 0; i < 30000; ++i) api.ini += "Key" + std::to_string(10000 + i) + '\0';
+  api.ini += '\0';
+  EXPECT_EQ(ReadIniString(api, L"Big", L"NULL", L"", L"m.ini"), from_ansi(api.ini.substr(0, api.ini.size() - 1)));
+  api.ini = Data(100000, 'v');
+  EXPECT_EQ(ReadIniString(api, L"Big", L"Key", L"", L"m.ini"), std::wstring(100000, L'v'));
+  EXPECT_EQ(api.log.back(), "Big/Key//100352/m.ini");
 }
 
 }  // namespace
