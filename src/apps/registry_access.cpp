@@ -152,8 +152,8 @@ int32_t GetRegValue(RegistryApi& api, RegHandle root, const std::wstring& subkey
   }
   value = reset;
   if (is_text_type(type)) {
-    // The data's size, then without the terminator when the data holds one;
-    // a value stored without it keeps its last character.
+    // The data without its terminator: a REG_MULTI_SZ ends in two NULs and
+    // loses both, a value stored without one keeps its last character.
     std::size_t length = std::min<std::size_t>(size, data.size());
     if (length > 0 && data[length - 1] == 0) --length;
     if (length > 0 && data[length - 1] == 0) --length;
