@@ -29,6 +29,7 @@
 #include "details/frm_computer_details.h"
 #include "details/ping_object.h"
 #include "forms/host_control.h"
+#include "platform/win32/apps/registry_api.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/details/echo_transport.h"
 #include "platform/win32/dispatch_client.h"
@@ -139,7 +140,8 @@ Load run_load(const std::wstring& fixture, const std::wstring& connect) {
   database::OdbcObjects odbc;
   CountingTavisk tavisk;
   win32::SystemClock clock;
-  component::Services services{odbc, tavisk, clock, [](std::wstring_view prog_id) -> DispatchPtr {
+  win32::Win32RegistryApi registry;
+  component::Services services{odbc, tavisk, clock, registry, [](std::wstring_view prog_id) -> DispatchPtr {
                                  return create(std::wstring(prog_id).c_str());
                                }};
   component::Environment env{window_system, user_interface, win32::ui::make_peer_factory(host_controls)};

@@ -37,7 +37,11 @@ inline constexpr int32_t kStatusMoreData = 234;
 // This module's own status for a value type it does not read.
 inline constexpr int32_t kStatusNotHandled = -1;
 
-// The Windows calls the reads need, in their ANSI forms and with their
+// INVALID_FILE_ATTRIBUTES: the file cannot be reached.
+inline constexpr uint32_t kNoFileAttributes = 0xFFFFFFFF;
+
+// The Windows calls the applications tab needs (registry, INI and the file
+// attributes of the product's hive), in their ANSI forms and with their
 // argument order. A null pointer stands where Windows takes NULL.
 class RegistryApi {
  public:
@@ -49,12 +53,17 @@ class RegistryApi {
   // bytes on the way in and the data's size on the way out.
   virtual int32_t RegQueryValueExA(RegHandle key, const char* value_name, uint32_t& type,
                                    uint8_t* data, uint32_t& size) = 0;
+  // The name of subkey `index` of key, NUL-terminated in `size` characters.
+  virtual int32_t RegEnumKeyA(RegHandle key, uint32_t index, char* name, uint32_t size) = 0;
   virtual int32_t RegCloseKey(RegHandle key) = 0;
   virtual int32_t RegConnectRegistryA(const char* machine, RegHandle key, RegHandle& result) = 0;
   // Returns the number of characters written, without the final NUL.
   virtual uint32_t GetPrivateProfileStringA(const char* section, const char* key,
                                             const char* default_text, char* buffer, uint32_t size,
                                             const char* file) = 0;
+  // kNoFileAttributes when the file is missing or out of reach.
+  virtual uint32_t GetFileAttributesA(const char* path) = 0;
+  virtual bool SetFileAttributesA(const char* path, uint32_t attributes) = 0;
 };
 
 // Owns one open key and closes it with RegCloseKey; the predefined

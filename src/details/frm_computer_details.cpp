@@ -265,6 +265,11 @@ void FrmComputerDetails::Form_Load() {
   LoadedOnce = false;
 }
 
+apps::AppsWindow FrmComputerDetails::apps_window() {
+  return apps::AppsWindow{form_,       env_.ui,          computer(), domain_object(), services().registry,
+                          services().tavisk, ComputerName, QMHome,     QMHiveLoaded};
+}
+
 void FrmComputerDetails::computer_set() {
   if (!Computer()) {
     form_.set_caption(kNoComputerCaption);

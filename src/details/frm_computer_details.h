@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "apps/apps_window.h"
 #include "component/component_window.h"
 #include "component/environment.h"
 #include "component/services.h"
@@ -48,6 +49,10 @@ class FrmComputerDetails : public component::ComponentWindow {
   std::wstring QMHome;        // the product's "Home" key path
   std::wstring TimeZoneSuffix;
   TimeZoneInformation LocalTimeZone;
+
+  // The applications tab's view of this window; raises 91 without the host
+  // objects.
+  apps::AppsWindow apps_window();
 
   // The window's activation: the staged load, once per load of the form.
   void Form_Activate();

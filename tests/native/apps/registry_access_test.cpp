@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
-
+#include "apps/fake_registry.h"
 #include "core/text.h"
 #include "fake_dispatch.h"
 #include "outside/computer.h"
@@ -12,51 +10,6 @@
 
 namespace pendrel::apps {
 namespace {
-
-using Data = std::string;  // raw value data, NULs included
-
-// Keys by path under HKEY_LOCAL_MACHINE and one INI text, answering as the
-// Windows functions do; logs each query's buffer size and each INI call.
-struct FakeRegistry : RegistryApi {
-  std::map<std::string, std::map<std::string, std::pair<uint32_t, Data>>> keys;
-  std::map<RegHandle, std::string> open;
-  std::vector<std::string> log;
-  std::string ini;  // for a list: already ending in its two NULs
-  RegHandle next = 100;
-
-  int32_t RegOpenKeyExA(RegHandle, const char* subkey, uint32_t, uint32_t access, RegHandle& key) override {
-    if (!keys.contains(subkey) || access != kKeyRead) return 2;
-    open[key = next++] = subkey;
-    return 0;
-  }
-  int32_t RegQueryValueExA(RegHandle key, const char* name, uint32_t& type, uint8_t* data, uint32_t& size) override {
-    log.push_back(data ? std::to_string(size) : "-");
-    if (!keys.at(open.at(key)).contains(name)) return 2;
-    const auto& [stored_type, stored] = keys.at(open.at(key)).at(name);
-    const uint32_t room = std::exchange(size, static_cast<uint32_t>(stored.size()));
-    type = stored_type;
-    if (data && room < size) return kStatusMoreData;
-    if (data) std::memcpy(data, stored.data(), size);
-    return 0;
-  }
-  int32_t RegCloseKey(RegHandle key) override { return open.erase(key) == 1 ? 0 : 6; }
-  int32_t RegConnectRegistryA(const char* machine, RegHandle root, RegHandle& key) override {
-    log.push_back(std::string(machine) + " " + std::to_string(root));
-    if (std::string(machine) == "GONE") return 53;
-    open[key = next++] = "";
-    return 0;
-  }
-  uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* dflt, char* buffer, uint32_t size,
-                                    const char* file) override {
-    log.push_back(std::string(section ? section : "-") + "/" + (key ? key : "-") + "/" + dflt + "/" +
-                  std::to_string(size) + "/" + file);
-    const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(ini.size()) + 1 - nuls;
-    const uint32_t kept = std::min(text, size - nuls);  // cut off: the terminators still fit
-    std::memset(buffer, 0, size);
-    std::memcpy(buffer, ini.data(), kept);
-    return kept;
-  }
-};
 
 TEST(RegistryAccess, GetRegValueReadsEachTypeResetsByKindAndClosesTheKey) {
   const struct {

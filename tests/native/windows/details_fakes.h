@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/fake_registry.h"
 #include "component/services.h"
 #include "core/clock.h"
 #include "database/odbc_connection.h"
@@ -82,7 +83,8 @@ struct DetailsTestBed : WindowTestBed {
   std::shared_ptr<FakeDispatch> domain_object = computer->sibling(L"DomainObject");
   // Objects CreateObject returns, by ProgID; a missing one raises 429.
   std::map<std::wstring, DispatchPtr> classes;
-  component::Services services{odbc, tavisk, clock, [this](std::wstring_view prog_id) -> DispatchPtr {
+  apps::FakeRegistry registry;
+  component::Services services{odbc, tavisk, clock, registry, [this](std::wstring_view prog_id) -> DispatchPtr {
                                  auto it = classes.find(std::wstring(prog_id));
                                  if (it == classes.end()) throw Error::vb(vb_error::kCannotCreateObject);
                                  return it->second;

@@ -38,6 +38,11 @@ int32_t Win32RegistryApi::RegQueryValueExA(apps::RegHandle key, const char* valu
   return status;
 }
 
+int32_t Win32RegistryApi::RegEnumKeyA(apps::RegHandle key, uint32_t index, char* name,
+                                      uint32_t size) {
+  return ::RegEnumKeyA(to_hkey(key), index, name, size);
+}
+
 int32_t Win32RegistryApi::RegCloseKey(apps::RegHandle key) { return ::RegCloseKey(to_hkey(key)); }
 
 int32_t Win32RegistryApi::RegConnectRegistryA(const char* machine, apps::RegHandle key,
@@ -52,6 +57,14 @@ uint32_t Win32RegistryApi::GetPrivateProfileStringA(const char* section, const c
                                                     const char* default_text, char* buffer,
                                                     uint32_t size, const char* file) {
   return ::GetPrivateProfileStringA(section, key, default_text, buffer, size, file);
+}
+
+uint32_t Win32RegistryApi::GetFileAttributesA(const char* path) {
+  return ::GetFileAttributesA(path);
+}
+
+bool Win32RegistryApi::SetFileAttributesA(const char* path, uint32_t attributes) {
+  return ::SetFileAttributesA(path, attributes) != FALSE;
 }
 
 }  // namespace pendrel::win32

@@ -12,11 +12,14 @@ class Win32RegistryApi : public apps::RegistryApi {
                         apps::RegHandle& result) override;
   int32_t RegQueryValueExA(apps::RegHandle key, const char* value_name, uint32_t& type,
                            uint8_t* data, uint32_t& size) override;
+  int32_t RegEnumKeyA(apps::RegHandle key, uint32_t index, char* name, uint32_t size) override;
   int32_t RegCloseKey(apps::RegHandle key) override;
   int32_t RegConnectRegistryA(const char* machine, apps::RegHandle key,
                               apps::RegHandle& result) override;
   uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* default_text,
                                     char* buffer, uint32_t size, const char* file) override;
+  uint32_t GetFileAttributesA(const char* path) override;
+  bool SetFileAttributesA(const char* path, uint32_t attributes) override;
 };
 
 }  // namespace pendrel::win32

@@ -16,6 +16,7 @@
 #include "details/ping_object.h"
 #include "logon/kestrow_browse.h"
 #include "outside/tavisk.h"
+#include "platform/win32/apps/registry_api.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/details/echo_transport.h"
@@ -172,7 +173,8 @@ struct ThreadEnvironment {
   database::OdbcObjects database_objects;
   SystemClock clock;
   TaviskOnDemand tavisk;
-  component::Services services{database_objects, tavisk, clock, &create_object};
+  Win32RegistryApi registry;
+  component::Services services{database_objects, tavisk, clock, registry, &create_object};
   component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control)),
                                      &services};
 };
