@@ -1,6 +1,7 @@
 #include "details/frm_computer_details.h"
 
 #include "apps/applications.h"
+#include "apps/machine_config.h"
 #include "database/management_database.h"
 #include "details/time_zone.h"
 #include "forms/check_box.h"
@@ -378,6 +379,8 @@ void FrmComputerDetails::Label1_Click(int index) {
     ShowRemoteTimeZone(*this);
   } else if (index == 5) {
     apps::tvwApps_DblClick(apps_window());
+  } else if (index == 4 || index == 6) {
+    apps::LoadQMDetails(apps_window());
   }
 }
 
