@@ -198,6 +198,7 @@ struct MountCase {
   std::optional<int32_t> refuse;
   bool loaded_before;
   bool loaded_after;
+  friend void PrintTo(const MountCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class ProductHiveMount : public ::testing::TestWithParam<MountCase> {
