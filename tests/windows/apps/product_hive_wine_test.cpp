@@ -137,30 +137,18 @@ TEST(ProductHiveMountWine, AnotherComputersRegistryIsOutOfReach) {
   EXPECT_EQ(next_key_handle(), before);
 }
 
-// The real registry with the hive file's paths kept. Wine connects to this
-// computer's own name by handing back the predefined key itself, which the
-// window would take for this machine's root; a connection of its own (as to
-// any other computer) keeps the connected path, and its closing, under test.
-class RecordingRegistryApi : public win32::Win32RegistryApi {
+// The registry with the hive file's paths kept.
+class RecordingRegistryApi : public testing::ConnectingRegistryApi {
  public:
   std::vector<std::string> files;
 
-  int32_t RegConnectRegistryA(const char* machine, RegHandle key, RegHandle& result) override {
-    const int32_t status = Win32RegistryApi::RegConnectRegistryA(machine, key, result);
-    if (status != 0 || result != kLocalMachine) return status;
-    // An empty path opens the predefined key itself too; creating one does not.
-    HKEY own = nullptr;
-    const LONG created = RegCreateKeyExA(HKEY_LOCAL_MACHINE, "", 0, nullptr, 0, KEY_READ, nullptr, &own, nullptr);
-    if (created == ERROR_SUCCESS) result = reinterpret_cast<RegHandle>(own);
-    return created;
-  }
   uint32_t GetFileAttributesA(const char* path) override {
     files.push_back(std::string("get ") + path);
-    return Win32RegistryApi::GetFileAttributesA(path);
+    return ConnectingRegistryApi::GetFileAttributesA(path);
   }
   bool SetFileAttributesA(const char* path, uint32_t attributes) override {
     files.push_back("set " + std::string(path) + " " + std::to_string(attributes));
-    return Win32RegistryApi::SetFileAttributesA(path, attributes);
+    return ConnectingRegistryApi::SetFileAttributesA(path, attributes);
   }
 };
 
