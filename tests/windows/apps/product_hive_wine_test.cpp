@@ -152,7 +152,7 @@ class RecordingRegistryApi : public testing::ConnectingRegistryApi {
   }
 };
 
-// The real library, with each mount's arguments and status kept; `refuse`
+// The real library, with each mount's arguments kept; `refuse`
 // makes the mount fail with that status without reaching the library.
 class RecordingTavisk : public Tavisk {
  public:
