@@ -32,7 +32,7 @@ void load_packages(const AppsWindow& window) {
   {
     RegKey root;
     if (OpenMachineRoot(window.registry, window.computer, window.domain_object, root) == 0) {
-      MountProductHive(window, root.get());
+      MountProductHive(window, root);
       window.form.refresh();
       Variant home = std::wstring();
       GetRegValue(window.registry, root.get(), kSettingsKey, L"Home", home);

@@ -124,12 +124,12 @@ void show_logical_groups(const AppsWindow& window, RegHandle root) {
   }
 }
 
-void show_configuration(const AppsWindow& window, RegHandle root) {
+void show_configuration(const AppsWindow& window, const RegKey& root) {
   MountProductHive(window, root);
-  if (!RegKeyExists(window.registry, root, L"QM")) return;
+  if (!RegKeyExists(window.registry, root.get(), L"QM")) return;
   if (window.QMHome.empty()) window.QMHome = L"QM\\";
-  show_make_and_model(window, root);
-  show_logical_groups(window, root);
+  show_make_and_model(window, root.get());
+  show_logical_groups(window, root.get());
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ void LoadQMDetails(const AppsWindow& window) {
   {
     RegKey root;
     if (OpenMachineRoot(window.registry, window.computer, window.domain_object, root) == 0) {
-      show_configuration(window, root.get());
+      show_configuration(window, root);
     }
   }
   busy.finish();

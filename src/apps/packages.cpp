@@ -26,8 +26,9 @@ bool is_package_key(const std::wstring& path) {
 }
 
 // Repainting the window on every package would cost more than the walk
-// itself: the tree and the caption are brought up to date a few times a
-// second, so the load still shows its progress.
+// itself (a repaint of the whole window takes tens of milliseconds): the tree
+// and the caption are brought up to date once a second, so the load still
+// shows its progress.
 class Repaint {
  public:
   explicit Repaint(forms::Form& form) : form_(form) {}
@@ -39,7 +40,7 @@ class Repaint {
   }
 
  private:
-  static constexpr std::chrono::milliseconds kInterval{250};
+  static constexpr std::chrono::milliseconds kInterval{1000};
   forms::Form& form_;
   std::chrono::steady_clock::time_point next_{};
 };

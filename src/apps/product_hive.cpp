@@ -22,17 +22,17 @@ std::wstring windows_directory(const AppsWindow& window, RegHandle root) {
 
 }  // namespace
 
-void MountProductHive(const AppsWindow& window, RegHandle root) {
-  if (RegKeyExists(window.registry, root, L"QM")) return;
+void MountProductHive(const AppsWindow& window, const RegKey& root) {
+  if (RegKeyExists(window.registry, root.get(), L"QM")) return;
   window.show_stage(L" -> Loading QM Details ...");
   int32_t status = kStatusFileNotFound;
-  const std::wstring directory = windows_directory(window, root);
+  const std::wstring directory = windows_directory(window, root.get());
   if (!directory.empty()) {
     const std::wstring hive = directory + L"\\SYSTEM32\\system.dbx";
     // Another computer's file is reached through its drive's administrative
     // share; this machine's by its own path.
     std::wstring access = hive;
-    if (root != kLocalMachine) {
+    if (root.connected()) {
       std::replace(access.begin(), access.end(), L':', L'$');
       access = L"\\\\" + window.computer.name() + L"\\" + access;
     }

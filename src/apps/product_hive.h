@@ -11,7 +11,8 @@ namespace pendrel::apps {
 
 // Mounts the hive unless the key "QM" already opens under root (QMHiveLoaded
 // then keeps its value); otherwise QMHiveLoaded tells whether this mount
-// succeeded. A missing hive or a failed mount is silent.
-void MountProductHive(const AppsWindow& window, RegHandle root);
+// succeeded. The hive file of a connected root is reached through the
+// computer's administrative share. A missing hive or a failed mount is silent.
+void MountProductHive(const AppsWindow& window, const RegKey& root);
 
 }  // namespace pendrel::apps

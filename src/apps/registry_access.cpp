@@ -54,11 +54,13 @@ RegKey& RegKey::operator=(RegKey&& o) noexcept {
     reset();
     api_ = o.api_;
     handle_ = std::exchange(o.handle_, 0);
+    connected_ = std::exchange(o.connected_, false);
   }
   return *this;
 }
 
 void RegKey::reset() {
+  connected_ = false;
   const RegHandle handle = std::exchange(handle_, 0);
   if (handle != 0 && handle != kLocalMachine) api_->RegCloseKey(handle);
 }
@@ -85,7 +87,7 @@ int32_t ConnectMachineRoot(RegistryApi& api, const std::wstring& machine, RegKey
   RegHandle connected = 0;
   const int32_t status =
       api.RegConnectRegistryA(to_ansi(machine).c_str(), kLocalMachine, connected);
-  if (status == 0) root = RegKey(api, connected);
+  if (status == 0) root = RegKey(api, connected, true);
   return status;
 }
 

@@ -71,20 +71,26 @@ class RegistryApi {
 class RegKey {
  public:
   RegKey() = default;
-  RegKey(RegistryApi& api, RegHandle handle) : api_(&api), handle_(handle) {}
-  RegKey(RegKey&& o) noexcept : api_(o.api_), handle_(std::exchange(o.handle_, 0)) {}
+  RegKey(RegistryApi& api, RegHandle handle, bool connected = false)
+      : api_(&api), handle_(handle), connected_(connected) {}
+  RegKey(RegKey&& o) noexcept
+      : api_(o.api_), handle_(std::exchange(o.handle_, 0)), connected_(std::exchange(o.connected_, false)) {}
   RegKey& operator=(RegKey&& o) noexcept;
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
   ~RegKey() { reset(); }
 
   RegHandle get() const { return handle_; }
+  // A machine root reached through RegConnectRegistry (a connection to this
+  // machine's own name may hand back the predefined key itself).
+  bool connected() const { return connected_; }
   explicit operator bool() const { return handle_ != 0; }
   void reset();
 
  private:
   RegistryApi* api_ = nullptr;
   RegHandle handle_ = 0;
+  bool connected_ = false;
 };
 
 // Opens subkey under root with read access; the status of the open. On

@@ -244,7 +244,7 @@ TEST_P(ProductHiveMount, MountsOnlyAWorkingHiveAndLeavesNoKeyOpen) {
     RegKey root;
     ASSERT_EQ(OpenMachineRoot(registry, window.computer, window.domain_object, root), 0);
     EXPECT_EQ(root.get() == kLocalMachine, c.this_machine);
-    MountProductHive(window, root.get());
+    MountProductHive(window, root);
     EXPECT_EQ(loaded, c.loaded_after);
     const bool mounted = c.loaded_after && !c.qm_present;
     Variant name = std::wstring();

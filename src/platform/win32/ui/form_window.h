@@ -164,6 +164,10 @@ class FormWindow final : public forms::FormPeer {
   void forget_subtree(View& view, const forms::Node& node);
   void put_node(View& view, const forms::Node& node);
   void tree_states(View& view, const forms::Node& node);
+  // Where a node goes among the shown items of its siblings.
+  HTREEITEM shown_before(View& view, const forms::Node& node);
+  // Opens the item when the node is expanded and the item is not yet.
+  void tree_expansion(View& view, const forms::Node& node);
   void tree_select(View& view);
   // Painting of a tree is held back until the message loop idles.
   void hold_redraw(View& view);

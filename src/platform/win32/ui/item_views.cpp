@@ -239,7 +239,32 @@ void FormWindow::insert_subtree(View& view, const forms::Node& node, HTREEITEM a
   if (!handle) return;
   view.items[&node] = handle;
   for (const forms::Node* child : node.child_nodes()) insert_subtree(view, *child, TVI_LAST);
-  tree_states(view, node);
+  // A new item is collapsed and not the caret: only what differs is sent.
+  if (node.expanded() && node.children() > 0) {
+    SendMessageW(view.hwnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handle));
+  }
+  if (node.selected()) SendMessageW(view.hwnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
+}
+
+// Wine's tree view looks up an item given to insert after in the list of all
+// its items, one by one: a node that goes after every shown sibling is
+// appended with TVI_LAST, which costs nothing however large the tree.
+HTREEITEM FormWindow::shown_before(View& view, const forms::Node& node) {
+  const auto shown = [&view](const forms::Node* n) { return view.items.count(n) != 0; };
+  const forms::Node* next = node.next();
+  while (next && !shown(next)) next = next->next();
+  if (!next) return TVI_LAST;
+  const forms::Node* previous = node.previous();
+  while (previous && !shown(previous)) previous = previous->previous();
+  return previous ? view.items.at(previous) : TVI_FIRST;
+}
+
+void FormWindow::tree_expansion(View& view, const forms::Node& node) {
+  if (!node.expanded()) return;
+  const HTREEITEM handle = view.items.at(&node);
+  if ((SendMessageW(view.hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(handle), TVIS_EXPANDED) & TVIS_EXPANDED) == 0) {
+    SendMessageW(view.hwnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handle));
+  }
 }
 
 void FormWindow::forget_subtree(View& view, const forms::Node& node) {
@@ -301,10 +326,9 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
         break;
       }
       hold_redraw(view);
-      const forms::Node* previous = node.previous();
-      while (previous && !shown(previous)) previous = previous->previous();
-      insert_subtree(view, node, previous ? view.items.at(previous) : TVI_FIRST);
-      if (node.parent()) tree_states(view, *node.parent());
+      insert_subtree(view, node, shown_before(view, node));
+      // The parent's first child lets it open.
+      if (node.parent()) tree_expansion(view, *node.parent());
       break;
     }
     case ItemChange::Removed: {
