@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/hive_privileges.h"
 
 namespace {
 
@@ -54,46 +55,6 @@ bool is_this_computer(std::string_view name) {
   return name.empty() || lstrcmpiA(std::string(name).c_str(), this_computer_name().c_str()) == 0;
 }
 
-// A TOKEN_PRIVILEGES with room for two.
-struct two_privileges {
-  DWORD count;
-  LUID_AND_ATTRIBUTES privileges[2];
-  TOKEN_PRIVILEGES* get() { return reinterpret_cast<TOKEN_PRIVILEGES*>(this); }
-};
-
-// RegLoadKey and RegUnLoadKey need the backup and restore privileges
-// enabled; the host process gets its token back as it was once the call is
-// done. A privilege the account does not hold is left for the registry call
-// to report (1314).
-class hive_privileges {
- public:
-  hive_privileges() {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put())) return;
-    two_privileges wanted{};
-    const char* names[] = {"SeBackupPrivilege", "SeRestorePrivilege"};
-    for (const char* name : names) {
-      if (LookupPrivilegeValueA(nullptr, name, &wanted.privileges[wanted.count].Luid)) {
-        wanted.privileges[wanted.count++].Attributes = SE_PRIVILEGE_ENABLED;
-      }
-    }
-    if (wanted.count == 0) return;
-    // PreviousState lists only the privileges the call changed.
-    DWORD size = sizeof previous_;
-    adjusted_ = AdjustTokenPrivileges(token_.get(), FALSE, wanted.get(), sizeof previous_, previous_.get(), &size);
-  }
-  hive_privileges(const hive_privileges&) = delete;
-  hive_privileges& operator=(const hive_privileges&) = delete;
-  ~hive_privileges() {
-    if (adjusted_ && previous_.count > 0) {
-      AdjustTokenPrivileges(token_.get(), FALSE, previous_.get(), 0, nullptr, nullptr);
-    }
-  }
-
- private:
-  unique_kernel_handle token_;
-  two_privileges previous_{};
-  bool adjusted_ = false;
-};
 
 // The root key of a computer: the predefined key for an empty name, a
 // connection for any name. A connection to this computer's own name reaches
@@ -266,7 +227,7 @@ extern "C" int32_t WINAPI NetRegLoadKey(const char* machine, int32_t root, const
                                         const char* hive_file) {
   return guarded([&]() -> int32_t {
     if (!key || !*key || !hive_file) return ERROR_INVALID_PARAMETER;
-    const hive_privileges privileges;
+    const pendrel::win32::HivePrivileges privileges;
     MachineRoot target;
     LONG status = open_root(bare_name(machine), root, target);
     if (status != ERROR_SUCCESS) return status;
@@ -280,7 +241,7 @@ extern "C" int32_t WINAPI NetRegLoadKey(const char* machine, int32_t root, const
 extern "C" int32_t WINAPI NetRegUnLoadKey(const char* machine, int32_t root, const char* key) {
   return guarded([&]() -> int32_t {
     if (!key || !*key) return ERROR_INVALID_PARAMETER;
-    const hive_privileges privileges;
+    const pendrel::win32::HivePrivileges privileges;
     MachineRoot target;
     const LONG status = open_root(bare_name(machine), root, target);
     if (status != ERROR_SUCCESS) return status;

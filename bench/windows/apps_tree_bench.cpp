@@ -26,6 +26,7 @@
 #include "apps/applications.h"
 #include "component/environment.h"
 #include "component/services.h"
+#include "bench_support.h"
 #include "core/error.h"
 #include "database/odbc_connection.h"
 #include "details/frm_computer_details.h"
@@ -40,6 +41,8 @@
 
 namespace pendrel {
 namespace {
+
+using bench::create;
 
 constexpr double kFloorLimit = 1.25;
 constexpr double kGrowthLimit = 2.3;
@@ -94,15 +97,6 @@ class LibraryTavisk : public Tavisk {
     return win32::tavisk_library().NetRegUnLoadKey(machine, root, key);
   }
 };
-
-DispatchPtr create(const wchar_t* prog_id) {
-  CLSID clsid{};
-  win32::com_ptr<IDispatch> object;
-  HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
-  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
-  if (FAILED(hr)) throw Error(hr, std::wstring(L"Cannot create ") + prog_id + L"; is it registered?");
-  return win32::wrap_dispatch(object.get());
-}
 
 std::wstring this_computer() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
@@ -270,16 +264,4 @@ int run(int argc, wchar_t** argv) {
 }  // namespace
 }  // namespace pendrel
 
-int wmain(int argc, wchar_t** argv) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int rc;
-  try {
-    rc = pendrel::run(argc, argv);
-  } catch (const pendrel::Error& e) {
-    std::fwprintf(stderr, L"apps_tree_bench: %ls (error %ld)\n", e.description().c_str(),
-                  static_cast<long>(e.number()));
-    rc = 1;
-  }
-  CoUninitialize();
-  return rc;
-}
+int wmain(int argc, wchar_t** argv) { return pendrel::bench::run_main(L"apps_tree_bench", argc, argv, pendrel::run); }

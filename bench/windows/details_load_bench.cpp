@@ -23,6 +23,7 @@
 
 #include "component/environment.h"
 #include "component/services.h"
+#include "bench_support.h"
 #include "core/error.h"
 #include "database/management_database.h"
 #include "database/odbc_connection.h"
@@ -39,6 +40,8 @@
 
 namespace pendrel {
 namespace {
+
+using bench::create;
 
 constexpr int kLatencyMs = 20;
 constexpr int kTimedLoads = 3;
@@ -67,15 +70,6 @@ void pump_messages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-}
-
-DispatchPtr create(const wchar_t* prog_id) {
-  CLSID clsid{};
-  win32::com_ptr<IDispatch> object;
-  HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
-  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
-  if (FAILED(hr)) throw Error(hr, std::wstring(L"Cannot create ") + prog_id + L"; is it registered?");
-  return win32::wrap_dispatch(object.get());
 }
 
 // The fixture with the latency before every member of the console's and the
@@ -222,16 +216,4 @@ int run(int argc, wchar_t** argv) {
 }  // namespace
 }  // namespace pendrel
 
-int wmain(int argc, wchar_t** argv) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  int rc;
-  try {
-    rc = pendrel::run(argc, argv);
-  } catch (const pendrel::Error& e) {
-    std::fwprintf(stderr, L"details_load_bench: %ls (error %ld)\n", e.description().c_str(),
-                  static_cast<long>(e.number()));
-    rc = 1;
-  }
-  CoUninitialize();
-  return rc;
-}
+int wmain(int argc, wchar_t** argv) { return pendrel::bench::run_main(L"details_load_bench", argc, argv, pendrel::run); }
