@@ -1,5 +1,6 @@
 #include "details/frm_computer_details.h"
 
+#include "apps/machine_config.h"
 #include "database/management_database.h"
 #include "details/time_zone.h"
 #include "forms/check_box.h"
@@ -365,7 +366,11 @@ void FrmComputerDetails::ListView1_ColumnClick(int index, forms::ColumnHeader& h
 }
 
 void FrmComputerDetails::Label1_Click(int index) {
-  if (index == 0) ShowRemoteTimeZone(*this);
+  if (index == 0) {
+    ShowRemoteTimeZone(*this);
+  } else if (index == 4 || index == 6) {
+    apps::LoadQMDetails(apps_window());
+  }
 }
 
 void FrmComputerDetails::Label1_MouseMove(int index) {

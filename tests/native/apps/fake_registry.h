@@ -1,6 +1,7 @@
-// An in-memory registry under HKEY_LOCAL_MACHINE, one INI text and a few
-// files, answering as the Windows functions do. Keys are full paths and
-// compare exactly (the real registry ignores case; the tests spell alike).
+// An in-memory registry under HKEY_LOCAL_MACHINE, INI texts (one per section
+// and key, else one for every read) and a few files, answering as the Windows
+// functions do. Keys are full paths and compare exactly (the real registry
+// ignores case; the tests spell alike).
 #pragma once
 
 #include <algorithm>
@@ -24,6 +25,7 @@ struct FakeRegistry : RegistryApi {
   std::vector<std::string> log;
   std::vector<std::string> opened;  // every path opened, in order
   std::string ini;                  // for a list: already ending in its two NULs
+  std::map<std::string, std::string> ini_keys;  // "section/key" -> text, else ini
   std::map<std::string, uint32_t> files;  // path -> attributes
   std::vector<std::string> attribute_changes;
   RegHandle next = 100;
@@ -82,10 +84,12 @@ struct FakeRegistry : RegistryApi {
                                     const char* file) override {
     log.push_back(std::string(section ? section : "-") + "/" + (key ? key : "-") + "/" + dflt + "/" +
                   std::to_string(size) + "/" + file);
-    const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(ini.size()) + 1 - nuls;
+    const auto answer = ini_keys.find(std::string(section ? section : "-") + "/" + (key ? key : "-"));
+    const std::string& served = answer == ini_keys.end() ? ini : answer->second;
+    const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(served.size()) + 1 - nuls;
     const uint32_t kept = std::min(text, size - nuls);  // cut off: the terminators still fit
     std::memset(buffer, 0, size);
-    std::memcpy(buffer, ini.data(), kept);
+    std::memcpy(buffer, served.data(), kept);
     return kept;
   }
   uint32_t GetFileAttributesA(const char* path) override {
