@@ -1,20 +1,25 @@
 // The demo: the demo computer's windows through real COM, as a console shows
 // them. The reference host describes the computer from a fixture file; the
-// three component classes are created by ProgID like any client does.
+// three component classes are created by ProgID like any client does. Before
+// any window shows, this machine is given what the applications tab reads on
+// PC042: the product hive with the demo packages, the machine settings and the
+// machine and hardware configuration files.
 //
 //   pendrel-demo <fixture> <connection string> [--screenshots <folder>]
 //
 // The connection string is the details window's management database.
 // With --screenshots each window is shown in turn and saved as
 // <folder>\<window>.png (the details window once its load has ended, one
-// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Status tab after
-// a ping of the demo computer), and the program ends; without it the loaded
-// details window is shown modally until the user closes it.
+// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Applications
+// tab once its tree is loaded, the Work Groups tab once the groups are, the
+// Status tab after a ping of the demo computer), and the program ends; without
+// it the loaded details window is shown modally until the user closes it.
 #include <objbase.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -23,6 +28,7 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/ui/screenshot.h"
+#include "product_hive.h"
 
 namespace {
 
@@ -124,8 +130,105 @@ size_t count_of(const std::wstring& text, std::wstring_view part) {
   return n;
 }
 
+// This machine's Windows directory, as the details window reads it.
+std::wstring windows_directory() {
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = sizeof path;
+  const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                      L"SystemRoot", RRF_RT_REG_SZ, nullptr, path, &size);
+  if (status != ERROR_SUCCESS) throw pendrel::Error(status, L"The Windows directory is not in the registry");
+  return path;
+}
+
+// What the applications tab finds on PC042, which this machine plays: the
+// product hive in its Windows directory, and the product's machine settings
+// pointing at configuration files that give PC042 a hardware profile and
+// logical groups. The hive file is written afresh on every run.
+void prepare_demo_computer(const std::wstring& computer) {
+  namespace fx = pendrel::fixtures;
+  const std::wstring windows = windows_directory();
+  const std::wstring hive = windows + L"\\system32\\system.dbx";
+  const std::vector<fx::ProductPackage> packages = fx::DemoPackages();
+  fx::SaveProductHive(packages, hive);
+  const std::wstring config = windows.substr(0, 2) + L"\\Quillmark\\Config";
+  for (const std::wstring& folder : {config.substr(0, config.rfind(L'\\')), config}) {
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      throw pendrel::Error(static_cast<long>(GetLastError()), L"Cannot make the folder " + folder);
+    }
+  }
+  fx::SetMachineSettings(L"QM\\", config);
+  fx::WriteMachineConfig(config, computer, L"SalesDesk-P4", L"Sales,Front Desk,Printers",
+                         {{L"CPUMAKE", L"Intel"},
+                          {L"CPUMODEL", L"Pentium"},
+                          {L"CPUSERIES", L"4"},
+                          {L"NIC", L"3C905"},
+                          {L"VideoDriver", L"ati2dvag"}});
+  std::wprintf(L"product hive %ls: %zu packages; configuration files in %ls\n", hive.c_str(), packages.size(),
+               config.c_str());
+}
+
+HTREEITEM tree_item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+void select_item(HWND tree, HTREEITEM item) {
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+// The packages of the first `open` folders below the root stay in view; every
+// other folder there is collapsed with the keyboard, as a user would, so that
+// its image turns to the closed folder.
+void show_first_folders(HWND tree, int open) {
+  const HTREEITEM root = tree_item(tree, TVGN_ROOT);
+  int position = 0;
+  for (HTREEITEM folder = tree_item(tree, TVGN_CHILD, root); folder; folder = tree_item(tree, TVGN_NEXT, folder)) {
+    if (position++ < open) continue;
+    select_item(tree, folder);
+    SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);
+  }
+  select_item(tree, root);
+  SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(root));
+}
+
+// A click on a label of the window, as the mouse gives it.
+void click_label(HWND hwnd, const wchar_t* caption) {
+  HWND label = find_child(hwnd, L"Static", caption);
+  if (!label) throw pendrel::Error(5, std::wstring(L"The details window has no label ") + caption);
+  RECT client{};
+  GetClientRect(label, &client);
+  const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+  PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(label, WM_LBUTTONUP, 0, at);
+}
+
+// The Applications tab: "&Applications" loads the tree, which replaces the
+// single "Double-Click to Load Apps" node (an empty tree where PC042's
+// registry cannot be reached).
+void load_applications(HWND hwnd, const std::wstring& caption) {
+  HWND tree = find_child(hwnd, WC_TREEVIEWW, L"");
+  click_label(hwnd, L"&Applications");
+  if (!pump_until([&] { return text_of(hwnd) == caption && SendMessageW(tree, TVM_GETCOUNT, 0, 0) != 1; }, 60000)) {
+    throw pendrel::Error(5, L"The applications tree did not load");
+  }
+  if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) std::wprintf(L"the applications tree is empty: PC042's registry cannot be reached from here\n");
+  show_first_folders(tree, 2);
+}
+
+// The Work Groups tab: "&Work Groups" loads the groups list and the make and
+// model.
+void load_work_groups(HWND hwnd, const std::wstring& caption) {
+  HWND groups_frame = GetParent(find_child(hwnd, L"Static", L"&Work Groups"));
+  HWND list = FindWindowExW(groups_frame, nullptr, WC_LISTVIEWW, nullptr);
+  click_label(hwnd, L"&Work Groups");
+  if (!pump_until([&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000)) {
+    throw pendrel::Error(5, L"The groups of PC042 did not load");
+  }
+}
+
 // The details window after its load: a picture of each tab, chosen with the
-// mouse as a user would; the Status tab once a ping has got its three replies.
+// mouse as a user would; the Applications and Work Groups tabs once their
+// labels have loaded them, the Status tab once a ping has got its three
+// replies.
 void save_details(const DispatchPtr& window_class, const std::wstring& caption, const std::wstring& folder) {
   window_class->call(L"Show");
   HWND hwnd = hwnd_of(window_class);
@@ -141,6 +244,8 @@ void save_details(const DispatchPtr& window_class, const std::wstring& caption, 
     PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(tabs, WM_LBUTTONUP, 0, at);
     pump_until([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
+    if (tab == 1) load_applications(hwnd, caption);
+    if (tab == 2) load_work_groups(hwnd, caption);
     if (tab == 4) {
       PostMessageW(find_child(hwnd, L"Button", L"&Ping"), BM_CLICK, 0, 0);
       if (!pump_until([&] {
@@ -165,6 +270,7 @@ int run(int argc, wchar_t** argv) {
   const std::wstring database = argv[2];
   const std::wstring screenshots = argc >= 5 && std::wstring(argv[3]) == L"--screenshots" ? argv[4] : L"";
 
+  prepare_demo_computer(L"PC042");
   ComApartment apartment;
   DispatchPtr domain = create(L"PendrelHost.DomainObject");
   domain->call(L"OpenFixture", {fixture});
