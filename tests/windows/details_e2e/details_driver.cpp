@@ -646,7 +646,7 @@ bool qm_mounted() {
 void check_applications(const Details& d) {
   select_tab(d, 2);
   HWND tree = descendant(d.frames[1], WC_TREEVIEWW);
-  check("tree before the load", node_line(tree, tree_item(tree, TVGN_ROOT), 0), L"Double-Click to Load Apps [0]");
+  check("tree before the load", node_line(tree, tree_item(tree, TVGN_ROOT), 0), L"Double-Click to Load Apps [1]");
   click(descendant(d.frames[1], WC_STATICW, L"&Applications"));
   wait_for([&] { return title_of(d.window) == loaded_title && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 1; }, 30000);
   check("title after the applications", title_of(d.window), loaded_title);
