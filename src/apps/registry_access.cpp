@@ -159,8 +159,10 @@ int32_t GetRegValue(RegistryApi& api, RegHandle root, const std::wstring& subkey
     if (length > 0 && data[length - 1] == 0) --length;
     value = from_ansi(std::string_view(reinterpret_cast<const char*>(data.data()), length));
   } else if (type == kRegDword) {
+    // The first read already holds the number: reading it again would only
+    // cost another registry call per value.
     int32_t number = 0;
-    status = read_dword(api, key.get(), name.c_str(), number);
+    std::memcpy(&number, data.data(), sizeof number);
     value = number;
   }
   return status;

@@ -1,5 +1,6 @@
 #include "details/frm_computer_details.h"
 
+#include "apps/applications.h"
 #include "apps/machine_config.h"
 #include "database/management_database.h"
 #include "details/time_zone.h"
@@ -172,7 +173,15 @@ void FrmComputerDetails::design(forms::Form& f) {
   Frame& applications = add_frame(1);
   click_to_load(add_label(f, applications, 5, L"&Applications", {120, 105, 1575, 255},
                           L"The Applications installed on the remote computer.  Click to Load."));
-  f.add_to<TreeView>(applications, L"tvwApps").move(120, 360, 7215, 2295);
+  TreeView& apps_tree = f.add_to<TreeView>(applications, L"tvwApps");
+  apps_tree.move(120, 360, 7215, 2295);
+  apps_tree.on_dbl_click = member(L"tvwApps_DblClick", [this] { apps::tvwApps_DblClick(apps_window()); });
+  apps_tree.on_expand = [](forms::Node& node) {
+    windows::run_member(L"tvwApps_Expand", [&] { apps::tvwApps_Expand(node); });
+  };
+  apps_tree.on_collapse = [](forms::Node& node) {
+    windows::run_member(L"tvwApps_Collapse", [&] { apps::tvwApps_Collapse(node); });
+  };
 
   Frame& groups = add_frame(2);
   click_to_load(add_label(f, groups, 6, L"&Work Groups", {120, 150, 1575, 255},
@@ -370,6 +379,8 @@ void FrmComputerDetails::Label1_Click(int index) {
     ShowRemoteTimeZone(*this);
   } else if (index == 4 || index == 6) {
     apps::LoadQMDetails(apps_window());
+  } else if (index == 5) {
+    apps::tvwApps_DblClick(apps_window());
   }
 }
 

@@ -67,7 +67,7 @@ class FrmComputerDetails : public component::ComponentWindow {
   void Command1_Click(int index);
   void ListView1_ColumnClick(int index, forms::ColumnHeader& header);
   // 0 the remote time zone; 4 and 6 the machine configuration, 5 the
-  // applications (later); others nothing.
+  // applications tree; others nothing.
   void Label1_Click(int index);
   void Label1_MouseMove(int index);
   void Form_MouseMove();

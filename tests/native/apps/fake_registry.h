@@ -1,10 +1,11 @@
 // An in-memory registry under HKEY_LOCAL_MACHINE, INI texts (one per section
 // and key, else one for every read) and a few files, answering as the Windows
-// functions do. Keys are full paths and compare exactly (the real registry
-// ignores case; the tests spell alike).
+// functions do. Keys are full paths and, as in the real registry, compare
+// without regard to case.
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <set>
@@ -18,8 +19,16 @@ namespace pendrel::apps {
 
 using Data = std::string;  // raw value data, NULs included
 
+inline std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+struct NoCase {
+  bool operator()(const std::string& a, const std::string& b) const { return lower(a) < lower(b); }
+};
+
 struct FakeRegistry : RegistryApi {
-  std::map<std::string, std::map<std::string, std::pair<uint32_t, Data>>> keys;
+  std::map<std::string, std::map<std::string, std::pair<uint32_t, Data>, NoCase>, NoCase> keys;
   std::map<RegHandle, std::string> open;  // handle -> path ("" for a machine root)
   // Queries (buffer size or "-"), connections and INI calls, in order.
   std::vector<std::string> log;
@@ -62,8 +71,8 @@ struct FakeRegistry : RegistryApi {
   }
   int32_t RegEnumKeyA(RegHandle key, uint32_t index, char* name, uint32_t size) override {
     const std::string prefix = open.at(key).empty() ? "" : open.at(key) + "\\";
-    std::set<std::string> children;
-    for (auto it = keys.lower_bound(prefix); it != keys.end() && it->first.starts_with(prefix); ++it) {
+    std::set<std::string, NoCase> children;
+    for (auto it = keys.lower_bound(prefix); it != keys.end() && lower(it->first).starts_with(lower(prefix)); ++it) {
       const std::string rest = it->first.substr(prefix.size());
       if (!rest.empty()) children.insert(rest.substr(0, rest.find('\\')));
     }

@@ -26,7 +26,7 @@ TEST(RegistryAccess, GetRegValueReadsEachTypeResetsByKindAndClosesTheKey) {
       {kRegSz, "", L"x", 0, L"", {"1024"}},
       {kRegMultiSz, {"a\0b\0\0", 5}, L"x", 0, std::wstring(L"a\0b", 3), {"1024"}},
       {kRegSz, Data(1500, 'x') + '\0', L"x", 0, std::wstring(1500, L'x'), {"1024", "-", "1501"}},
-      {kRegDword, {"\x2A\0\0\0", 4}, L"x", 0, int32_t{42}, {"1024", "4"}},
+      {kRegDword, {"\x2A\0\0\0", 4}, L"x", 0, int32_t{42}, {"1024"}},
       {kRegBinary, "", true, 0, false, {"1024"}},
       {kRegBinary, Data(1024, 1), L"x", 0, L"", {"1024"}},
       {kRegBinary, Data(5000, 1), Variant(), kStatusMoreData, int16_t{0}, {"1024"}},

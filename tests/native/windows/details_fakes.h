@@ -76,6 +76,21 @@ class FakeTavisk : public Tavisk {
   std::shared_ptr<CallLog> log_;
 };
 
+// Writes each caption the window shows into the call log, so that the host
+// calls fall into groups under the stage that made them.
+class CaptionPeer : public fakes::RecordingPeer {
+ public:
+  CaptionPeer(forms::Form& form, std::shared_ptr<fakes::CallLog> log)
+      : RecordingPeer(std::make_shared<fakes::Trace>(), nullptr, L""), form_(form), log_(std::move(log)) {}
+  void form_changed(forms::Property p) override {
+    if (p == forms::Property::Caption) log_->add({L"", L"Caption", InvokeKind::PropertyPut, {Variant(form_.caption())}});
+  }
+
+ private:
+  forms::Form& form_;
+  std::shared_ptr<fakes::CallLog> log_;
+};
+
 struct DetailsTestBed : WindowTestBed {
   FakeClock clock;
   FakeTavisk tavisk{log};

@@ -19,24 +19,9 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-// Writes each caption the window shows into the call log, so that the host
-// calls fall into groups under the stage that made them.
-class CaptionPeer : public fakes::RecordingPeer {
- public:
-  CaptionPeer(forms::Form& form, std::shared_ptr<fakes::CallLog> log)
-      : RecordingPeer(std::make_shared<fakes::Trace>(), nullptr, L""), form_(form), log_(std::move(log)) {}
-  void form_changed(forms::Property p) override {
-    if (p == forms::Property::Caption) log_->add({L"", L"Caption", InvokeKind::PropertyPut, {Variant(form_.caption())}});
-  }
-
- private:
-  forms::Form& form_;
-  std::shared_ptr<fakes::CallLog> log_;
-};
-
 struct LoadBed : fakes::DetailsTestBed {
   LoadBed() {
-    env.peer_factory = [log = log](forms::Form& form) { return std::make_unique<CaptionPeer>(form, log); };
+    env.peer_factory = [log = log](forms::Form& form) { return std::make_unique<fakes::CaptionPeer>(form, log); };
   }
 };
 
