@@ -22,6 +22,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dispatch.h"
 #include "core/error.h"
@@ -171,23 +172,78 @@ HTREEITEM tree_item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
   return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
 }
 
-void select_item(HWND tree, HTREEITEM item) {
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+void select_item(HWND tree, HTREEITEM item, WPARAM how = TVGN_CARET) {
+  SendMessageW(tree, TVM_SELECTITEM, how, reinterpret_cast<LPARAM>(item));
 }
 
-// The packages of the first `open` folders below the root stay in view; every
-// other folder there is collapsed with the keyboard, as a user would, so that
-// its image turns to the closed folder.
-void show_first_folders(HWND tree, int open) {
-  const HTREEITEM root = tree_item(tree, TVGN_ROOT);
-  int position = 0;
-  for (HTREEITEM folder = tree_item(tree, TVGN_CHILD, root); folder; folder = tree_item(tree, TVGN_NEXT, folder)) {
-    if (position++ < open) continue;
-    select_item(tree, folder);
+bool has_children(HWND tree, HTREEITEM item) { return tree_item(tree, TVGN_CHILD, item) != nullptr; }
+
+bool is_marked(HWND tree, HTREEITEM item) {
+  wchar_t text[260] = {};
+  TVITEMW node{};
+  node.mask = TVIF_TEXT | TVIF_HANDLE;
+  node.hItem = item;
+  node.pszText = text;
+  node.cchTextMax = 260;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&node));
+  return std::wstring_view(text).ends_with(L'*');
+}
+
+// Every node below `first` and its siblings, parents before their children.
+void collect(HWND tree, HTREEITEM first, std::vector<HTREEITEM>& nodes) {
+  for (HTREEITEM item = first; item; item = tree_item(tree, TVGN_NEXT, item)) {
+    nodes.push_back(item);
+    collect(tree, tree_item(tree, TVGN_CHILD, item), nodes);
+  }
+}
+
+// The rows from a package's top folder (a child of the root) down to the
+// package when only its own folders are open: one per previous sibling at
+// every level, and the package's own path.
+int rows_below_top_folder(HWND tree, HTREEITEM package) {
+  int rows = 0;
+  for (HTREEITEM item = package; tree_item(tree, TVGN_PARENT, tree_item(tree, TVGN_PARENT, item));
+       item = tree_item(tree, TVGN_PARENT, item)) {
+    ++rows;
+    for (HTREEITEM before = tree_item(tree, TVGN_PREVIOUS, item); before; before = tree_item(tree, TVGN_PREVIOUS, before)) {
+      ++rows;
+    }
+  }
+  return rows;
+}
+
+// The loaded tree has every folder open. For the picture the folders are
+// closed with the keyboard, as a user would (so their images turn to the
+// closed folder), deepest first, and then only the folders down to a package
+// marked for re-install are opened again, the one nearest its top folder;
+// that package is selected, the top folder's previous sibling first in view.
+void show_marked_package(HWND tree) {
+  std::vector<HTREEITEM> nodes;
+  collect(tree, tree_item(tree, TVGN_CHILD, tree_item(tree, TVGN_ROOT)), nodes);
+  HTREEITEM marked = nullptr;
+  for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+    if (!has_children(tree, *it)) {
+      if (is_marked(tree, *it) && (!marked || rows_below_top_folder(tree, *it) <= rows_below_top_folder(tree, marked))) {
+        marked = *it;
+      }
+      continue;
+    }
+    select_item(tree, *it);
     SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);
   }
-  select_item(tree, root);
-  SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(root));
+  if (!marked) return;
+  std::vector<HTREEITEM> folders;
+  for (HTREEITEM folder = tree_item(tree, TVGN_PARENT, marked); tree_item(tree, TVGN_PARENT, folder);
+       folder = tree_item(tree, TVGN_PARENT, folder)) {
+    folders.insert(folders.begin(), folder);
+  }
+  for (HTREEITEM folder : folders) {
+    select_item(tree, folder);
+    SendMessageW(tree, WM_KEYDOWN, VK_RIGHT, 0);
+  }
+  const HTREEITEM above = tree_item(tree, TVGN_PREVIOUS, folders.front());
+  select_item(tree, above ? above : folders.front(), TVGN_FIRSTVISIBLE);
+  select_item(tree, marked);
 }
 
 // A click on a label of the window, as the mouse gives it.
@@ -211,7 +267,7 @@ void load_applications(HWND hwnd, const std::wstring& caption) {
     throw pendrel::Error(5, L"The applications tree did not load");
   }
   if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) std::wprintf(L"the applications tree is empty: PC042's registry cannot be reached from here\n");
-  show_first_folders(tree, 2);
+  show_marked_package(tree);
 }
 
 // The Work Groups tab: "&Work Groups" loads the groups list and the make and
