@@ -198,16 +198,13 @@ void collect(HWND tree, HTREEITEM first, std::vector<HTREEITEM>& nodes) {
 }
 
 // The rows from a package's top folder (a child of the root) down to the
-// package when only its own folders are open: one per previous sibling at
-// every level, and the package's own path.
+// package when only the folders on that way are open: one for each node on
+// the way and one for each of their previous siblings.
 int rows_below_top_folder(HWND tree, HTREEITEM package) {
   int rows = 0;
   for (HTREEITEM item = package; tree_item(tree, TVGN_PARENT, tree_item(tree, TVGN_PARENT, item));
        item = tree_item(tree, TVGN_PARENT, item)) {
-    ++rows;
-    for (HTREEITEM before = tree_item(tree, TVGN_PREVIOUS, item); before; before = tree_item(tree, TVGN_PREVIOUS, before)) {
-      ++rows;
-    }
+    for (HTREEITEM row = item; row; row = tree_item(tree, TVGN_PREVIOUS, row)) ++rows;
   }
   return rows;
 }
@@ -223,9 +220,8 @@ void show_marked_package(HWND tree) {
   HTREEITEM marked = nullptr;
   for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
     if (!has_children(tree, *it)) {
-      if (is_marked(tree, *it) && (!marked || rows_below_top_folder(tree, *it) <= rows_below_top_folder(tree, marked))) {
-        marked = *it;
-      }
+      const bool nearer = !marked || rows_below_top_folder(tree, *it) <= rows_below_top_folder(tree, marked);
+      if (nearer && is_marked(tree, *it)) marked = *it;
       continue;
     }
     select_item(tree, *it);
@@ -263,10 +259,13 @@ void click_label(HWND hwnd, const wchar_t* caption) {
 void load_applications(HWND hwnd, const std::wstring& caption) {
   HWND tree = find_child(hwnd, WC_TREEVIEWW, L"");
   click_label(hwnd, L"&Applications");
-  if (!pump_until([&] { return text_of(hwnd) == caption && SendMessageW(tree, TVM_GETCOUNT, 0, 0) != 1; }, 60000)) {
+  auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(tree, TVM_GETCOUNT, 0, 0) != 1; };
+  if (!pump_until(loaded, 60000)) {
     throw pendrel::Error(5, L"The applications tree did not load");
   }
-  if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) std::wprintf(L"the applications tree is empty: PC042's registry cannot be reached from here\n");
+  if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) {
+    std::wprintf(L"the applications tree is empty: PC042's registry cannot be reached from here\n");
+  }
   show_marked_package(tree);
 }
 
@@ -276,7 +275,8 @@ void load_work_groups(HWND hwnd, const std::wstring& caption) {
   HWND groups_frame = GetParent(find_child(hwnd, L"Static", L"&Work Groups"));
   HWND list = FindWindowExW(groups_frame, nullptr, WC_LISTVIEWW, nullptr);
   click_label(hwnd, L"&Work Groups");
-  if (!pump_until([&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 60000)) {
+  auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; };
+  if (!pump_until(loaded, 60000)) {
     throw pendrel::Error(5, L"The groups of PC042 did not load");
   }
 }
