@@ -1,7 +1,6 @@
 #include "apps/machine_config.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "apps/product_hive.h"

@@ -377,10 +377,10 @@ void FrmComputerDetails::ListView1_ColumnClick(int index, forms::ColumnHeader& h
 void FrmComputerDetails::Label1_Click(int index) {
   if (index == 0) {
     ShowRemoteTimeZone(*this);
-  } else if (index == 4 || index == 6) {
-    apps::LoadQMDetails(apps_window());
   } else if (index == 5) {
     apps::tvwApps_DblClick(apps_window());
+  } else if (index == 4 || index == 6) {
+    apps::LoadQMDetails(apps_window());
   }
 }
 

@@ -24,9 +24,7 @@ void BatchedControl::item_changed(const Change& change) {
 }
 
 void BatchedControl::flush_updates() {
-  if (!pending_) return;
-  pending_ = false;
-  changed(Change{collection_});
+  if (take_pending()) changed(Change{collection_});
 }
 
 }  // namespace pendrel::forms

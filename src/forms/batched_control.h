@@ -4,6 +4,8 @@
 // window is refreshed meanwhile, so that a long load shows its progress).
 #pragma once
 
+#include <utility>
+
 #include "forms/control.h"
 
 namespace pendrel::forms {
@@ -37,6 +39,8 @@ class BatchedControl : public Control {
   // Announces a change of one row or node, or holds it back during a batch.
   void item_changed(const Change& change);
   void flush_updates() override;
+  // Whether changes were held back since the last flush; clears the mark.
+  bool take_pending() { return std::exchange(pending_, false); }
 
  private:
   friend class UpdateBatch;

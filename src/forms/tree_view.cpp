@@ -195,7 +195,35 @@ void TreeView::set_image_list(ImageList* images) {
 }
 
 void TreeView::announce(ItemChange change, const Node* node) {
+  if (updating() && !batch_reload_) {
+    if (change == ItemChange::Added) {
+      batch_added_.push_back(node);
+      batch_touched_.insert(node);
+    } else if (change == ItemChange::Changed && node) {
+      if (batch_touched_.insert(node).second) batch_changed_.push_back(node);
+    } else if (change == ItemChange::EnsureVisible) {
+      batch_visible_ = node;
+    } else {
+      batch_reload_ = true;
+    }
+  }
   item_changed(Change{Property::Nodes, change, nullptr, node});
+}
+
+void TreeView::flush_updates() {
+  const bool reload = std::exchange(batch_reload_, false);
+  const auto added = std::exchange(batch_added_, {});
+  const auto touched = std::exchange(batch_changed_, {});
+  const Node* visible = std::exchange(batch_visible_, nullptr);
+  batch_touched_.clear();
+  if (!take_pending()) return;
+  if (reload) {
+    changed(Change{Property::Nodes});
+    return;
+  }
+  for (const Node* node : added) changed(Change{Property::Nodes, ItemChange::Added, nullptr, node});
+  for (const Node* node : touched) changed(Change{Property::Nodes, ItemChange::Changed, nullptr, node});
+  if (visible) changed(Change{Property::Nodes, ItemChange::EnsureVisible, nullptr, visible});
 }
 
 void TreeView::sort_children(Node* parent) {

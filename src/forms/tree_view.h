@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "forms/batched_control.h"
@@ -142,6 +143,10 @@ class TreeView : public BatchedControl {
   friend class Nodes;
 
   void announce(ItemChange change, const Node* node);
+  // A batch that only added nodes and changed existing ones is passed on as
+  // those changes, so that a tree filled over a long load is shown in steps
+  // that cost what they add; anything else is passed on as one reload.
+  void flush_updates() override;
   std::vector<Node*>& siblings_of(Node* parent) { return parent ? parent->children_ : top_; }
   bool keeps_sorted(const Node* parent) const { return parent ? parent->sorted_ : sorted_; }
   // Sorts the children of `parent` (the top level for null) when they are kept sorted.
@@ -150,6 +155,11 @@ class TreeView : public BatchedControl {
   void place(Node& node);
 
   Nodes nodes_;
+  std::vector<const Node*> batch_added_;
+  std::vector<const Node*> batch_changed_;
+  std::unordered_set<const Node*> batch_touched_;
+  const Node* batch_visible_ = nullptr;
+  bool batch_reload_ = false;
   std::vector<Node*> top_;
   Node* selected_ = nullptr;
   bool sorted_ = false;

@@ -65,9 +65,10 @@ TEST(RegistryWine, ValuesComeBackTypedThroughThisMachinesRootAndAConnection) {
   }
   // Taken after the test's own first calls, some of which keep a handle of Wine's open (as does SCOPED_TRACE).
   const HKEY before = next_key_handle();
-  win32::Win32RegistryApi api;
+  testing::ConnectingRegistryApi api;
   RegKey connected, gone;
   ASSERT_EQ(ConnectMachineRoot(api, testing::this_computer_name(), connected), 0);
+  ASSERT_NE(connected.get(), kLocalMachine);
   EXPECT_NE(ConnectMachineRoot(api, L"PC042", gone), 0);
   for (const ValueCase& c : cases) {
     RegKey key;

@@ -292,12 +292,17 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
   switch (change.item_change) {
     case ItemChange::Added: {
       const forms::Node& node = *change.node;
-      if (!shown(node.parent()) || !shown(node.previous())) {
+      // Nodes added in one batch come in the order they were added: a node
+      // may already be shown with its parent, and goes after the nearest
+      // sibling before it that is shown.
+      if (view.items.count(&node) != 0) break;
+      if (!shown(node.parent())) {
         reload_tree(view);
         break;
       }
       hold_redraw(view);
       const forms::Node* previous = node.previous();
+      while (previous && !shown(previous)) previous = previous->previous();
       insert_subtree(view, node, previous ? view.items.at(previous) : TVI_FIRST);
       if (node.parent()) tree_states(view, *node.parent());
       break;
