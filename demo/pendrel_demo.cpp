@@ -1,28 +1,35 @@
 // The demo: the demo computer's windows through real COM, as a console shows
 // them. The reference host describes the computer from a fixture file; the
-// three component classes are created by ProgID like any client does.
+// three component classes are created by ProgID like any client does. Before
+// any window shows, this machine is given what the applications tab reads on
+// PC042: the product hive with the demo packages, the machine settings and the
+// machine and hardware configuration files.
 //
 //   pendrel-demo <fixture> <connection string> [--screenshots <folder>]
 //
 // The connection string is the details window's management database.
 // With --screenshots each window is shown in turn and saved as
 // <folder>\<window>.png (the details window once its load has ended, one
-// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Status tab after
-// a ping of the demo computer), and the program ends; without it the loaded
-// details window is shown modally until the user closes it.
+// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Applications
+// tab once its tree is loaded, the Work Groups tab once the groups are, the
+// Status tab after a ping of the demo computer), and the program ends; without
+// it the loaded details window is shown modally until the user closes it.
 #include <objbase.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dispatch.h"
 #include "core/error.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/ui/screenshot.h"
+#include "product_hive.h"
 
 namespace {
 
@@ -124,8 +131,160 @@ size_t count_of(const std::wstring& text, std::wstring_view part) {
   return n;
 }
 
+// This machine's Windows directory, as the details window reads it.
+std::wstring windows_directory() {
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = sizeof path;
+  const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                      L"SystemRoot", RRF_RT_REG_SZ, nullptr, path, &size);
+  if (status != ERROR_SUCCESS) throw pendrel::Error(status, L"The Windows directory is not in the registry");
+  return path;
+}
+
+// What the applications tab finds on PC042, which this machine plays: the
+// product hive in its Windows directory, and the product's machine settings
+// pointing at configuration files that give PC042 a hardware profile and
+// logical groups. The hive file is written afresh on every run.
+void prepare_demo_computer(const std::wstring& computer) {
+  namespace fx = pendrel::fixtures;
+  const std::wstring windows = windows_directory();
+  const std::wstring hive = windows + L"\\system32\\system.dbx";
+  const std::vector<fx::ProductPackage> packages = fx::DemoPackages();
+  fx::SaveProductHive(packages, hive);
+  const std::wstring config = windows.substr(0, 2) + L"\\Quillmark\\Config";
+  for (const std::wstring& folder : {config.substr(0, config.rfind(L'\\')), config}) {
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      throw pendrel::Error(static_cast<long>(GetLastError()), L"Cannot make the folder " + folder);
+    }
+  }
+  fx::SetMachineSettings(L"QM\\", config);
+  fx::WriteMachineConfig(config, computer, L"SalesDesk-P4", L"Sales,Front Desk,Printers",
+                         {{L"CPUMAKE", L"Intel"},
+                          {L"CPUMODEL", L"Pentium"},
+                          {L"CPUSERIES", L"4"},
+                          {L"NIC", L"3C905"},
+                          {L"VideoDriver", L"ati2dvag"}});
+  std::wprintf(L"product hive %ls: %zu packages; configuration files in %ls\n", hive.c_str(), packages.size(),
+               config.c_str());
+}
+
+HTREEITEM tree_item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+void select_item(HWND tree, HTREEITEM item, WPARAM how = TVGN_CARET) {
+  SendMessageW(tree, TVM_SELECTITEM, how, reinterpret_cast<LPARAM>(item));
+}
+
+bool has_children(HWND tree, HTREEITEM item) { return tree_item(tree, TVGN_CHILD, item) != nullptr; }
+
+bool is_marked(HWND tree, HTREEITEM item) {
+  wchar_t text[260] = {};
+  TVITEMW node{};
+  node.mask = TVIF_TEXT | TVIF_HANDLE;
+  node.hItem = item;
+  node.pszText = text;
+  node.cchTextMax = 260;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&node));
+  return std::wstring_view(text).ends_with(L'*');
+}
+
+// Every node below `first` and its siblings, parents before their children.
+void collect(HWND tree, HTREEITEM first, std::vector<HTREEITEM>& nodes) {
+  for (HTREEITEM item = first; item; item = tree_item(tree, TVGN_NEXT, item)) {
+    nodes.push_back(item);
+    collect(tree, tree_item(tree, TVGN_CHILD, item), nodes);
+  }
+}
+
+// The rows from a package's top folder (a child of the root) down to the
+// package when only the folders on that way are open: one for each node on
+// the way and one for each of their previous siblings.
+int rows_below_top_folder(HWND tree, HTREEITEM package) {
+  int rows = 0;
+  for (HTREEITEM item = package; tree_item(tree, TVGN_PARENT, tree_item(tree, TVGN_PARENT, item));
+       item = tree_item(tree, TVGN_PARENT, item)) {
+    for (HTREEITEM row = item; row; row = tree_item(tree, TVGN_PREVIOUS, row)) ++rows;
+  }
+  return rows;
+}
+
+// The loaded tree has every folder open. For the picture the folders are
+// closed with the keyboard, as a user would (so their images turn to the
+// closed folder), deepest first, and then only the folders down to a package
+// marked for re-install are opened again, the one nearest its top folder;
+// that package is selected, the top folder's previous sibling first in view.
+void show_marked_package(HWND tree) {
+  std::vector<HTREEITEM> nodes;
+  collect(tree, tree_item(tree, TVGN_CHILD, tree_item(tree, TVGN_ROOT)), nodes);
+  HTREEITEM marked = nullptr;
+  for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+    if (!has_children(tree, *it)) {
+      const bool nearer = !marked || rows_below_top_folder(tree, *it) <= rows_below_top_folder(tree, marked);
+      if (nearer && is_marked(tree, *it)) marked = *it;
+      continue;
+    }
+    select_item(tree, *it);
+    SendMessageW(tree, WM_KEYDOWN, VK_LEFT, 0);
+  }
+  if (!marked) return;
+  std::vector<HTREEITEM> folders;
+  for (HTREEITEM folder = tree_item(tree, TVGN_PARENT, marked); tree_item(tree, TVGN_PARENT, folder);
+       folder = tree_item(tree, TVGN_PARENT, folder)) {
+    folders.insert(folders.begin(), folder);
+  }
+  for (HTREEITEM folder : folders) {
+    select_item(tree, folder);
+    SendMessageW(tree, WM_KEYDOWN, VK_RIGHT, 0);
+  }
+  const HTREEITEM above = tree_item(tree, TVGN_PREVIOUS, folders.front());
+  select_item(tree, above ? above : folders.front(), TVGN_FIRSTVISIBLE);
+  select_item(tree, marked);
+}
+
+// A click on a label of the window, as the mouse gives it.
+void click_label(HWND hwnd, const wchar_t* caption) {
+  HWND label = find_child(hwnd, L"Static", caption);
+  if (!label) throw pendrel::Error(5, std::wstring(L"The details window has no label ") + caption);
+  RECT client{};
+  GetClientRect(label, &client);
+  const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+  PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(label, WM_LBUTTONUP, 0, at);
+}
+
+// The Applications tab: "&Applications" loads the tree, which replaces the
+// single "Double-Click to Load Apps" node (an empty tree where PC042's
+// registry cannot be reached).
+void load_applications(HWND hwnd, const std::wstring& caption) {
+  HWND tree = find_child(hwnd, WC_TREEVIEWW, L"");
+  click_label(hwnd, L"&Applications");
+  auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(tree, TVM_GETCOUNT, 0, 0) != 1; };
+  if (!pump_until(loaded, 60000)) {
+    throw pendrel::Error(5, L"The applications tree did not load");
+  }
+  if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) {
+    std::wprintf(L"the applications tree is empty: PC042's registry cannot be reached from here\n");
+  }
+  show_marked_package(tree);
+}
+
+// The Work Groups tab: "&Work Groups" loads the groups list and the make and
+// model.
+void load_work_groups(HWND hwnd, const std::wstring& caption) {
+  HWND groups_frame = GetParent(find_child(hwnd, L"Static", L"&Work Groups"));
+  HWND list = FindWindowExW(groups_frame, nullptr, WC_LISTVIEWW, nullptr);
+  click_label(hwnd, L"&Work Groups");
+  auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; };
+  if (!pump_until(loaded, 60000)) {
+    throw pendrel::Error(5, L"The groups of PC042 did not load");
+  }
+}
+
 // The details window after its load: a picture of each tab, chosen with the
-// mouse as a user would; the Status tab once a ping has got its three replies.
+// mouse as a user would; the Applications and Work Groups tabs once their
+// labels have loaded them, the Status tab once a ping has got its three
+// replies.
 void save_details(const DispatchPtr& window_class, const std::wstring& caption, const std::wstring& folder) {
   window_class->call(L"Show");
   HWND hwnd = hwnd_of(window_class);
@@ -141,6 +300,8 @@ void save_details(const DispatchPtr& window_class, const std::wstring& caption, 
     PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(tabs, WM_LBUTTONUP, 0, at);
     pump_until([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
+    if (tab == 1) load_applications(hwnd, caption);
+    if (tab == 2) load_work_groups(hwnd, caption);
     if (tab == 4) {
       PostMessageW(find_child(hwnd, L"Button", L"&Ping"), BM_CLICK, 0, 0);
       if (!pump_until([&] {
@@ -165,6 +326,7 @@ int run(int argc, wchar_t** argv) {
   const std::wstring database = argv[2];
   const std::wstring screenshots = argc >= 5 && std::wstring(argv[3]) == L"--screenshots" ? argv[4] : L"";
 
+  prepare_demo_computer(L"PC042");
   ComApartment apartment;
   DispatchPtr domain = create(L"PendrelHost.DomainObject");
   domain->call(L"OpenFixture", {fixture});

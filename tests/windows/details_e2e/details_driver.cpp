@@ -5,6 +5,12 @@
 // tab, clicks "&Remote Time:", clicks every tab, reads and sorts the Users
 // list, pings, unchecks "&Logons Permitted" and cancels the settings window,
 // opens "Lo&gon Alerts" and closes it with Esc, and clicks "&OK".
+//   details_driver <report file> apps <computer>
+// Works the details window of the computer that this machine plays (see
+// apps_setup.cpp) instead: loads the applications tree with "&Applications"
+// and reads it back, double-clicks two packages and reads their details
+// boxes, loads the groups with "&Work Groups" and reads them and the make and
+// model, and clicks "&OK".
 // Every mismatch is a line "FAIL <what>: got [...] expected [...]" in the
 // report (a script's console does not reach a program it starts); the last
 // line is "details_driver: done, <n> failures". Exits 0 when nothing failed
@@ -16,16 +22,20 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kLoadedTitle[] = L"SALES\\PC042";
+// PC042, or the computer named on the command line.
+std::wstring computer = L"PC042";
+std::wstring loaded_title = L"SALES\\PC042";
 constexpr wchar_t kUnavailableTitle[] = L"Unavailable Properties of PC042";
 constexpr wchar_t kLogonTitle[] = L"Interactive Logon Properties of PC042";
 
@@ -327,9 +337,9 @@ void check_remote_time_zone(const Details& d) {
   const std::wstring before = text_of(row[0]);
   const std::wstring expected = before + (zone.Bias == 300 ? suffix : std::wstring(L" TZ -> (GMT-05:00)"));
   click(caption);
-  wait_for([&] { return text_of(row[0]) != before && title_of(d.window) == kLoadedTitle; });
+  wait_for([&] { return text_of(row[0]) != before && title_of(d.window) == loaded_title; });
   check("remote time with zone", text_of(row[0]), expected);
-  check("title after the zone", title_of(d.window), kLoadedTitle);
+  check("title after the zone", title_of(d.window), loaded_title);
 }
 
 // Clicks a tab (1-based) and checks that its frame came to the front.
@@ -479,13 +489,13 @@ void answer_boxes(DWORD pid) {
       static_cast<LPARAM>(pid));
 }
 
-// The details window: the one whose title names PC042 (during the load
+// The details window: the one whose title names the computer (during the load
 // "PC042 ..." or "SALES\PC042 -> ...").
 HWND details_window() {
   HWND found = nullptr;
   EnumWindows(
       [](HWND window, LPARAM param) -> BOOL {
-        if (!IsWindowVisible(window) || title_of(window).find(L"PC042") == std::wstring::npos ||
+        if (!IsWindowVisible(window) || title_of(window).find(computer) == std::wstring::npos ||
             class_of(window) == L"#32770") {
           return TRUE;
         }
@@ -504,10 +514,10 @@ bool wait_loaded(Details& d) {
         DWORD pid = 0;
         GetWindowThreadProcessId(d.window, &pid);
         answer_boxes(pid);
-        return title_of(d.window) == kLoadedTitle;
+        return title_of(d.window) == loaded_title;
       },
       60000);
-  if (!loaded) fail("title at the load's end", d.window ? title_of(d.window) : L"<no window>", kLoadedTitle);
+  if (!loaded) fail("title at the load's end", d.window ? title_of(d.window) : L"<no window>", loaded_title);
   return loaded;
 }
 
@@ -524,15 +534,185 @@ bool close_with_ok(const Details& d) {
   return closed;
 }
 
+// ---- The applications and work groups tabs.
+
+HTREEITEM tree_item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+struct Shown {
+  std::wstring text;
+  int image = 0;  // numbered from 1 as in the window's image list; 0 for none
+};
+
+// A node as the tree control holds it.
+Shown node_of(HWND tree, HTREEITEM item) {
+  struct Request {
+    TVITEMW item;
+    wchar_t text[260];
+  };
+  RemoteMemory remote(tree, sizeof(Request));
+  Request request{};
+  request.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_HANDLE;
+  request.item.hItem = item;
+  request.item.cchTextMax = 260;
+  request.item.pszText = reinterpret_cast<wchar_t*>(remote.address() + offsetof(Request, text));
+  if (!remote || !remote.write(&request, sizeof request, remote.address()) ||
+      !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.address())) ||
+      !remote.read(&request, sizeof request, remote.address())) {
+    return {L"<not read>"};
+  }
+  return {request.text, request.item.iImage >= 0 ? request.item.iImage + 1 : 0};
+}
+
+// "<text> [<image>]", indented two spaces a level.
+std::wstring node_line(HWND tree, HTREEITEM item, int depth) {
+  const Shown node = node_of(tree, item);
+  return std::wstring(2 * static_cast<size_t>(depth), L' ') + node.text + L" [" + number(node.image) + L"]";
+}
+
+// Every node in the order shown, children after their parent.
+void tree_lines(HWND tree, HTREEITEM first, int depth, std::vector<std::wstring>& lines) {
+  for (HTREEITEM item = first; item; item = tree_item(tree, TVGN_NEXT, item)) {
+    lines.push_back(node_line(tree, item, depth));
+    tree_lines(tree, tree_item(tree, TVGN_CHILD, item), depth + 1, lines);
+  }
+}
+
+HTREEITEM find_node(HWND tree, const std::vector<std::wstring>& path) {
+  HTREEITEM item = tree_item(tree, TVGN_ROOT);
+  for (size_t level = 0; item && level < path.size(); ++level) {
+    while (item && node_of(tree, item).text != path[level]) {
+      item = tree_item(tree, TVGN_NEXT, item);
+    }
+    if (item && level + 1 < path.size()) item = tree_item(tree, TVGN_CHILD, item);
+  }
+  return item;
+}
+
+// The box the window shows, once visible, with its title and message.
+HWND wait_for_box(DWORD pid) {
+  HWND found = nullptr;
+  wait_for([&] {
+    for (HWND w = GetTopWindow(nullptr); w && !found; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w) && class_of(w) == L"#32770") found = w;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+std::wstring box_message(HWND box) {
+  for (HWND label : descendants(box, WC_STATICW)) {
+    if (!text_of(label).empty()) return text_of(label);
+  }
+  return L"<no message>";
+}
+
+// A double-click on a package's node (selected first, as the first click of
+// a user's double-click selects it) shows its record; OK closes the box.
+void check_package_details(HWND tree, const std::vector<std::wstring>& path, const std::wstring& title,
+                           const std::wstring& message) {
+  const HTREEITEM item = find_node(tree, path);
+  if (!item) return fail("package node " + utf8(path.back()), L"missing", L"found");
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  RECT rect{};
+  std::memcpy(&rect, &item, sizeof item);
+  if (!send_remote(tree, TVM_GETITEMRECT, TRUE, rect)) return fail("package rectangle", L"none", L"a rectangle");
+  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    PostMessageW(tree, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tree, &pid);
+  HWND box = wait_for_box(pid);
+  if (!box) return fail("details box of " + utf8(path.back()), L"none", title);
+  check("details box title of " + utf8(path.back()), title_of(box), title);
+  check("details box text of " + utf8(path.back()), box_message(box), message);
+  post_click(descendant(box, WC_BUTTONW, L"OK"));
+  if (!wait_for([&] { return !IsWindow(box) || !IsWindowVisible(box); })) {
+    fail("details box after OK", L"open", L"closed");
+  }
+}
+
+// The product hive, mounted as the key QM of this machine's registry, which
+// the window reaches as the registry of the computer it shows.
+bool qm_mounted() {
+  HKEY opened = nullptr;
+  const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"QM\\LastRun\\APPIMAGE", 0, KEY_READ, &opened);
+  const std::unique_ptr<std::remove_pointer_t<HKEY>, decltype(&RegCloseKey)> key(opened, &RegCloseKey);
+  return status == ERROR_SUCCESS;
+}
+
+// The product hive's three packages, every folder open after the load (sorted
+// by the control); the marked package with "*" and image 4.
+void check_applications(const Details& d) {
+  select_tab(d, 2);
+  HWND tree = descendant(d.frames[1], WC_TREEVIEWW);
+  check("tree before the load", node_line(tree, tree_item(tree, TVGN_ROOT), 0), L"Double-Click to Load Apps [1]");
+  click(descendant(d.frames[1], WC_STATICW, L"&Applications"));
+  wait_for([&] { return title_of(d.window) == loaded_title && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 1; }, 30000);
+  check("title after the applications", title_of(d.window), loaded_title);
+  check("product hive while the window is open", qm_mounted() ? L"mounted" : L"not mounted", L"mounted");
+  std::vector<std::wstring> lines;
+  tree_lines(tree, tree_item(tree, TVGN_ROOT), 0, lines);
+  std::wstring shown_tree;
+  for (const std::wstring& line : lines) shown_tree += line + L"\n";
+  check("tree", shown_tree,
+        L"AppImage [2]\n  Office [2]\n    MachInst [2]\n      NT4 [2]\n        Excel97* [4]\n"
+        L"      Word97 [3]\n  Utilities [2]\n    MachInst [2]\n      WinZip [3]\n");
+
+  const std::wstring title = L"Application/Package Details";
+  check_package_details(tree, {L"AppImage", L"Office", L"MachInst", L"Word97"}, title,
+                        L"Package:\t\tMicrosoft Word 97 (v. 8.0)\r\n\r\nInstall Date:\t1999-03-02\r\n"
+                        L"Package Date:\t1998-11-20\r\nBy File:\t\tAppImage\\Office\\MachInst\\Word97");
+  check_package_details(tree, {L"AppImage", L"Office", L"MachInst", L"NT4", L"Excel97*"},
+                        title + L" (Marked for Re-Install)",
+                        L"Package:\t\tMicrosoft Excel 97 (v. 8.0a)\r\n\r\nInstall Date:\t1999-03-03\r\n"
+                        L"Package Date:\t1998-12-01\r\nBy File:\t\tAppImage\\Office\\MachInst\\NT4\\Excel97");
+  check_package_details(tree, {L"AppImage", L"Utilities", L"MachInst", L"WinZip"}, title,
+                        L"Package:\t\tWinZip\r\n\r\nInstall Date:\t2000-01-10\r\n"
+                        L"Package Date:\t1999-10-05\r\nBy File:\t\tAppImage\\Utilities\\MachInst\\WinZip");
+}
+
+// The host's groups of the computer (the demo fixture's PC042 ones), then the
+// logical groups "Sales Workstations,,Lab, Lab": the one named like a global
+// group takes its row, " Lab" is a name of its own.
+void check_work_groups(const Details& d) {
+  select_tab(d, 3);
+  HWND list = descendant(d.frames[2], WC_LISTVIEWW);
+  click(descendant(d.frames[2], WC_STATICW, L"&Work Groups"));
+  wait_for([&] { return title_of(d.window) == loaded_title && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 30000);
+  check_rows("groups", list,
+             {L"Global | Domain Computers | All workstations and servers joined to the domain",
+              L"Vyx | Sales Workstations | QM Logical Computer Group",
+              L"Local | Administrators | Members can fully administer the computer",
+              L"Local | Users | Ordinary users", L"Local | Backup Operators | N/A",
+              L"Vyx | Lab | QM Logical Computer Group", L"Vyx |  Lab | QM Logical Computer Group"});
+  HWND version = descendant(d.frames[0], WC_STATICW, L"&Version");
+  const std::vector<HWND> row = version ? row_values(version) : std::vector<HWND>{};
+  check("make and model", row.empty() ? L"<no label>" : text_of(row[0]), L"Intel Pentium III (NIC=3C905,Video=ati)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   report.reset(argc > 1 ? std::fopen(argv[1], "w") : nullptr);
   if (!report) return 3;
+  const bool apps = argc > 3 && std::string_view(argv[2]) == "apps";
+  if (apps) {
+    computer = std::wstring(argv[3], argv[3] + std::strlen(argv[3]));
+    loaded_title = L"SALES\\" + computer;
+  }
   Details d;
   int code = 2;
   if (wait_loaded(d)) {
-    if (find_frames(d)) {
+    if (apps && find_frames(d)) {
+      check_applications(d);
+      check_work_groups(d);
+    } else if (find_frames(d)) {
       check("frame in front after the load", number(front_tab(d)), L"1");
       check_system_tab(d.frames[0]);
       HWND online = FindWindowExW(d.window, nullptr, WC_BUTTONW, L"&On-Line!");
