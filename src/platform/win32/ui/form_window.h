@@ -87,6 +87,7 @@ class FormWindow final : public forms::FormPeer {
     int id = 0;
     bool has_tip = false;
     bool redraw_held = false;
+    WNDPROC original_proc = nullptr;  // the control's own window procedure
     unique_hicon picture;
     std::unordered_map<const forms::Node*, HTREEITEM> items;
   };
@@ -104,8 +105,7 @@ class FormWindow final : public forms::FormPeer {
   };
 
   static LRESULT CALLBACK form_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT form_message(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT control_message(View& view, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   // WM_COMMAND and WM_NOTIFY from a control, whichever window is its parent.

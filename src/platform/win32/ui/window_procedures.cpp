@@ -85,17 +85,16 @@ LRESULT FormWindow::form_message(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(self, message, wparam, lparam);
 }
 
-LRESULT CALLBACK FormWindow::control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                          DWORD_PTR data) {
-  auto* self = reinterpret_cast<FormWindow*>(data);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, control_proc, 0);
-    self->by_window_.erase(hwnd);
-    return DefSubclassProc(hwnd, message, wparam, lparam);
-  }
-  const auto it = self->by_window_.find(hwnd);
-  if (it == self->by_window_.end()) return DefSubclassProc(hwnd, message, wparam, lparam);
+LRESULT CALLBACK FormWindow::control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const auto it = self ? self->by_window_.find(hwnd) : decltype(self->by_window_)::iterator{};
+  if (!self || it == self->by_window_.end()) return DefWindowProcW(hwnd, message, wparam, lparam);
   View& view = *it->second;
+  if (message == WM_NCDESTROY) {
+    const WNDPROC original = view.original_proc;
+    self->by_window_.erase(it);
+    return CallWindowProcW(original, hwnd, message, wparam, lparam);
+  }
   return guard_callback(hwnd, LRESULT{0},
                         [&] { return self->control_message(view, hwnd, message, wparam, lparam); });
 }
@@ -131,7 +130,7 @@ LRESULT FormWindow::control_message(View& view, HWND hwnd, UINT message, WPARAM 
       break;
     default: break;
   }
-  return DefSubclassProc(hwnd, message, wparam, lparam);
+  return CallWindowProcW(view.original_proc, hwnd, message, wparam, lparam);
 }
 
 bool FormWindow::set_cursor(HWND over, int hit) {
