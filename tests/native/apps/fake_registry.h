@@ -32,7 +32,6 @@ struct FakeRegistry : RegistryApi {
   std::map<RegHandle, std::string> open;  // handle -> path ("" for a machine root)
   // Queries (buffer size or "-"), connections and INI calls, in order.
   std::vector<std::string> log;
-  std::vector<std::string> opened;  // every path opened, in order
   std::string ini;                  // for a list: already ending in its two NULs
   std::map<std::string, std::string> ini_keys;  // "section/key" -> text, else ini
   std::map<std::string, uint32_t> files;  // path -> attributes
@@ -54,7 +53,6 @@ struct FakeRegistry : RegistryApi {
   int32_t RegOpenKeyExA(RegHandle root, const char* subkey, uint32_t, uint32_t access, RegHandle& key) override {
     if (root != kLocalMachine && !open.contains(root)) return 6;
     const std::string path = path_of(root, subkey);
-    opened.push_back(path);
     if (!keys.contains(path) || access != kKeyRead) return 2;
     open[key = next++] = path;
     return 0;

@@ -64,7 +64,8 @@ TEST(RegistryAccess, ReadIniStringGrowsUntilNothingIsCutOff) {
   const std::string list("Alpha\0Beta\0\0", 12), file = "/C:\\cfg\\m.ini";
   const std::tuple<std::wstring, std::wstring, std::string, std::wstring, Log> cases[] = {
       {L"Office", L"Path", Data(1023, 'p'), std::wstring(1023, L'p'), {"Office/Path/5/1024", "Office/Path/5/2048"}},
-      {L"Big", L"null", Data(1100, 'k') + Data(2, '\0'), std::wstring(1100, L'k') + L'\0', {"Big/-/5/1024", "Big/-/5/2048"}},
+      {L"Big", L"null", Data(1100, 'k') + Data(2, '\0'), std::wstring(1100, L'k') + L'\0',
+       {"Big/-/5/1024", "Big/-/5/2048"}},
       {L"Office", std::wstring(1, L'\0'), list, std::wstring(L"Alpha\0Beta\0", 11), {"Office/-/5/1024"}},
       {L"NULL", L"Null", list, std::wstring(L"Alpha\0Beta\0", 11), {"-/-/5/1024"}},
       {L"NULL", L"Path", "v", L"v", {"NULL/Path/5/1024"}},
