@@ -67,7 +67,6 @@ TEST(RegistryAccess, ReadIniStringGrowsUntilNothingIsCutOff) {
       {L"Big", L"null", Data(1100, 'k') + Data(2, '\0'), std::wstring(1100, L'k') + L'\0',
        {"Big/-/5/1024", "Big/-/5/2048"}},
       {L"Office", std::wstring(1, L'\0'), list, std::wstring(L"Alpha\0Beta\0", 11), {"Office/-/5/1024"}},
-      {L"NULL", L"Null", list, std::wstring(L"Alpha\0Beta\0", 11), {"-/-/5/1024"}},
       {L"NULL", L"Path", "v", L"v", {"NULL/Path/5/1024"}},
   };
   for (const auto& [section, key, text, expected, calls] : cases) {

@@ -74,7 +74,7 @@ struct Pc042Test : ::testing::Test {
   CaptionBed bed;
   FakeRegistry& reg = bed.registry;
   details::FrmComputerDetails window{bed.env};
-  forms::Form& form = form;
+  forms::Form& form = window.form();
   std::wstring name = L"PC042";
 };
 
@@ -199,8 +199,8 @@ struct MachineConfigTest : Pc042Test {
     }
     reg.key("QM"), reg.key(kEnvironment)["MachinesCfg_Path"] = {kRegSz, {"C:\\QM\\Cfg\0", 10}};
     reg.ini_keys = {{"PC042/Hardware.cfg", "P3"}, {"P3/CPUMAKE", "Intel"}, {"P3/CPUMODEL", "Pentium"},
-                         {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"},
-                         {"PC042/MachineGroups", "Lab,,Office"}};
+                    {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"},
+                    {"PC042/MachineGroups", "Lab,,Office"}};
     window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
     list().add(L"stale", L"stale"), label().set_caption(L"old"), bed.log->clear();
   }
