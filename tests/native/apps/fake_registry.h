@@ -89,9 +89,9 @@ struct FakeRegistry : RegistryApi {
   }
   uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* dflt, char* buffer, uint32_t size,
                                     const char* file) override {
-    log.push_back(std::string(section ? section : "-") + "/" + (key ? key : "-") + "/" + dflt + "/" +
-                  std::to_string(size) + "/" + file);
-    const auto answer = ini_keys.find(std::string(section ? section : "-") + "/" + (key ? key : "-"));
+    const std::string asked = std::string(section ? section : "-") + "/" + (key ? key : "-");
+    log.push_back(asked + "/" + dflt + "/" + std::to_string(size) + "/" + file);
+    const auto answer = ini_keys.find(asked);
     const std::string& served = answer == ini_keys.end() ? ini : answer->second;
     const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(served.size()) + 1 - nuls;
     const uint32_t kept = std::min(text, size - nuls);  // cut off: the terminators still fit
