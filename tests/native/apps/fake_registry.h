@@ -32,7 +32,6 @@ struct FakeRegistry : RegistryApi {
   std::map<RegHandle, std::string> open;  // handle -> path ("" for a machine root)
   // Queries (buffer size or "-"), connections and INI calls, in order.
   std::vector<std::string> log;
-  std::vector<std::string> opened;  // every path opened, in order
   std::string ini;                  // for a list: already ending in its two NULs
   std::map<std::string, std::string> ini_keys;  // "section/key" -> text, else ini
   std::map<std::string, uint32_t> files;  // path -> attributes
@@ -54,7 +53,6 @@ struct FakeRegistry : RegistryApi {
   int32_t RegOpenKeyExA(RegHandle root, const char* subkey, uint32_t, uint32_t access, RegHandle& key) override {
     if (root != kLocalMachine && !open.contains(root)) return 6;
     const std::string path = path_of(root, subkey);
-    opened.push_back(path);
     if (!keys.contains(path) || access != kKeyRead) return 2;
     open[key = next++] = path;
     return 0;
@@ -91,9 +89,9 @@ struct FakeRegistry : RegistryApi {
   }
   uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* dflt, char* buffer, uint32_t size,
                                     const char* file) override {
-    log.push_back(std::string(section ? section : "-") + "/" + (key ? key : "-") + "/" + dflt + "/" +
-                  std::to_string(size) + "/" + file);
-    const auto answer = ini_keys.find(std::string(section ? section : "-") + "/" + (key ? key : "-"));
+    const std::string asked = std::string(section ? section : "-") + "/" + (key ? key : "-");
+    log.push_back(asked + "/" + dflt + "/" + std::to_string(size) + "/" + file);
+    const auto answer = ini_keys.find(asked);
     const std::string& served = answer == ini_keys.end() ? ini : answer->second;
     const uint32_t nuls = key ? 1 : 2, text = static_cast<uint32_t>(served.size()) + 1 - nuls;
     const uint32_t kept = std::min(text, size - nuls);  // cut off: the terminators still fit

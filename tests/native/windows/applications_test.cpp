@@ -8,12 +8,18 @@
 #include "apps/app_tree.h"
 #include "details_fakes.h"
 #include "forms/label.h"
+#include "forms/list_view.h"
 
 namespace pendrel::apps {
 namespace {
 
 using Lines = std::vector<std::wstring>;
 constexpr char kPackages[] = "QM\\LastRun\\APPIMAGE";
+
+// Writes each caption the window shows into the call log, between the host calls.
+struct CaptionBed : fakes::DetailsTestBed {
+  CaptionBed() { env.peer_factory = [this](forms::Form& f) { return std::make_unique<fakes::CaptionPeer>(f, log); }; }
+};
 
 // Every node in the order shown: "key|text|tag|image", children indented.
 void shown(const forms::Node& node, int depth, Lines& lines) {
@@ -58,14 +64,23 @@ TEST(AppTree, OpenToFolderAddsOnlyWhatIsMissingSortedAndNeverRetags) {
 }
 
 // PC042 of SALES seen from the console CONSOLE1, its registry in memory.
-class ApplicationsTest : public ::testing::Test {
- protected:
-  ApplicationsTest() {
+struct Pc042Test : ::testing::Test {
+  Pc042Test() {
     bed.computer->on(L"Name").get([this](auto) { return name; });
     bed.computer->on(L"Domain").get(L"SALES");
-    bed.computer->property(L"Reachable", true);
-    bed.domain_object->on(L"ThisComputerName").get([this](auto) { return console; });
+    bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
     bed.domain_object->on(L"ThisDomainName").get(L"SALES");
+  }
+  CaptionBed bed;
+  FakeRegistry& reg = bed.registry;
+  details::FrmComputerDetails window{bed.env};
+  forms::Form& form = window.form();
+  std::wstring name = L"PC042";
+};
+
+struct ApplicationsTest : Pc042Test {
+  ApplicationsTest() {
+    bed.computer->property(L"Reachable", true);
     bed.domain_object->on(L"RemNull").call([](std::span<Argument> args) {
       std::wstring text = args[0].value.to_text();
       std::erase(text, L'\0');
@@ -73,30 +88,22 @@ class ApplicationsTest : public ::testing::Test {
     });
     window.set_DomainObject(bed.domain_object);
     window.set_Computer(bed.computer);
-    window.form().load();
+    form.load();
     window.LoadedOnce = true;  // shown without the staged load
-    window.form().show(0);
+    form.show(0);
     tree().nodes().add(L"Root", kUnloadedText);
     reg.key("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")["SystemRoot"] = {kRegSz, {"C:\\WINNT\0", 9}};
     reg.key("SOFTWARE\\Quillmark\\Local_Machine_Settings")["Home"] = {kRegSz, {"QM\\\0", 4}};
     bed.log->clear();
   }
-  forms::TreeView& tree() { return window.form().get<forms::TreeView>(L"tvwApps"); }
-  void package(const std::string& path, const Data& name, bool marked = false) {
+  forms::TreeView& tree() { return form.get<forms::TreeView>(L"tvwApps"); }
+  auto& package(const std::string& path, const Data& name, bool marked = false) {
     auto& values = reg.key(std::string(kPackages) + "\\" + path);
     values["Name"] = {kRegSz, name + '\0'};
     if (marked) values["Re-Install"] = {kRegDword, {"\1\0\0\0", 4}};
+    return values;
   }
   void double_click() { tree().user_dbl_click(); }
-
-  struct Bed : fakes::DetailsTestBed {
-    Bed() {
-      env.peer_factory = [log = log](forms::Form& form) { return std::make_unique<fakes::CaptionPeer>(form, log); };
-    }
-  } bed;
-  FakeRegistry& reg = bed.registry;
-  details::FrmComputerDetails window{bed.env};
-  std::wstring name = L"PC042", console = L"CONSOLE1";
 };
 
 TEST_F(ApplicationsTest, TheLoadMountsTheHiveOnceThroughTheAdministrativeShare) {
@@ -106,28 +113,16 @@ TEST_F(ApplicationsTest, TheLoadMountsTheHiveOnceThroughTheAdministrativeShare) 
             (Lines{L"let Caption = \"SALES\\PC042 -> Getting Packages ...\"",
                    L"let Caption = \"SALES\\PC042 -> Loading QM Details ...\"", L"let Caption = \"SALES\\PC042\""}));
   EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
-  EXPECT_EQ(reg.attribute_changes, (std::vector<std::string>{"\\\\PC042\\C$\\WINNT\\SYSTEM32\\system.dbx 0"}));
   EXPECT_EQ(bed.tavisk.calls, (Lines{L"NetRegLoadKey PC042 -2147483646 QM C:\\WINNT\\SYSTEM32\\system.dbx"}));
   EXPECT_TRUE(window.QMHiveLoaded);
   EXPECT_EQ(window.QMHome, L"QM\\");
   EXPECT_EQ(tree().nodes().count(), 0);
   EXPECT_TRUE(reg.open.empty());
-
-  // This machine: no connection, the hive by its own path; no hive file, no mount.
-  console = L"PC042";
-  window.QMHiveLoaded = true;
-  tree().nodes().add(L"Root", kUnloadedText);
-  reg.log.clear();
-  double_click();
-  EXPECT_EQ(reg.log, (std::vector<std::string>{"1024", "1024"}));  // SystemRoot, Home
-  EXPECT_FALSE(window.QMHiveLoaded);
-  EXPECT_EQ(bed.tavisk.calls.size(), 1u);
 }
 
 TEST_F(ApplicationsTest, PackagesFillTheTreeAndShowTheirDetails) {
-  package("Office\\MachInst\\Word97", "Word Processor");
-  reg.key(std::string(kPackages) + "\\Office\\MachInst\\Word97")["AppVersion"] = {kRegSz, {"8.0\0", 4}};
-  reg.key(std::string(kPackages) + "\\Office\\MachInst\\Word97")["Date"] = {kRegSz, {"1998-01-02\0", 11}};
+  auto& word = package("Office\\MachInst\\Word97", "Word Processor");
+  word["AppVersion"] = {kRegSz, {"8.0\0", 4}}, word["Date"] = {kRegSz, {"1998-01-02\0", 11}};
   package("Office\\MachInst\\NT4\\Viewer", "Viewer", true);
   package("Tools\\MachInst\\Zip", "Zip Utility", true);
   reg.key(std::string(kPackages) + "\\Tools\\Readme");
@@ -170,17 +165,120 @@ TEST_F(ApplicationsTest, PackagesFillTheTreeAndShowTheirDetails) {
 TEST_F(ApplicationsTest, UnreachableOrUnconnectedComputersLoadNothing) {
   bed.computer->property(L"Reachable", false);
   double_click();
-  window.form().get<forms::Label>(L"Label1", 5).user_click();
+  form.get<forms::Label>(L"Label1", 5).user_click();
   EXPECT_EQ(tree().nodes().item(1).text(), kUnloadedText);
 
   bed.computer->property(L"Reachable", true);
   name = L"GONE";
-  window.form().get<forms::Label>(L"Label1", 5).user_click();
+  form.get<forms::Label>(L"Label1", 5).user_click();
   EXPECT_EQ(tree().nodes().count(), 0);
   EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let Caption"}).back(), L"let Caption = \"SALES\\GONE\"");
   EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
   double_click();  // a loaded tree without a selection
   EXPECT_TRUE(bed.ui.prompts().empty());
+}
+
+constexpr char kEnvironment[] = "SYSTEM\\CurrentCOntrolSet\\Control\\Session Manager\\Environment";
+constexpr wchar_t kLogical[] = L"|QM Logical Computer Group||6,6";
+
+// With two global groups and one local group; the product hive is mounted, the configuration
+// files in C:\QM\Cfg describe an Intel machine in the logical groups Lab and Office.
+struct MachineConfigTest : Pc042Test {
+  MachineConfigTest() {
+    bed.computer->on(L"GetGroups").call([](auto) {});
+    std::map<std::wstring, std::vector<std::pair<std::wstring, Variant>>> groups;
+    for (const auto& [member, group, description] : {std::tuple{L"GlobalGroups", L"Admins", L""},
+         {L"GlobalGroups", L"Staff", L"All staff"}, {L"LocalGroups", L"Admins", L"Local admins"}}) {
+      auto item = bed.computer->sibling(std::wstring(member) + L"." + group);
+      item->on(L"GetDescription").call(description), item->on(L"Name").get(group);
+      groups[member].emplace_back(group, Variant(DispatchPtr(item)));
+    }
+    for (auto& [member, items] : groups) {
+      auto collection = bed.computer->sibling(member);
+      collection->items(items), bed.computer->on(member).get(Variant(DispatchPtr(collection)));
+    }
+    reg.key("QM"), reg.key(kEnvironment)["MachinesCfg_Path"] = {kRegSz, {"C:\\QM\\Cfg\0", 10}};
+    reg.ini_keys = {{"PC042/Hardware.cfg", "P3"}, {"P3/CPUMAKE", "Intel"}, {"P3/CPUMODEL", "Pentium"},
+                    {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"},
+                    {"PC042/MachineGroups", "Lab,,Office"}};
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    list().add(L"stale", L"stale"), label().set_caption(L"old"), bed.log->clear();
+  }
+  forms::ListItems& list() { return form.get<forms::ListView>(L"ListView1", 1).list_items(); }
+  forms::Label& label() { return form.get<forms::Label>(L"Label2", 3); }
+  // Every row as "key|type|name|description|tag|icon,small icon".
+  Lines rows() {
+    Lines lines;
+    for (int i = 1; i <= list().count(); ++i) {
+      const forms::ListItem& r = list().item(i);
+      lines.push_back(r.key() + L"|" + r.text() + L"|" + r.sub_item(1) + L"|" + r.sub_item(2) + L"|" + r.tag() + L"|" +
+                      std::to_wstring(r.icon()) + L"," + std::to_wstring(r.small_icon()));
+    }
+    return lines;
+  }
+};
+
+TEST_F(MachineConfigTest, HostCallsCaptionsFilesAndRowsInOrder) {
+  window.Label1_Click(6);
+  EXPECT_EQ(bed.log->trace(), (Lines{L"get Computer.Domain", L"get Computer.Name",
+      L"let Caption = \"SALES\\PC042 -> Getting Domain Groups ...\"", L"call Computer.GetGroups",
+      L"get Computer.GlobalGroups", L"get GlobalGroups.Count", L"get GlobalGroups.Item(1)",
+      L"call GlobalGroups.Admins.GetDescription", L"get GlobalGroups.Admins.Name", L"get GlobalGroups.Item(2)",
+      L"call GlobalGroups.Staff.GetDescription", L"get GlobalGroups.Staff.Name", L"get Computer.LocalGroups",
+      L"get LocalGroups.Count", L"get LocalGroups.Item(1)", L"call LocalGroups.Admins.GetDescription",
+      L"get LocalGroups.Admins.Name", L"get Computer.Domain", L"get Computer.Name",
+      L"let Caption = \"SALES\\PC042 -> Getting Packages ...\"", L"get Computer.Name",
+      L"get DomainObject.ThisComputerName", L"get Computer.Name", L"get Computer.Name", L"get Computer.Domain",
+      L"get Computer.Name", L"let Caption = \"SALES\\PC042\""}));
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
+  const std::string machines = "//1024/C:\\QM\\Cfg\\MACHINES.CFG", hardware = "//1024/C:\\QM\\Cfg\\HARDWARE.CFG";
+  // The connection by the computer's Name, the folder read once per file step.
+  EXPECT_EQ(reg.log, (std::vector<std::string>{"PC042 2147483650", "1024", "PC042/Hardware.cfg" + machines,
+      "P3/CPUMAKE" + hardware, "P3/CPUMODEL" + hardware, "P3/CPUSERIES" + hardware, "P3/NIC" + hardware,
+      "P3/VideoDriver" + hardware, "1024", "PC042/MachineGroups" + machines}));
+  EXPECT_EQ(label().caption(), L"Intel Pentium III (NIC=3C905,Video=ati)");
+  // A domain and a local group of one name share the local group's row.
+  EXPECT_EQ(rows(), (Lines{L"Admins|Local|Admins|Local admins||8,8", L"Staff|Global|Staff|All staff||5,5",
+                           L"Lab|Vyx|Lab" + std::wstring(kLogical), L"Office|Vyx|Office" + std::wstring(kLogical)}));
+  EXPECT_TRUE(window.QMHome == L"QM\\" && reg.open.empty());
+}
+
+TEST_F(MachineConfigTest, WithoutAProfileTheLabelIsTwoSpacesAndGroupNamesKeepTheirSpaces) {
+  reg.ini_keys["PC042/Hardware.cfg"] = "", reg.ini_keys["PC042/MachineGroups"] = "Lab, Office,Staff,";
+  window.Label1_Click(4);
+  EXPECT_EQ(label().caption(), L"  ");
+  EXPECT_EQ(rows(), (Lines{L"Admins|Local|Admins|Local admins||8,8", L"Staff|Vyx|Staff" + std::wstring(kLogical),
+                           L"Lab|Vyx|Lab" + std::wstring(kLogical), L" Office|Vyx| Office" + std::wstring(kLogical)}));
+}
+
+TEST_F(MachineConfigTest, WithoutRegistryHiveOrPathOnlyTheGroupsShow) {
+  reg.key("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")["SystemRoot"] = {kRegSz, "C:\\WINNT"};
+  reg.files["\\\\PC042\\C$\\WINNT\\SYSTEM32\\system.dbx"] = 7;
+  // machine, QM key, MachinesCfg_Path, label, hive mounted here, captions shown
+  for (const auto& [machine, hive, path, text, loaded, captions] : {std::tuple{L"GONE", true, true, L"old", false, 3},
+       {L"PC042", false, true, L"old", true, 4}, {L"PC042", true, false, L"", false, 3}}) {
+    name = machine, window.QMHiveLoaded = false, label().set_caption(L"old"), bed.log->clear(), reg.log.clear();
+    if (!hive) reg.keys.erase("QM");
+    if (!path) reg.keys[kEnvironment].clear();
+    window.Label1_Click(6);
+    EXPECT_EQ(label().caption(), text);
+    EXPECT_EQ(form.caption(), L"SALES\\" + std::wstring(machine));
+    EXPECT_EQ(std::vector(bed.ui.pointers().end() - 2, bed.ui.pointers().end()), (std::vector<int>{11, 0}));
+    EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let Caption"}).size(), size_t(captions));
+    EXPECT_TRUE(std::ranges::none_of(reg.log, [](auto& l) { return l.ends_with(".CFG"); }));
+    EXPECT_TRUE(window.QMHiveLoaded == loaded && list().count() == 2);
+    EXPECT_EQ(window.QMHome, path ? L"" : L"QM\\");
+    reg.key("QM");
+  }
+  EXPECT_EQ(bed.tavisk.calls, Lines{L"NetRegLoadKey PC042 -2147483646 QM C:\\WINNT\\SYSTEM32\\system.dbx"});
+}
+
+TEST_F(MachineConfigTest, AFailingHostCallRaisesWithPointerAndCaptionBack) {
+  bed.computer->on(L"LocalGroups").raise(Error::vb(vb_error::kObjectVariableNotSet));
+  EXPECT_THROW(window.Label1_Click(4), Error);
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
+  EXPECT_EQ(form.caption(), L"SALES\\PC042");
+  EXPECT_EQ(rows(), (Lines{L"Admins|Global|Admins|N/A||5,5", L"Staff|Global|Staff|All staff||5,5"}));
 }
 
 }  // namespace

@@ -69,11 +69,10 @@ TEST(ProductHiveWriter, EveryPackageRecordComesBackFromTheMountedHive) {
     const std::wstring key = kPackages + p.path;
     SCOPED_TRACE(to_ansi(p.path));
     EXPECT_NE(p.path.find(L"\\MachInst\\"), std::wstring::npos);
-    EXPECT_EQ(value_of(key, L"Name"), p.name);
-    EXPECT_EQ(value_of(key, L"AppVersion"), p.version);
-    EXPECT_EQ(value_of(key, L"InstalledDate"), p.installed_date);
-    EXPECT_EQ(value_of(key, L"Date"), p.date);
-    EXPECT_EQ(value_of(key, L"Re-Install"), p.reinstall ? Variant(int32_t{1}) : Variant(L""));
+    EXPECT_EQ((std::vector{value_of(key, L"Name"), value_of(key, L"AppVersion"), value_of(key, L"InstalledDate"),
+                           value_of(key, L"Date"), value_of(key, L"Re-Install")}),
+              (std::vector<Variant>{p.name, p.version, p.installed_date, p.date,
+                                    p.reinstall ? Variant(int32_t{1}) : Variant(L"")}));
   }
   EXPECT_EQ(unmount(), 0);
 
@@ -101,14 +100,12 @@ TEST(ProductHiveWriter, MachineConfigurationAndSettingsReadBackAsTheDetailsWindo
   EXPECT_EQ(ReadIniString(api, L"NULL", L"NULL", L"", machines), std::wstring(L"PC042\0PC043\0", 12));
   EXPECT_EQ(ReadIniString(api, L"Desk98", L"NULL", L"", hardware), std::wstring(L"CPUMAKE\0CPUMODEL\0NIC\0", 21));
   EXPECT_EQ(ReadIniString(api, L"Desk99", L"CPUMAKE", L"", hardware), L"Cyrix");
-  const wchar_t* home[] = {L"SOFTWARE\\Quillmark\\Local_Machine_Settings", L"Home"};
-  const wchar_t* path[] = {L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", L"MachinesCfg_Path"};
-  fixtures::SetMachineSettings(L"QM\\", folder);
-  EXPECT_EQ(value_of(home[0], home[1]), L"QM\\");
-  EXPECT_EQ(value_of(path[0], path[1]), folder);
-  fixtures::SetMachineSettings(L"", L"");
-  EXPECT_EQ(value_of(home[0], home[1]), L"");
-  EXPECT_EQ(value_of(path[0], path[1]), L"");
+  for (const std::wstring& home : {L"QM\\", L""}) {
+    fixtures::SetMachineSettings(home, home.empty() ? L"" : folder);
+    EXPECT_EQ(value_of(L"SOFTWARE\\Quillmark\\Local_Machine_Settings", L"Home"), home);
+    EXPECT_EQ(value_of(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", L"MachinesCfg_Path"),
+              home.empty() ? L"" : folder);
+  }
   for (const std::wstring& file : {machines, hardware}) DeleteFileW(file.c_str());
 }
 
@@ -127,21 +124,18 @@ struct Host {
 
 TEST(ProductHiveMountWine, AnotherComputersRegistryIsOutOfReach) {
   const Host host(L"PC042", L"SALES");
-  win32::Win32RegistryApi registry;
+  win32::Win32RegistryApi api;
   const HKEY before = next_key_handle();
   RegKey root;
-  EXPECT_EQ(OpenMachineRoot(registry, outside::Computer(host.computer), outside::DomainObject(host.domain_object),
-                            root),
-            53);
+  const outside::Computer computer(host.computer);
+  EXPECT_EQ(OpenMachineRoot(api, computer, outside::DomainObject(host.domain_object), root), 53);
   EXPECT_FALSE(root);
   EXPECT_EQ(next_key_handle(), before);
 }
 
-// The registry with the hive file's paths kept.
-class RecordingRegistryApi : public testing::ConnectingRegistryApi {
- public:
+// The registry with the hive file's accesses kept.
+struct RecordingRegistryApi : testing::ConnectingRegistryApi {
   std::vector<std::string> files;
-
   uint32_t GetFileAttributesA(const char* path) override {
     files.push_back(std::string("get ") + path);
     return ConnectingRegistryApi::GetFileAttributesA(path);
@@ -152,28 +146,24 @@ class RecordingRegistryApi : public testing::ConnectingRegistryApi {
   }
 };
 
-// The real library, with each mount's arguments kept; `refuse`
-// makes the mount fail with that status without reaching the library.
-class RecordingTavisk : public Tavisk {
- public:
+// The real library with each mount's arguments kept; `refuse` fails the mount
+// with that status without reaching the library.
+struct RecordingTavisk : Tavisk {
   std::vector<std::wstring> loads;
   std::optional<int32_t> refuse;
-
+  Tavisk& real = win32::tavisk_library();
   int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override {
-    return real().NetGetInteractiveUser(server, user, account);
+    return real.NetGetInteractiveUser(server, user, account);
   }
   int32_t NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
-                        std::wstring_view hive_file) override {
+                        std::wstring_view file) override {
     loads.push_back(std::wstring(machine) + L"|" + std::to_wstring(root) + L"|" + std::wstring(key) + L"|" +
-                    std::wstring(hive_file));
-    return refuse ? *refuse : real().NetRegLoadKey(machine, root, key, hive_file);
+                    std::wstring(file));
+    return refuse ? *refuse : real.NetRegLoadKey(machine, root, key, file);
   }
   int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override {
-    return real().NetRegUnLoadKey(machine, root, key);
+    return real.NetRegUnLoadKey(machine, root, key);
   }
-
- private:
-  static Tavisk& real() { return win32::tavisk_library(); }
 };
 
 enum class HiveFile { Valid, Missing, Locked, Corrupt };
@@ -184,8 +174,7 @@ struct MountCase {
   HiveFile hive;
   bool qm_present;
   std::optional<int32_t> refuse;
-  bool loaded_before;
-  bool loaded_after;
+  bool loaded_before, loaded_after;
   friend void PrintTo(const MountCase& c, std::ostream* os) { *os << c.what; }
 };
 
@@ -221,15 +210,14 @@ TEST_P(ProductHiveMount, MountsOnlyAWorkingHiveAndLeavesNoKeyOpen) {
   RecordingRegistryApi registry;
   RecordingTavisk tavisk;
   tavisk.refuse = c.refuse;
-  const std::wstring computer_name = name_;
   std::wstring home;
   bool loaded = c.loaded_before;
   const AppsWindow window{form, ui, outside::Computer(host.computer), outside::DomainObject(host.domain_object),
-                          registry, tavisk, computer_name, home, loaded};
-  // Opened by the test for itself alone.
-  win32::unique_kernel_handle lock(c.hive == HiveFile::Locked ? CreateFileW(hive_.c_str(), GENERIC_READ, 0, nullptr,
-                                                                            OPEN_EXISTING, 0, nullptr)
-                                                              : nullptr);
+                          registry, tavisk, name_, home, loaded};
+  // Held by the test alone.
+  win32::unique_kernel_handle lock(
+      c.hive == HiveFile::Locked ? CreateFileW(hive_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : nullptr);
   ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
   win32::unique_hkey qm;
   if (c.qm_present) {
@@ -237,16 +225,15 @@ TEST_P(ProductHiveMount, MountsOnlyAWorkingHiveAndLeavesNoKeyOpen) {
   }
   qm.reset();
 
-  // Taken once the test's own objects are made: the first of them keep
-  // handles of the runtime open.
+  // Taken once the test's own objects are made: the first of them keep handles of the runtime open.
   const HKEY before = next_key_handle();
+  const bool mounted = c.loaded_after && !c.qm_present, tried = !c.qm_present && c.hive != HiveFile::Missing;
   {
     RegKey root;
     ASSERT_EQ(OpenMachineRoot(registry, window.computer, window.domain_object, root), 0);
     EXPECT_EQ(root.get() == kLocalMachine, c.this_machine);
     MountProductHive(window, root);
     EXPECT_EQ(loaded, c.loaded_after);
-    const bool mounted = c.loaded_after && !c.qm_present;
     Variant name = std::wstring();
     EXPECT_EQ(GetRegValue(registry, root.get(), L"QM\\LastRun\\APPIMAGE\\Office\\MachInst\\Word97", L"Name", name),
               mounted ? 0 : 2);
@@ -255,12 +242,11 @@ TEST_P(ProductHiveMount, MountsOnlyAWorkingHiveAndLeavesNoKeyOpen) {
   EXPECT_EQ(next_key_handle(), before);
   lock.reset();
   EXPECT_EQ(form.caption(), c.qm_present ? L"" : L"SALES\\" + name_ + L" -> Loading QM Details ...");
-  const bool tried = !c.qm_present && c.hive != HiveFile::Missing;
   const std::wstring load = name_ + L"|-2147483646|QM|C:\\windows\\SYSTEM32\\system.dbx";
   EXPECT_EQ(tavisk.loads, tried ? std::vector<std::wstring>{load} : std::vector<std::wstring>{});
   // Another computer's hive through its administrative share, this one's by its own path.
-  const std::string hive = "C:\\windows\\SYSTEM32\\system.dbx";
-  const std::string access = c.this_machine ? hive : "\\\\" + to_ansi(name_) + "\\C$" + hive.substr(2);
+  const std::string access =
+      (c.this_machine ? "C:" : "\\\\" + to_ansi(name_) + "\\C$") + "\\windows\\SYSTEM32\\system.dbx";
   std::vector<std::string> files;
   if (!c.qm_present) files.push_back("get " + access);
   if (tried) files.push_back("set " + access + " 0");
@@ -269,8 +255,8 @@ TEST_P(ProductHiveMount, MountsOnlyAWorkingHiveAndLeavesNoKeyOpen) {
     EXPECT_EQ(GetFileAttributesW(hive_.c_str()) & kProductAttributes, tried ? 0 : kProductAttributes);
   }
   EXPECT_EQ(key_exists(HKEY_LOCAL_MACHINE, L"QM"), c.qm_present || c.loaded_after);
-  if (c.loaded_after && !c.qm_present) {
-    EXPECT_EQ(tavisk.NetRegUnLoadKey(computer_name, kTaviskLocalMachine, L"QM"), 0);
+  if (mounted) {
+    EXPECT_EQ(tavisk.NetRegUnLoadKey(name_, kTaviskLocalMachine, L"QM"), 0);
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, L"QM"));
   }
   if (c.qm_present) RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"QM");
