@@ -47,7 +47,7 @@ using bench::create;
 constexpr double kFloorLimit = 1.25;
 constexpr double kGrowthLimit = 2.3;
 constexpr int kFloorPackages = 10000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 constexpr wchar_t kPackagesKey[] = L"QM\\LastRun\\APPIMAGE";
 
 using Clock = std::chrono::steady_clock;

@@ -42,7 +42,8 @@ class Repaint {
  private:
   static constexpr std::chrono::milliseconds kInterval{1000};
   forms::Form& form_;
-  std::chrono::steady_clock::time_point next_{};
+  // The load repainted the window just before the walk.
+  std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kInterval;
 };
 
 void walk(const AppsWindow& window, forms::TreeView& tree, RegHandle root, const std::wstring& key_path,
