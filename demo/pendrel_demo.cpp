@@ -132,22 +132,13 @@ size_t count_of(const std::wstring& text, std::wstring_view part) {
 }
 
 // This machine's Windows directory, as the details window reads it.
-std::wstring windows_directory() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = sizeof path;
-  const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                                      L"SystemRoot", RRF_RT_REG_SZ, nullptr, path, &size);
-  if (status != ERROR_SUCCESS) throw pendrel::Error(status, L"The Windows directory is not in the registry");
-  return path;
-}
-
 // What the applications tab finds on PC042, which this machine plays: the
 // product hive in its Windows directory, and the product's machine settings
 // pointing at configuration files that give PC042 a hardware profile and
 // logical groups. The hive file is written afresh on every run.
 void prepare_demo_computer(const std::wstring& computer) {
   namespace fx = pendrel::fixtures;
-  const std::wstring windows = windows_directory();
+  const std::wstring windows = fx::WindowsDirectory();
   const std::wstring hive = windows + L"\\system32\\system.dbx";
   const std::vector<fx::ProductPackage> packages = fx::DemoPackages();
   fx::SaveProductHive(packages, hive);

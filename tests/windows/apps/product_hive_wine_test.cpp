@@ -100,7 +100,7 @@ TEST(ProductHiveWriter, MachineConfigurationAndSettingsReadBackAsTheDetailsWindo
   EXPECT_EQ(ReadIniString(api, L"NULL", L"NULL", L"", machines), std::wstring(L"PC042\0PC043\0", 12));
   EXPECT_EQ(ReadIniString(api, L"Desk98", L"NULL", L"", hardware), std::wstring(L"CPUMAKE\0CPUMODEL\0NIC\0", 21));
   EXPECT_EQ(ReadIniString(api, L"Desk99", L"CPUMAKE", L"", hardware), L"Cyrix");
-  for (const std::wstring& home : {L"QM\\", L""}) {
+  for (const std::wstring home : {L"QM\\", L""}) {
     fixtures::SetMachineSettings(home, home.empty() ? L"" : folder);
     EXPECT_EQ(value_of(L"SOFTWARE\\Quillmark\\Local_Machine_Settings", L"Home"), home);
     EXPECT_EQ(value_of(L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", L"MachinesCfg_Path"),

@@ -16,15 +16,6 @@ namespace {
 
 namespace fx = pendrel::fixtures;
 
-std::wstring windows_directory() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = sizeof path;
-  const LSTATUS status = RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                                      L"SystemRoot", RRF_RT_REG_SZ, nullptr, path, &size);
-  if (status != ERROR_SUCCESS) throw pendrel::Error(status, L"SystemRoot");
-  return path;
-}
-
 void make_folder(const std::wstring& folder) {
   if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
     throw pendrel::Error(static_cast<long>(GetLastError()), L"Cannot make " + folder);
@@ -38,7 +29,7 @@ int wmain() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(name, &size)) throw pendrel::Error(static_cast<long>(GetLastError()), L"GetComputerName");
-    const std::wstring windows = windows_directory();
+    const std::wstring windows = fx::WindowsDirectory();
     // A folder of its own, an operating-system key below MachInst, a package
     // without a version and one marked for re-installation.
     fx::SaveProductHive({{L"Office\\MachInst\\Word97", L"Microsoft Word 97", L"8.0", L"1999-03-02", L"1998-11-20"},
