@@ -390,7 +390,7 @@ inline std::function<bool()> each_dialog(std::function<void(HWND)> action) {
 // (window_checks.cpp, library pendrel_window_checks).
 std::vector<std::wstring> clipped_captions(HWND window);
 // What a shown window draws wrong, read back from the screen: a close button
-// without its cross.
+// without its cross, a tab page in another colour than its controls.
 std::vector<std::wstring> drawing_faults(HWND window);
 
 }  // namespace pendrel::win32::testing

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/win32/ui/gdi.h"
 #include "support.h"
@@ -6,6 +7,20 @@
 namespace pendrel::win32::testing {
 
 namespace {
+
+using unique_hrgn = unique_handle<HRGN, ui::delete_gdi_object>;
+
+std::vector<HWND> descendants(HWND window) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM out) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 struct Fit {
   int needed;
@@ -111,26 +126,49 @@ std::wstring close_glyph_fault(HWND window, const Picture& picture) {
   return L"the close button shows no cross: " + art;
 }
 
+// A tab strip's page shows the button face where no control covers it: the
+// colour the form and the controls on the page paint their backgrounds in.
+std::wstring tab_page_fault(HWND tabs, const Picture& picture) {
+  RECT page{};
+  GetClientRect(tabs, &page);
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+  MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&page), 2);
+  unique_hrgn bare(CreateRectRgnIndirect(&page));
+  for (HWND sibling = GetWindow(tabs, GW_HWNDFIRST); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    RECT covered{};
+    if (sibling == tabs || !IsWindowVisible(sibling) || !GetWindowRect(sibling, &covered)) continue;
+    unique_hrgn control(CreateRectRgnIndirect(&covered));
+    CombineRgn(bare.get(), bare.get(), control.get(), RGN_DIFF);
+  }
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  for (LONG y = page.top; y < page.bottom; ++y) {
+    for (LONG x = page.left; x < page.right; ++x) {
+      if (!PtInRegion(bare.get(), x, y) || picture.at(x, y) == face) continue;
+      wchar_t fault[96];
+      swprintf(fault, 96, L"the tab page at (%ld, %ld) is %06lx, not the button face %06lx", x - page.left,
+               y - page.top, picture.at(x, y), face);
+      return fault;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::vector<std::wstring> drawing_faults(HWND window) {
   const Picture picture(window);
   std::vector<std::wstring> faults;
   if (std::wstring fault = close_glyph_fault(window, picture); !fault.empty()) faults.push_back(fault);
+  for (HWND control : descendants(window)) {
+    if (!IsWindowVisible(control) || class_of(control) != WC_TABCONTROLW) continue;
+    if (std::wstring fault = tab_page_fault(control, picture); !fault.empty()) faults.push_back(fault);
+  }
   return faults;
 }
 
 std::vector<std::wstring> clipped_captions(HWND window) {
-  std::vector<HWND> controls;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM out) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&controls));
   std::vector<std::wstring> clipped;
-  for (HWND control : controls) {
+  for (HWND control : descendants(window)) {
     if (!IsWindowVisible(control)) continue;
     const Fit fit = measure(control);
     if (fit.needed <= fit.available) continue;

@@ -1,7 +1,8 @@
 // Each of the three windows as the reference host opens it for the demo
 // computer: created by ProgID, given the host's DomainObject and Computer,
 // shown modeless and saved as a picture for people to look at. The checks are
-// the titles, that no caption is clipped and the close button's cross.
+// the titles, that no caption is clipped, the close button's cross and the
+// colour of the tab pages.
 #include <string>
 
 #include "platform/win32/ui/screenshot.h"
