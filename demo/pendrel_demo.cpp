@@ -10,7 +10,8 @@
 // The connection string is the details window's management database.
 // With --screenshots each window is shown in turn and saved as
 // <folder>\<window>.png (the details window once its load has ended, one
-// picture per tab: <folder>\frmComputerDetails-<tab>.png, the Applications
+// picture per tab: <folder>\frmComputerDetails-<tab>.png, the System tab
+// once "&Version" has loaded the make and model, the Applications
 // tab once its tree is loaded, the Work Groups tab once the groups are, the
 // Status tab after a ping of the demo computer), and the program ends; without
 // it the loaded details window is shown modally until the user closes it.
@@ -260,12 +261,13 @@ void load_applications(HWND hwnd, const std::wstring& caption) {
   show_marked_package(tree);
 }
 
-// The Work Groups tab: "&Work Groups" loads the groups list and the make and
-// model.
-void load_work_groups(HWND hwnd, const std::wstring& caption) {
+// "&Version" on the System tab and "&Work Groups" on its own tab both load the
+// groups list and the make and model (which stays empty where PC042's
+// registry cannot be reached).
+void load_work_groups(HWND hwnd, const std::wstring& caption, const wchar_t* label) {
   HWND groups_frame = GetParent(find_child(hwnd, L"Static", L"&Work Groups"));
   HWND list = FindWindowExW(groups_frame, nullptr, WC_LISTVIEWW, nullptr);
-  click_label(hwnd, L"&Work Groups");
+  click_label(hwnd, label);
   auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; };
   if (!pump_until(loaded, 60000)) {
     throw pendrel::Error(5, L"The groups of PC042 did not load");
@@ -273,9 +275,9 @@ void load_work_groups(HWND hwnd, const std::wstring& caption) {
 }
 
 // The details window after its load: a picture of each tab, chosen with the
-// mouse as a user would; the Applications and Work Groups tabs once their
-// labels have loaded them, the Status tab once a ping has got its three
-// replies.
+// mouse as a user would; the System tab once "&Version" has loaded the make
+// and model, the Applications and Work Groups tabs once their labels have
+// loaded them, the Status tab once a ping has got its three replies.
 void save_details(const DispatchPtr& window_class, const std::wstring& caption, const std::wstring& folder) {
   window_class->call(L"Show");
   HWND hwnd = hwnd_of(window_class);
@@ -291,8 +293,9 @@ void save_details(const DispatchPtr& window_class, const std::wstring& caption, 
     PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(tabs, WM_LBUTTONUP, 0, at);
     pump_until([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
+    if (tab == 0) load_work_groups(hwnd, caption, L"&Version");
     if (tab == 1) load_applications(hwnd, caption);
-    if (tab == 2) load_work_groups(hwnd, caption);
+    if (tab == 2) load_work_groups(hwnd, caption, L"&Work Groups");
     if (tab == 4) {
       PostMessageW(find_child(hwnd, L"Button", L"&Ping"), BM_CLICK, 0, 0);
       if (!pump_until([&] {

@@ -389,5 +389,8 @@ inline std::function<bool()> each_dialog(std::function<void(HWND)> action) {
 // whose text does not fit, each as "caption: needs N px, has M"
 // (window_checks.cpp, library pendrel_window_checks).
 std::vector<std::wstring> clipped_captions(HWND window);
+// What a shown window draws wrong, read back from the screen: a close button
+// without its cross, a tab page in another colour than its controls.
+std::vector<std::wstring> drawing_faults(HWND window);
 
 }  // namespace pendrel::win32::testing

@@ -1,7 +1,8 @@
 // Each of the three windows as the reference host opens it for the demo
 // computer: created by ProgID, given the host's DomainObject and Computer,
 // shown modeless and saved as a picture for people to look at. The checks are
-// the titles and that no caption is clipped.
+// the titles, that no caption is clipped, the close button's cross and the
+// colour of the tab pages.
 #include <string>
 
 #include "platform/win32/ui/screenshot.h"
@@ -41,6 +42,9 @@ void show_and_save(const Shot& shot) {
   EXPECT_GT(file.nFileSizeLow, 1000u);
   for (const std::wstring& clipped : clipped_captions(hwnd)) {
     ADD_FAILURE() << "clipped: " << to_ansi(clipped);
+  }
+  for (const std::wstring& fault : drawing_faults(hwnd)) {
+    ADD_FAILURE() << to_ansi(fault);
   }
   form->call(L"Quit");
   pump();

@@ -1,5 +1,8 @@
 // Building the window from the model: its place and size, one child window
 // per control, their stacking, and a control built anew when its style changes.
+#include <windows.h>
+#include <uxtheme.h>
+
 #include <algorithm>
 
 #include "core/error.h"
@@ -189,6 +192,15 @@ HWND FormWindow::create_child(View& view, HWND parent) {
   }
   if (c.kind() == ControlKind::ListView) {
     SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_LABELTIP, LVS_EX_LABELTIP);
+  }
+  if (c.kind() == ControlKind::TabStrip) {
+    // The controls of a tab sit on the tab strip as its siblings and paint
+    // their backgrounds in the button face colour, as the form does; a themed
+    // tab strip (Wine themes it in any process, Windows in one with version 6
+    // of the common controls) paints its page in the theme's pane colour
+    // instead, so each check box and frame would sit in a band of its own.
+    // No theme has a class named " " (Wine refuses an empty name).
+    SetWindowTheme(hwnd, L" ", L" ");
   }
   return hwnd;
 }
