@@ -1,0 +1,99 @@
+// The details window at its edges: the host letting go of its last object
+// inside one of the window's own events (run under ASan), an empty remote
+// time, and "&Wake Up" after a load that ended early.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "component/properties.h"
+#include "details_fakes.h"
+#include "forms/command_button.h"
+#include "forms/host_control.h"
+
+namespace pendrel {
+namespace {
+
+// Runs `during_box` while the next message box is up, as a host may.
+struct BoxUi : fakes::ScriptedUserInterface {
+  std::function<void()> during_box;
+  int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
+    if (during_box) std::exchange(during_box, nullptr)();
+    return ScriptedUserInterface::message_box(prompt, style, title);
+  }
+};
+
+class DetailsEdges : public ::testing::Test {
+ protected:
+  DetailsEdges() {
+    auto& c = *bed.computer;
+    c.on(L"Name").get(L"PC042");
+    c.on(L"Domain").get(L"CORP");
+    c.property(L"Reachable", false);
+    c.property(L"LogonsEnabled", false);
+    bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
+    bed.domain_object->on(L"ThisDomainName").get(L"CORP");
+    object->set_DomainObject(bed.domain_object);
+    object->set_Computer(bed.computer);
+  }
+  details::FrmComputerDetails& window() {
+    return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.at(typeid(details::FrmComputerDetails)));
+  }
+  forms::Form& form() { return window().form(); }
+  forms::CommandButton& button(int index) { return form().get<forms::CommandButton>(L"Command1", index); }
+
+  BoxUi ui;
+  fakes::DetailsTestBed bed;
+  component::Environment env{bed.window_system, ui, {}, &bed.services};
+  std::unique_ptr<component::Properties> object = std::make_unique<component::Properties>(env);
+  std::function<void()> let_go = [this] { object.reset(); };
+};
+
+TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEventReturns) {
+  auto ping = bed.computer->sibling(L"Ping1");
+  auto modal = bed.computer->sibling(L"LogonProperties");
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"ping reply", [&] {
+         ui.on_do_events = let_go;
+         ping->on(L"PingHost", 6).let([](std::span<Argument>) {}).get(L"PC042");
+         ping->on(L"PingCount", 5).get(int32_t{3});
+         ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+         auto* control = &form().get<forms::HostControl>(L"Ping1");
+         ping->on(L"StartPing", 11).call([control](std::span<Argument>) {
+           for (int reply = 0; reply < 3; ++reply) {
+             Variant ms(int32_t{1});
+             control->fire_event(L"ReplyReceived", std::span(&ms, 1));
+           }
+         });
+         control->set_object(ping);
+         button(1).user_click();
+         EXPECT_EQ(ui.do_events_calls(), 1);
+       }},
+      {"box during the load", [&] {
+         ui.during_box = let_go;
+         form().show(0);
+       }},
+      {"modal logon window", [&] {
+         modal->property(L"DomainObject");
+         modal->property(L"Computer");
+         modal->on(L"Show").call([&](std::span<Argument>) { let_go(); });
+         bed.classes[L"Pendrel.LogonProperties"] = modal;
+         button(3).user_click();
+       }},
+  };
+  for (const auto& [name, run] : cases) {
+    SCOPED_TRACE(name);
+    if (!object) {
+      object = std::make_unique<component::Properties>(env);
+      object->set_Computer(bed.computer);
+    }
+    run();
+    EXPECT_FALSE(object);
+    EXPECT_TRUE(env.class_windows.windows.empty());
+  }
+}
+
+}  // namespace
+}  // namespace pendrel
