@@ -95,5 +95,26 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
   }
 }
 
+TEST_F(DetailsEdges, AnEmptyRemoteTimeEndsTheLoadNormallyWithoutWhatNeedsIt) {
+  bed.computer->on(L"Time").get(L"");
+  form().show(0);
+  EXPECT_TRUE(window().LoadedOnce);
+  EXPECT_TRUE(ui.prompts().empty());
+  EXPECT_EQ(form().caption(), L"CORP\\PC042");
+  EXPECT_EQ(bed.log->trace().back(), L"get Computer.Name");  // the last caption, nothing after the time
+  EXPECT_FALSE(button(2).enabled());
+}
+
+TEST_F(DetailsEdges, WakeUpCannotBeClickedAfterALoadThatEndedEarly) {
+  bed.computer->property(L"MACAddr");
+  bed.computer->on(L"Wake").call(int32_t{0});
+  form().show(0);  // the remote time cannot be read
+  ASSERT_FALSE(window().LoadedOnce);
+  bed.log->clear();
+  button(2).user_click();
+  EXPECT_EQ(bed.log->trace(), std::vector<std::wstring>{});
+  EXPECT_TRUE(form().loaded());
+}
+
 }  // namespace
 }  // namespace pendrel
