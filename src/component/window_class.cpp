@@ -18,6 +18,22 @@ ComponentWindow* existing_window(ClassWindows& shared, std::type_index type) {
   return found == shared.windows.end() ? nullptr : found->second.get();
 }
 
+// The window of a thread without objects, once its last event has returned;
+// it stays when an object came meanwhile. The event may have loaded the form
+// again by touching a control: nothing can reach it now, so it unloads
+// quietly, as Class_Terminate would, and stays only if that was cancelled.
+void release_after_events(ClassWindows& shared, std::type_index type) {
+  if (shared.objects > 0 || !existing_window(shared, type)) return;
+  try {
+    existing_window(shared, type)->form().unload();
+  } catch (...) {
+  }
+  const auto found = shared.windows.find(type);
+  if (shared.objects > 0 || found == shared.windows.end() || found->second->form().loaded()) return;
+  const std::unique_ptr<ComponentWindow> leaving = std::move(found->second);
+  shared.windows.erase(found);
+}
+
 }  // namespace
 
 WindowClass::ThreadObject::ThreadObject(ClassWindows& shared) : shared_(shared) { ++shared_.objects; }
@@ -25,11 +41,17 @@ WindowClass::ThreadObject::ThreadObject(ClassWindows& shared) : shared_(shared) 
 WindowClass::ThreadObject::~ThreadObject() {
   if (--shared_.objects > 0) return;
   // A window still loaded (its unload was cancelled) stays for the next object.
-  // The others are destroyed outside the map: releasing what they hold may
-  // call into the host, which may create objects again.
+  // One inside an event (the host let go of its last object from a nested
+  // message loop) goes once that event has returned. The others are destroyed
+  // outside the map: releasing what they hold may call into the host, which
+  // may create objects again.
   std::vector<std::unique_ptr<ComponentWindow>> leaving;
   for (auto it = shared_.windows.begin(); it != shared_.windows.end();) {
-    if (it->second->form().loaded()) {
+    forms::Form& form = it->second->form();
+    if (form.loaded()) {
+      ++it;
+    } else if (form.in_event()) {
+      form.after_events([&shared = shared_, type = it->first] { release_after_events(shared, type); });
       ++it;
     } else {
       leaving.push_back(std::move(it->second));

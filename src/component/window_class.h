@@ -5,7 +5,8 @@
 // controls, load handler again) while its window-level values stay. The
 // windows live in the thread's Environment (class_windows); when the last
 // component object of the thread goes, its unloaded windows go with it,
-// releasing what they hold.
+// releasing what they hold; one whose event is still running (the host let
+// go from a nested message loop) goes when that event has returned.
 #pragma once
 
 #include <cstdint>

@@ -198,7 +198,8 @@ void FrmComputerDetails::design(forms::Form& f) {
   CheckBox& logons = f.add_to<CheckBox>(status, L"chkLogonsPermitted");
   logons.set_caption(L"&Logons Permitted");
   logons.move(120, 1560, 1575, 255);
-  add_button(f, &status, 2, L"&Wake Up", {120, 1860, 1095, 375});
+  // Clickable only once the load found the computer off-line with a MAC address.
+  add_button(f, &status, 2, L"&Wake Up", {120, 1860, 1095, 375}).set_enabled(false);
   add_button(f, &status, 3, L"Lo&gon Alerts", {120, 2280, 1095, 375});
 
   f.get<Frame>(L"fraContainer", 0).zorder(0);

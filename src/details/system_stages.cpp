@@ -205,8 +205,11 @@ void RemoteTimeStage(FrmComputerDetails& window, LoadState&) {
     Label2(window, 0).set_caption(FormatTime(window.services().clock.Now()) + window.TimeZoneSuffix);
     return;
   }
+  // Formatting an empty text gives an empty text, as for Empty; the load then
+  // skips what needs the remote time.
   const Variant time = computer.time();
-  Label2(window, 0).set_caption(time.is_empty() || time.is_null() ? std::wstring() : FormatTime(time.to_date()));
+  const bool none = time.is_empty() || time.is_null() || (time.kind() == Variant::Kind::Text && time.text().empty());
+  Label2(window, 0).set_caption(none ? std::wstring() : FormatTime(time.to_date()));
 }
 
 bool ComputerDetailsStage(FrmComputerDetails& window, LoadState& state) {

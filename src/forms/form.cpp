@@ -1,6 +1,7 @@
 #include "forms/form.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "forms/check_box.h"
 #include "forms/command_button.h"
@@ -345,12 +346,17 @@ void Form::refresh() {
 
 void Form::end_event() {
   if (--busy_ > 0) return;
-  // Freed in a local first: destroying a control may run code that opens a
-  // new scope on this form.
+  // Freed from locals: destroying a control may run code that opens a new
+  // scope on this form.
   std::vector<std::unique_ptr<Control>> controls;
   std::vector<std::unique_ptr<FormPeer>> peers;
   controls.swap(retired_controls_);
   peers.swap(retired_peers_);
+  const std::function<void()> after = std::exchange(after_events_, nullptr);
+  controls.clear();
+  peers.clear();
+  // Last, since it may destroy this form.
+  if (after) after();
 }
 
 // Announcements
@@ -417,6 +423,8 @@ bool Form::user_escape_key() { return click_button(cancel_button()); }
 Control* Form::user_access_key(wchar_t key, const Control* focused) {
   const wchar_t wanted = fold_case(key);
   if (wanted == 0 || tab_order_.empty()) return nullptr;
+  // The target is checked below while the form surely still exists.
+  EventScope scope(*this);
   Control* target = nullptr;
   run_user_action([&] {
     const int at = focused ? tab_index_of(*focused) : -1;

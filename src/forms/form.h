@@ -20,7 +20,9 @@
 //   - Life: load(), show(0 or 1), hide(), unload(), zorder(0 or 1), refresh();
 //     setting a form property or calling show/hide/zorder/refresh loads an
 //     unloaded form first, as VB does. show(1) returns when the form has been
-//     hidden or unloaded (the renderer runs the nested loop).
+//     hidden or unloaded (the renderer runs the nested loop). An owner that
+//     lets go of a form inside one of its events destroys it through
+//     after_events, never while the event runs.
 //   - Controls: check_box.set_value(1) runs its Click; button.set_value(true)
 //     clicks; list and tree keys are unique (35602); list_view sort state;
 //     control.zorder(0); begin_update() around bulk loads of rows or nodes.
@@ -209,6 +211,12 @@ class Form {
   std::function<void(int& cancel)> on_unload;
 
   bool loaded() const { return loaded_; }
+  // True while an event of the form runs, or a call that may raise one.
+  bool in_event() const { return busy_ > 0; }
+  // Runs `action` once the outermost event of the form has returned, in
+  // place of any action given before; the action may destroy the form. For
+  // an owner that lets go of the form while one of its events still runs.
+  void after_events(std::function<void()> action) { after_events_ = std::move(action); }
   // Builds the designed controls, creates the window (hidden) and runs Load.
   // Nothing when loaded.
   void load();
@@ -304,6 +312,7 @@ class Form {
   // What an unload inside a running event leaves behind until it returns.
   std::vector<std::unique_ptr<Control>> retired_controls_;
   std::vector<std::unique_ptr<FormPeer>> retired_peers_;
+  std::function<void()> after_events_;
 
   std::wstring caption_;
   int border_style_ = border_style::kSizable;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,15 +27,21 @@ class HostControl : public Control {
   const DispatchPtr& object() const { return object_; }
   void set_object(DispatchPtr object) { object_ = std::move(object); }
 
-  std::function<void(std::wstring_view event, std::span<Variant> args)> on_event;
+  using EventSink = std::function<void(std::wstring_view event, std::span<Variant> args)>;
+  EventSink on_event;
 
   // An event of the real control (ReplyReceived, StatusMessage ...). Runs on
   // the window's thread; a failure goes to the form's error reporter.
   void fire_event(std::wstring_view event, std::span<Variant> args);
+  // Where the real control sends its events: fire_event of this control while
+  // it exists; afterwards they are dropped, as they are once its form unloaded.
+  EventSink event_sink();
 
  private:
   std::wstring class_name_;
   DispatchPtr object_;
+  // Tells the sinks whether this control still exists.
+  std::shared_ptr<HostControl*> self_ = std::make_shared<HostControl*>(this);
 };
 
 }  // namespace pendrel::forms

@@ -44,4 +44,10 @@ void HostControl::fire_event(std::wstring_view event, std::span<Variant> args) {
   outside_action([this, event, args] { raise(on_event, event, args); });
 }
 
+HostControl::EventSink HostControl::event_sink() {
+  return [self = std::weak_ptr<HostControl*>(self_)](std::wstring_view event, std::span<Variant> args) {
+    if (const auto control = self.lock()) (*control)->fire_event(event, args);
+  };
+}
+
 }  // namespace pendrel::forms

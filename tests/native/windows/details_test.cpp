@@ -316,6 +316,7 @@ TEST_F(DetailsCommandsTest, ClickToLoadCaptionsUnderlineUnderTheMouse) {
 
 TEST_F(DetailsCommandsTest, WakeUpSendsToTheShownAddressTellsTheUserAndCloses) {
   form.get<forms::Label>(L"Label2", 9).set_caption(L"00-0C-29-4F-8E-35");
+  form.get<forms::CommandButton>(L"Command1", 2).set_enabled(true);  // as the off-line load leaves it
   bed.computer->on(L"MACAddr").let([](std::span<Argument>) {});
   bed.computer->on(L"Wake").raise(Error(-2147024843, L"The network path was not found."));
   click(2);

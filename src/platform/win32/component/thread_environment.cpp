@@ -31,17 +31,15 @@ namespace pendrel::win32 {
 namespace {
 
 // The hosted controls we provide ourselves; the logon window hands Kestrow1
-// its host objects before it browses. Ping1's events go to its control:
-// Ping1 fires them only inside StartPing, which the window calls from a click,
-// and a form unloaded during an event keeps its controls until it returns.
+// its host objects before it browses. Ping1's events go to its control while
+// that exists: a form unloaded during an event keeps its controls, which drop
+// the events, until the event returns.
 void make_host_control(forms::HostControl& control) {
   if (control.name() == L"Kestrow1") {
     control.set_object(std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>()));
   } else if (control.name() == L"Ping1") {
     auto ping = std::make_shared<details::PingObject>(std::make_shared<Win32EchoTransport>());
-    ping->set_event_sink([host = &control](std::wstring_view event, std::span<Variant> args) {
-      host->fire_event(event, args);
-    });
+    ping->set_event_sink(control.event_sink());
     control.set_object(std::move(ping));
   }
 }
@@ -209,13 +207,16 @@ void release(bool window) {
   }
 }
 
-// The renderer's peer, holding the environment while its window exists.
+// The renderer's peer, holding the environment while it lives: a form
+// unloaded inside one of its events keeps its peer until the event returns,
+// so that the environment (and the window object, which goes then) outlives
+// the frames of that event even when the host let go of its last object.
 class CountedPeer final : public forms::FormPeer {
  public:
   explicit CountedPeer(std::unique_ptr<forms::FormPeer> inner) : inner_(std::move(inner)) {}
   ~CountedPeer() override {
     inner_.reset();
-    let_go();
+    if (std::exchange(holding_, false)) release(true);
   }
 
   void create() override {
@@ -226,10 +227,7 @@ class CountedPeer final : public forms::FormPeer {
     inner_->create();
     note_window_classes(reinterpret_cast<HWND>(inner_->hwnd()));
   }
-  void destroy() override {
-    inner_->destroy();
-    let_go();
-  }
+  void destroy() override { inner_->destroy(); }
   void show() override { inner_->show(); }
   void hide() override { inner_->hide(); }
   void run_modal() override { inner_->run_modal(); }
@@ -242,10 +240,6 @@ class CountedPeer final : public forms::FormPeer {
   }
 
  private:
-  void let_go() {
-    if (std::exchange(holding_, false)) release(true);
-  }
-
   std::unique_ptr<forms::FormPeer> inner_;
   bool holding_ = false;
 };
