@@ -150,8 +150,7 @@ void cycle(const wchar_t* prog_id, const DispatchPtr& domain, const DispatchPtr&
 
 int cycles() {
   const char* set = std::getenv("PENDREL_SOAK_CYCLES");
-  const int n = set ? std::atoi(set) : kDefaultCycles;
-  return n > 0 ? n : kDefaultCycles;
+  return set && std::atoi(set) > 0 ? std::atoi(set) : kDefaultCycles;
 }
 
 void print(int at, const Counts& c) {
