@@ -159,7 +159,6 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
   if (count <= 0) return;
 
   ListItems& items = users_list(window);
-  const std::wstring console = lower_case(state.ConsoleAccount);
   for (int32_t i = 1; i <= count; ++i) {
     show_progress(window, L" -> Getting Loggon Sessions ...");
     const outside::LoggedOnUser entry = computer.logged_on_user(i);
@@ -169,7 +168,7 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
     ListItem* row = add_or_take(state, items, key, [&] { return state.HostText; });
     if (!row) continue;
     row->set_tag(L"");
-    const bool interactive = lower_case(state.HostText) == console;
+    const bool interactive = equal_no_case(state.HostText, state.ConsoleAccount);
     row->set_text(interactive ? L"Interactive" : L"Logon Session");
     row->set_icon(interactive ? kInteractiveIcon : kLogonSessionIcon);
     row->set_small_icon(interactive ? kInteractiveIcon : kLogonSessionIcon);
