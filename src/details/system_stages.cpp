@@ -64,10 +64,10 @@ std::wstring joined_text(const Variant& value) { return value.is_null() ? std::w
 
 std::wstring two_digits(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
 
-// The date-time in the system's default form, or "" for no transition.
-std::wstring transition_text(const SystemTime& transition, Date now) {
-  const std::optional<Date> date = GetTransitionDate(transition, now);
-  return date ? date_text(*date) : std::wstring();
+// The date-time in this machine's default form, or "" for no transition.
+std::wstring transition_text(LocalClock& clock, const SystemTime& transition) {
+  const std::optional<Date> date = GetTransitionDate(transition, clock.Now());
+  return date ? clock.DateTimeText(*date) : std::wstring();
 }
 
 // The equipment row's MAC address replaces the host's when the database has
@@ -142,8 +142,8 @@ void LocalTimeZoneStage(FrmComputerDetails& window, LoadState& state) {
     } else if (zone == time_zone_id::kDaylight) {
       window.TimeZoneSuffix = L" (" + GetZoneName(info.DaylightName) + L")";
     }
-    state.run([&] { Label2(window, 8).set_caption(transition_text(info.StandardDate, clock.Now())); });
-    state.run([&] { Label2(window, 4).set_caption(transition_text(info.DaylightDate, clock.Now())); });
+    state.run([&] { Label2(window, 8).set_caption(transition_text(clock, info.StandardDate)); });
+    state.run([&] { Label2(window, 4).set_caption(transition_text(clock, info.DaylightDate)); });
   }
   state.run([&] { ShowLocalTime(window); });
 }
