@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/error.h"
 #include "database/management_database.h"
 #include "details/time_zone.h"
 #include "forms/check_box.h"
@@ -109,8 +110,12 @@ std::wstring FormatTime(Date date) {
 std::vector<std::wstring> ServerTypes(const Variant& platform_type) {
   uint32_t bits = 0;
   if (platform_type.kind() == Variant::Kind::Double) {
-    // A script host hands the high bit over as a number beyond 32 bits.
-    bits = static_cast<uint32_t>(static_cast<int64_t>(platform_type.to_double()));
+    // A script host hands the high bit over as a number beyond 32 bits. What
+    // no 32-bit word holds, signed or unsigned (NaN and infinities too),
+    // overflows as every other conversion of a number does.
+    const double value = platform_type.to_double();
+    if (!(value > -2147483649.0 && value < 4294967296.0)) throw Error::vb(vb_error::kOverflow);
+    bits = static_cast<uint32_t>(static_cast<int64_t>(value));
   } else if (!platform_type.is_null()) {
     bits = static_cast<uint32_t>(platform_type.to_long());
   }
