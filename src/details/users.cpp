@@ -80,11 +80,7 @@ void show_assigned(ListItem& row, Recordset& users, const std::wstring& key) {
 }
 
 void show_progress(FrmComputerDetails& window, std::wstring_view stage) {
-  // Domain is asked before Name, in the order the caption reads.
-  const outside::Computer computer = window.computer();
-  std::wstring caption = computer.domain() + L"\\";
-  caption += computer.name();
-  window.form().set_caption(caption + std::wstring(stage));
+  window.form().set_caption(window.full_name() + std::wstring(stage));
 }
 
 }  // namespace
@@ -99,9 +95,11 @@ void AssignedUsersStage(FrmComputerDetails& window, LoadState& state) {
   // A failed open keeps the previous recordset, as an assignment that raised
   // never happened.
   state.run([&] {
+    // Name, then Domain and its id, in the order the query text reads.
+    const std::wstring name = computer.name();
     const int32_t domain_id = database::GetDomainID(db.ManagementConnection, computer.domain());
-    db.AssignmentsRecordset = database::deref(db.ManagementConnection)
-                                  .OpenRecordset(database::assignments_query(computer.name(), domain_id));
+    db.AssignmentsRecordset =
+        database::deref(db.ManagementConnection).OpenRecordset(database::assignments_query(name, domain_id));
   });
   if (!db.AssignmentsRecordset) return;
 
