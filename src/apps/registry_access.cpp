@@ -74,9 +74,13 @@ int32_t OpenKey(RegistryApi& api, RegHandle root, const std::wstring& subkey, Re
 
 int32_t OpenMachineRoot(RegistryApi& api, const outside::Computer& computer,
                         const outside::DomainObject& domain_object, RegKey& root) {
+  // All four values are read, in this order, whatever the first comparison
+  // gives: the test is a non-short-circuit And.
   const std::wstring name = computer.name();
-  if (name == domain_object.this_computer_name() &&
-      computer.domain() == domain_object.this_domain_name()) {
+  const bool same_name = name == domain_object.this_computer_name();
+  const std::wstring domain = computer.domain();
+  const bool same_domain = domain == domain_object.this_domain_name();
+  if (same_name && same_domain) {
     root = RegKey(api, kLocalMachine);
     return 0;
   }

@@ -43,6 +43,10 @@ class LocalClock {
   virtual Date Now() = 0;
   // Fills info; returns a time_zone_id value.
   virtual int32_t GetTimeZoneInformation(TimeZoneInformation& info) = 0;
+  // The date-time in this machine's default date and time formats, as VB's
+  // CStr gives it. Without a platform of its own to ask, the form of an en-US
+  // system: "10/25/2026 3:00:00 AM".
+  virtual std::wstring DateTimeText(Date date) { return date_text(date); }
 };
 
 }  // namespace pendrel

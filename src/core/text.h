@@ -23,12 +23,17 @@ std::wstring from_ansi_buffer(const char* buffer, std::size_t size);
 // NUL-terminated; nothing is written when there is no room at all.
 void copy_to_buffer(std::wstring_view text, wchar_t* buffer, std::size_t capacity);
 
-// Plain ASCII-range helpers used where the behaviour asks for them.
+// Leading and trailing spaces (U+0020 only) removed.
 std::wstring trim_spaces(std::wstring_view text);
-bool equal_no_case(std::wstring_view a, std::wstring_view b);
 
-// Every character through the C library's towlower: the key under which
-// account names and searched values are compared without regard to case.
-std::wstring lower_case(std::wstring_view text);
+// The one comparison without regard to case of the whole library: simple
+// Unicode case folding, the same on every platform and in every locale
+// ("SALES\JÜRGEN" equals "sales\jürgen"; "ß" does not equal "ss").
+bool equal_no_case(std::wstring_view a, std::wstring_view b);
+// The text with every character folded: the key under which texts that are
+// equal_no_case are the same. A surrogate pair is folded as one character.
+std::wstring case_folded(std::wstring_view text);
+// One character's folded form.
+char32_t fold_case(char32_t c);
 
 }  // namespace pendrel

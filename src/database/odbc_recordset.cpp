@@ -1,7 +1,6 @@
 // A client-side recordset: Open fetches every row once; moving, searching and
 // reading fields never go back to the database, Update writes one row.
 #include <algorithm>
-#include <cwctype>
 #include <limits>
 #include <optional>
 #include <span>
@@ -146,22 +145,15 @@ struct ValueText {
   operator std::wstring_view() const { return view; }
 };
 
-// FNV-1a over the lower-case characters, as lower_case folds them.
+// FNV-1a over the case-folded text, so that texts equal without regard to
+// case hash alike.
 size_t folded_hash(std::wstring_view text) {
   uint64_t hash = 14695981039346656037ull;
-  for (wchar_t c : text) {
-    hash ^= static_cast<uint64_t>(std::towlower(c));
+  for (wchar_t c : case_folded(text)) {
+    hash ^= static_cast<uint64_t>(c);
     hash *= 1099511628211ull;
   }
   return static_cast<size_t>(hash);
-}
-
-bool same_folded(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  }
-  return true;
 }
 
 // Parameter values stay where SQLBindParameter was told they are until the
@@ -417,7 +409,7 @@ class OdbcRecordset : public Recordset {
   std::optional<Pending> pending_;
   // Per searched column, built on the first FindFirst over it and dropped when
   // one of its values changes: every non-null row as the hash of its
-  // lower-case text, sorted by hash and, within one hash, in recordset order.
+  // case-folded text, sorted by hash and, within one hash, in recordset order.
   struct IndexEntry {
     size_t hash;
     size_t row;
@@ -592,7 +584,7 @@ void OdbcRecordset::FindFirst(std::wstring_view criteria) {
   const size_t wanted = folded_hash(c.value);
   auto hit = std::lower_bound(index.begin(), index.end(), IndexEntry{wanted, 0});
   for (; hit != index.end() && hit->hash == wanted; ++hit) {
-    if (same_folded(ValueText(rows_[hit->row][column]), c.value)) break;
+    if (equal_no_case(ValueText(rows_[hit->row][column]), c.value)) break;
   }
   no_match_ = hit == index.end() || hit->hash != wanted;
   // Without a match the current row stays where it was, as Jet leaves it.

@@ -65,7 +65,9 @@ void open_and_read(const StageContext& stage, ErrState& err) {
   }
 
   err.step([&] {
-    const std::wstring sql = database::equipment_query(stage.computer.name(), stage.computer.domain());
+    // Name, then Domain, in the order the query text reads.
+    const std::wstring name = stage.computer.name();
+    const std::wstring sql = database::equipment_query(name, stage.computer.domain());
     db.EquipmentRecord = GetRecordset(stage.objects, ui, err, db.ManagementConnection, sql, true);
   });
 }

@@ -79,7 +79,7 @@ class DetailsLoad {
     }
 
     window_.LoadedOnce = true;
-    form_.set_caption(full_name());
+    form_.set_caption(window_.full_name());
     form_.zorder(0);
     ui_.set_mouse_pointer(forms::mouse_pointer::kDefault);
   }
@@ -123,14 +123,7 @@ class DetailsLoad {
     return false;
   }
 
-  // Domain and name are asked of the computer each time: the host may fill
-  // them while the load runs.
-  std::wstring full_name() const {
-    const outside::Computer computer = window_.computer();
-    const std::wstring domain = computer.domain();
-    return domain + L"\\" + computer.name();
-  }
-  void progress(const wchar_t* stage) { form_.set_caption(full_name() + stage); }
+  void progress(const wchar_t* stage) { form_.set_caption(window_.full_name() + stage); }
 
   FrmComputerDetails& window_;
   forms::Form& form_;

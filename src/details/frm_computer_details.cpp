@@ -281,6 +281,12 @@ apps::AppsWindow FrmComputerDetails::apps_window() {
                           services().tavisk, ComputerName, QMHome,     QMHiveLoaded};
 }
 
+std::wstring FrmComputerDetails::full_name() const {
+  const outside::Computer host = computer();
+  std::wstring name = host.domain() + L"\\";
+  return name + host.name();
+}
+
 void FrmComputerDetails::computer_set() {
   if (!Computer()) {
     form_.set_caption(kNoComputerCaption);
@@ -328,9 +334,10 @@ void FrmComputerDetails::Command1_Click(int index) {
       form_.refresh();
       const outside::PingControl ping(form_.get<forms::HostControl>(L"Ping1").object());
       ping.set_ping_host(computer().name());
-      form_.get<Label>(L"PingResults")
-          .set_caption(L"Pinging " + ping.ping_host() + L" with " + std::to_wstring(ping.ping_count()) +
-                       L" packets of data:\r\n\r\n");
+      // PingHost is read before PingCount, in the order the line reads.
+      std::wstring line = L"Pinging " + ping.ping_host() + L" with ";
+      line += std::to_wstring(ping.ping_count()) + L" packets of data:\r\n\r\n";
+      form_.get<Label>(L"PingResults").set_caption(line);
       ping.start_ping();
       break;
     }

@@ -39,6 +39,10 @@ class FrmComputerDetails : public component::ComponentWindow {
   // The host objects; raise 91 when not set, as VB does on first use.
   outside::Computer computer() const { return outside::Computer(Computer()); }
   outside::DomainObject domain_object() const { return outside::DomainObject(DomainObject()); }
+  // The computer's Domain, "\" and Name, asked of the host each time in that
+  // order (the host may fill them while the window loads): the caption
+  // between loads and before each stage text.
+  std::wstring full_name() const;
 
   // Window-level values: they belong to the window object and outlive each
   // load of its form.

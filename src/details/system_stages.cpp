@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/error.h"
 #include "database/management_database.h"
 #include "details/time_zone.h"
 #include "forms/check_box.h"
@@ -64,10 +65,10 @@ std::wstring joined_text(const Variant& value) { return value.is_null() ? std::w
 
 std::wstring two_digits(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
 
-// The date-time in the system's default form, or "" for no transition.
-std::wstring transition_text(const SystemTime& transition, Date now) {
-  const std::optional<Date> date = GetTransitionDate(transition, now);
-  return date ? date_text(*date) : std::wstring();
+// The date-time in this machine's default form, or "" for no transition.
+std::wstring transition_text(LocalClock& clock, const SystemTime& transition) {
+  const std::optional<Date> date = GetTransitionDate(transition, clock.Now());
+  return date ? clock.DateTimeText(*date) : std::wstring();
 }
 
 // The equipment row's MAC address replaces the host's when the database has
@@ -109,8 +110,12 @@ std::wstring FormatTime(Date date) {
 std::vector<std::wstring> ServerTypes(const Variant& platform_type) {
   uint32_t bits = 0;
   if (platform_type.kind() == Variant::Kind::Double) {
-    // A script host hands the high bit over as a number beyond 32 bits.
-    bits = static_cast<uint32_t>(static_cast<int64_t>(platform_type.to_double()));
+    // A script host hands the high bit over as a number beyond 32 bits. What
+    // no 32-bit word holds, signed or unsigned (NaN and infinities too),
+    // overflows as every other conversion of a number does.
+    const double value = platform_type.to_double();
+    if (!(value > -2147483649.0 && value < 4294967296.0)) throw Error::vb(vb_error::kOverflow);
+    bits = static_cast<uint32_t>(static_cast<int64_t>(value));
   } else if (!platform_type.is_null()) {
     bits = static_cast<uint32_t>(platform_type.to_long());
   }
@@ -142,8 +147,8 @@ void LocalTimeZoneStage(FrmComputerDetails& window, LoadState& state) {
     } else if (zone == time_zone_id::kDaylight) {
       window.TimeZoneSuffix = L" (" + GetZoneName(info.DaylightName) + L")";
     }
-    state.run([&] { Label2(window, 8).set_caption(transition_text(info.StandardDate, clock.Now())); });
-    state.run([&] { Label2(window, 4).set_caption(transition_text(info.DaylightDate, clock.Now())); });
+    state.run([&] { Label2(window, 8).set_caption(transition_text(clock, info.StandardDate)); });
+    state.run([&] { Label2(window, 4).set_caption(transition_text(clock, info.DaylightDate)); });
   }
   state.run([&] { ShowLocalTime(window); });
 }

@@ -18,6 +18,7 @@ class BusyCaption {
       : form_(form), ui_(ui), title_(std::move(title)) {}
   BusyCaption(const BusyCaption&) = delete;
   BusyCaption& operator=(const BusyCaption&) = delete;
+  void set_title(std::wstring title) { title_ = std::move(title); }
   ~BusyCaption() {
     form_.set_caption(title_);
     ui_.set_mouse_pointer(forms::mouse_pointer::kDefault);
@@ -35,6 +36,38 @@ class BusyCaption {
 std::wstring hours_text(int32_t bias) {
   const auto hours = static_cast<long long>(std::lround(std::abs(static_cast<double>(bias)) / 60.0));
   return (hours < 10 ? L"0" : L"") + std::to_wstring(hours);
+}
+
+// Steps 2 to 4 of the click: the remote zone behind Label2(0), unless the
+// computer is this machine or shows no time.
+void append_zone(FrmComputerDetails& window) {
+  const outside::Computer computer = window.computer();
+  const outside::DomainObject domain = window.domain_object();
+  const std::wstring name = computer.name();
+  const bool same_name = name == domain.this_computer_name();
+  const std::wstring domain_name = computer.domain();
+  const bool same_domain = domain_name == domain.this_domain_name();
+  if (same_name && same_domain) return;
+
+  forms::Label& shown = window.form().get<forms::Label>(L"Label2", 0);
+  if (shown.caption().empty() && !window.IpcMapped) return;
+
+  if (computer.tz_bias() == window.LocalTimeZone.Bias) {
+    std::wstring text = shown.caption();
+    const size_t bracket = text.find(L'(');
+    if (bracket != std::wstring::npos) text.erase(bracket);
+    shown.set_caption(text + window.TimeZoneSuffix);
+    return;
+  }
+  // Each value is asked where the display needs it: TZBias again for the
+  // bias, tz for a computer that reported none and once more for the sign.
+  int32_t bias = computer.tz_bias();
+  if (bias == outside::kNoTimeZoneBias) bias = computer.tz();
+  const int32_t tz = computer.tz();
+  std::wstring zone = L"(GMT)";
+  if (tz > 0) zone = L"(GMT-" + hours_text(bias) + L":00)";
+  if (tz < 0) zone = L"(GMT+" + hours_text(bias) + L":00)";
+  shown.set_caption(shown.caption() + L" TZ -> " + zone);
 }
 
 }  // namespace
@@ -82,40 +115,14 @@ std::wstring GetZoneName(std::wstring_view name) {
 void ShowRemoteTimeZone(FrmComputerDetails& window) {
   forms::Form& form = window.form();
   forms::UserInterface& ui = window.environment().ui;
-  const outside::Computer computer = window.computer();
-  const outside::DomainObject domain = window.domain_object();
-
-  std::wstring title = computer.domain();
-  title += L"\\" + computer.name();
+  const std::wstring title = window.full_name();
   form.set_caption(title + L" -> Getting TimeZone Information ...");
   ui.set_mouse_pointer(forms::mouse_pointer::kHourglass);
-  // The caption goes back to the text it had, without asking the host again,
-  // so that restoring it cannot fail.
-  const BusyCaption restore(form, ui, title);
-
-  const std::wstring name = computer.name();
-  const bool same_name = name == domain.this_computer_name();
-  const std::wstring domain_name = computer.domain();
-  const bool same_domain = domain_name == domain.this_domain_name();
-  if (same_name && same_domain) return;
-
-  forms::Label& shown = form.get<forms::Label>(L"Label2", 0);
-  if (shown.caption().empty() && !window.IpcMapped) return;
-
-  const int32_t tz_bias = computer.tz_bias();
-  if (tz_bias == window.LocalTimeZone.Bias) {
-    std::wstring text = shown.caption();
-    const size_t bracket = text.find(L'(');
-    if (bracket != std::wstring::npos) text.erase(bracket);
-    shown.set_caption(text + window.TimeZoneSuffix);
-    return;
-  }
-  const int32_t tz = computer.tz();
-  const int32_t bias = tz_bias == outside::kNoTimeZoneBias ? tz : tz_bias;
-  std::wstring zone = L"(GMT)";
-  if (tz > 0) zone = L"(GMT-" + hours_text(bias) + L":00)";
-  if (tz < 0) zone = L"(GMT+" + hours_text(bias) + L":00)";
-  shown.set_caption(shown.caption() + L" TZ -> " + zone);
+  // A failing host call leaves the caption it had, without asking the host
+  // again, so that restoring it cannot fail.
+  BusyCaption restore(form, ui, title);
+  append_zone(window);
+  restore.set_title(window.full_name());
 }
 
 }  // namespace pendrel::details

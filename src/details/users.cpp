@@ -80,11 +80,7 @@ void show_assigned(ListItem& row, Recordset& users, const std::wstring& key) {
 }
 
 void show_progress(FrmComputerDetails& window, std::wstring_view stage) {
-  // Domain is asked before Name, in the order the caption reads.
-  const outside::Computer computer = window.computer();
-  std::wstring caption = computer.domain() + L"\\";
-  caption += computer.name();
-  window.form().set_caption(caption + std::wstring(stage));
+  window.form().set_caption(window.full_name() + std::wstring(stage));
 }
 
 }  // namespace
@@ -99,9 +95,11 @@ void AssignedUsersStage(FrmComputerDetails& window, LoadState& state) {
   // A failed open keeps the previous recordset, as an assignment that raised
   // never happened.
   state.run([&] {
+    // Name, then Domain and its id, in the order the query text reads.
+    const std::wstring name = computer.name();
     const int32_t domain_id = database::GetDomainID(db.ManagementConnection, computer.domain());
-    db.AssignmentsRecordset = database::deref(db.ManagementConnection)
-                                  .OpenRecordset(database::assignments_query(computer.name(), domain_id));
+    db.AssignmentsRecordset =
+        database::deref(db.ManagementConnection).OpenRecordset(database::assignments_query(name, domain_id));
   });
   if (!db.AssignmentsRecordset) return;
 
@@ -159,7 +157,6 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
   if (count <= 0) return;
 
   ListItems& items = users_list(window);
-  const std::wstring console = lower_case(state.ConsoleAccount);
   for (int32_t i = 1; i <= count; ++i) {
     show_progress(window, L" -> Getting Loggon Sessions ...");
     const outside::LoggedOnUser entry = computer.logged_on_user(i);
@@ -169,7 +166,7 @@ void LogonSessionsStage(FrmComputerDetails& window, LoadState& state) {
     ListItem* row = add_or_take(state, items, key, [&] { return state.HostText; });
     if (!row) continue;
     row->set_tag(L"");
-    const bool interactive = lower_case(state.HostText) == console;
+    const bool interactive = equal_no_case(state.HostText, state.ConsoleAccount);
     row->set_text(interactive ? L"Interactive" : L"Logon Session");
     row->set_icon(interactive ? kInteractiveIcon : kLogonSessionIcon);
     row->set_small_icon(interactive ? kInteractiveIcon : kLogonSessionIcon);

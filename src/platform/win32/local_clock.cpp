@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <iterator>
 
 namespace pendrel::win32 {
@@ -16,6 +17,16 @@ SystemTime from_systemtime(const SYSTEMTIME& t) {
 template <size_t N>
 std::wstring raw_name(const WCHAR (&field)[N]) {
   return std::wstring(std::begin(field), std::end(field));
+}
+
+// One of the user's default formats of a date-time; "" when the call fails.
+template <class Format>
+std::wstring formatted(Format format) {
+  const int size = format(nullptr, 0);
+  if (size <= 0) return {};
+  std::wstring text(static_cast<size_t>(size), L'\0');
+  text.resize(static_cast<size_t>(std::max(format(text.data(), size), 1) - 1));
+  return text;
 }
 
 }  // namespace
@@ -38,6 +49,27 @@ int32_t SystemClock::GetTimeZoneInformation(TimeZoneInformation& info) {
   info.DaylightDate = from_systemtime(zone.DaylightDate);
   info.DaylightBias = zone.DaylightBias;
   return static_cast<int32_t>(result);
+}
+
+std::wstring SystemClock::DateTimeText(Date date) {
+  const DateParts p = to_parts(date);
+  SYSTEMTIME t{};
+  t.wYear = static_cast<WORD>(p.year);
+  t.wMonth = static_cast<WORD>(p.month);
+  t.wDayOfWeek = static_cast<WORD>(p.weekday);
+  t.wDay = static_cast<WORD>(p.day);
+  t.wHour = static_cast<WORD>(p.hour);
+  t.wMinute = static_cast<WORD>(p.minute);
+  t.wSecond = static_cast<WORD>(p.second);
+  const std::wstring day = formatted([&](wchar_t* out, int size) {
+    return GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, out, size, nullptr);
+  });
+  const std::wstring time = formatted([&](wchar_t* out, int size) {
+    return GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &t, nullptr, out, size);
+  });
+  const bool day_zero = p.year == 1899 && p.month == 12 && p.day == 30;
+  if (day_zero) return time;
+  return p.hour == 0 && p.minute == 0 && p.second == 0 ? day : day + L" " + time;
 }
 
 }  // namespace pendrel::win32

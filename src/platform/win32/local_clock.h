@@ -12,6 +12,10 @@ class SystemClock : public LocalClock {
   Date Now() override;
   // GetTimeZoneInformation; on failure returns -1 and leaves info untouched.
   int32_t GetTimeZoneInformation(TimeZoneInformation& info) override;
+  // GetDateFormatEx and GetTimeFormatEx in the user's default locale: the
+  // short date, then the time; the date alone at midnight, the time alone on
+  // day zero, as CStr does.
+  std::wstring DateTimeText(Date date) override;
 };
 
 }  // namespace pendrel::win32

@@ -228,7 +228,8 @@ TEST_F(MachineConfigTest, HostCallsCaptionsFilesAndRowsInOrder) {
       L"get LocalGroups.Count", L"get LocalGroups.Item(1)", L"call LocalGroups.Admins.GetDescription",
       L"get LocalGroups.Admins.Name", L"get Computer.Domain", L"get Computer.Name",
       L"let Caption = \"SALES\\PC042 -> Getting Packages ...\"", L"get Computer.Name",
-      L"get DomainObject.ThisComputerName", L"get Computer.Name", L"get Computer.Name", L"get Computer.Domain",
+      L"get DomainObject.ThisComputerName", L"get Computer.Domain", L"get DomainObject.ThisDomainName",
+      L"get Computer.Name", L"get Computer.Name", L"get Computer.Domain",
       L"get Computer.Name", L"let Caption = \"SALES\\PC042\""}));
   EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
   const std::string machines = "//1024/C:\\QM\\Cfg\\MACHINES.CFG", hardware = "//1024/C:\\QM\\Cfg\\HARDWARE.CFG";

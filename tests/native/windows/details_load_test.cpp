@@ -136,7 +136,7 @@ Lines until_reachability() {
       progress(L" -> Getting Local Time Zone Info..."),
       {L"get Computer.LogonsEnabled", L"let Computer.LogonsEnabled = True", L"let Computer.UnlocksEnabled = True"},
       progress(L" -> Getting Users ..."),
-      {L"get Computer.Domain"},
+      {L"get Computer.Name", L"get Computer.Domain"},  // the assignments query
       progress(L" -> Checking if reachable ..."),
       {L"get Computer.Name", L"let Ping1.PingHost = \"PC042\"", L"let Ping1.PingCount = 3",
        L"let Ping1.PingSetting = 5", L"let Computer.Reachable = True", L"call Computer.GetServerInformation(102)"},

@@ -74,8 +74,8 @@ const wchar_t* kind_text(AccountKind kind) {
 }
 
 bool matches(const BrowseAccount& account, const std::wstring& filter) {
-  return filter.empty() || lower_case(account.entry()).find(filter) != std::wstring::npos ||
-         lower_case(account.description).find(filter) != std::wstring::npos;
+  return filter.empty() || case_folded(account.entry()).find(filter) != std::wstring::npos ||
+         case_folded(account.description).find(filter) != std::wstring::npos;
 }
 
 std::wstring window_text(HWND window) {
@@ -105,7 +105,7 @@ void fill(HWND dialog, BrowseState& state) {
   for (size_t position : state.shown) state.chosen[position] = false;
   for (size_t position : selected_rows(list, state)) state.chosen[position] = true;
 
-  const std::wstring filter = lower_case(trim_spaces(window_text(GetDlgItem(dialog, kBrowseFilterId))));
+  const std::wstring filter = case_folded(trim_spaces(window_text(GetDlgItem(dialog, kBrowseFilterId))));
   state.shown.clear();
   for (size_t i = 0; i < state.request.accounts.size(); ++i) {
     if (matches(state.request.accounts[i], filter)) state.shown.push_back(i);

@@ -166,8 +166,7 @@ int FormWindow::list_find(const forms::ListView& list, const NMLVFINDITEMW& find
     if (row < start && !(wanted.flags & LVFI_WRAP)) break;
     const std::wstring& text = items.item(row + 1).text();
     if (text.size() < typed.size() || (!prefix && text.size() != typed.size())) continue;
-    const int length = static_cast<int>(typed.size());
-    if (CompareStringOrdinal(text.c_str(), length, typed.data(), length, TRUE) == CSTR_EQUAL) return row;
+    if (equal_no_case(std::wstring_view(text).substr(0, typed.size()), typed)) return row;
   }
   return -1;
 }
