@@ -81,7 +81,8 @@ std::wstring machines_cfg_path(const AppsWindow& window, RegHandle root) {
 }
 
 // Processor make, model and series, then the network card and the video
-// driver when there is any processor text; the label shows each step.
+// driver when there is any processor text. The label shows each step, the
+// first (the profile's name read) still without text.
 void show_make_and_model(const AppsWindow& window, RegHandle root) {
   forms::Label& shown = window.form.get<forms::Label>(L"Label2", 3);
   const std::wstring folder = machines_cfg_path(window, root);
@@ -90,10 +91,12 @@ void show_make_and_model(const AppsWindow& window, RegHandle root) {
     return;
   }
   const std::wstring hardware_cfg = folder + L"\\HARDWARE.CFG";
+  std::wstring label;
   const std::wstring profile =
       ReadIniString(window.registry, window.computer.name(), L"Hardware.cfg", L"", folder + L"\\MACHINES.CFG");
+  shown.set_caption(label);
   auto read = [&](const wchar_t* key) { return ReadIniString(window.registry, profile, key, L"", hardware_cfg); };
-  std::wstring label = read(L"CPUMAKE");
+  label = read(L"CPUMAKE");
   shown.set_caption(label);
   for (const wchar_t* key : {L"CPUMODEL", L"CPUSERIES"}) {
     label += L" " + read(key);
