@@ -1,26 +1,23 @@
-// A REG_DWORD is read again into a 32-bit integer, and that read's status is
-// GetRegValue's result: data of another size gives what such a read gives.
+// GetRegValue reads a REG_DWORD again into a 32-bit integer, and that read's
+// status is the result: data of another size gives what such a read gives.
 #include <gtest/gtest.h>
 
 #include "apps/fake_registry.h"
-#include "apps/registry_access.h"
 
 namespace pendrel::apps {
 namespace {
 
 TEST(RegistryDword, ReadAgainIntoThirtyTwoBitsUnlessItHoldsFourBytes) {
-  // data, status, value, queries (buffer size in bytes)
+  // data, status, value, queries (buffer sizes)
   const std::tuple<Data, int32_t, int32_t, std::vector<std::string>> cases[] = {
       {{"\x07\x01\0\0", 4}, 0, 0x107, {"1024"}},
       {{"\x07\x01\0\0\0\0\0\0", 8}, kStatusMoreData, 0, {"1024", "4"}},
-      {{"\x07\x01", 2}, 0, 0x107, {"1024", "4"}},
-  };
+      {{"\x07\x01", 2}, 0, 0x107, {"1024", "4"}}};
   for (const auto& [data, status, number, queries] : cases) {
-    SCOPED_TRACE(testing::Message() << data.size() << " bytes");
     FakeRegistry api;
     api.keys["SOFTWARE\\Quill"]["v"] = {kRegDword, data};
     Variant value = std::wstring(L"before");
-    EXPECT_EQ(GetRegValue(api, kLocalMachine, L"SOFTWARE\\Quill", L"v", value), status);
+    EXPECT_EQ(GetRegValue(api, kLocalMachine, L"SOFTWARE\\Quill", L"v", value), status) << data.size() << " bytes";
     EXPECT_EQ(value, Variant(number));
     EXPECT_EQ(api.log, queries);
     EXPECT_TRUE(api.open.empty());

@@ -1,7 +1,7 @@
 // Two details windows on two threads mount and unmount their hives at the
-// same time: the backup and restore privileges that one call enables stay on
-// until the last call that needs them has ended, so no call of the other
-// thread finds them switched off under it (1314), and then go back off.
+// same time: the backup and restore privileges stay on until the last call
+// that needs them has ended, so that no call finds them switched off under it
+// (1314), and are off again afterwards.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,47 +18,23 @@ namespace {
 
 constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
 
-// How many of the backup and restore privileges the process token has on.
-int hive_privileges_on() {
-  pendrel::win32::unique_kernel_handle token;
-  char buffer[4096];
-  DWORD size = sizeof buffer;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
-      !GetTokenInformation(token.get(), TokenPrivileges, buffer, size, &size)) {
-    return -1;
-  }
-  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer);
-  int on = 0;
-  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
-    LUID luid{};
-    LookupPrivilegeValueA(nullptr, name, &luid);
-    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
-      const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
-      on += p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart && (p.Attributes & SE_PRIVILEGE_ENABLED);
-    }
-  }
-  return on;
-}
-
 TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
   char folder[MAX_PATH];
   ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
   const std::string keys[] = {"QM_THREAD1", "QM_THREAD2"};
-  std::vector<std::string> files;
+  const std::string files[] = {folder + keys[0] + ".dbx", folder + keys[1] + ".dbx"};
   {
     pendrel::win32::unique_hkey source;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads\\LastRun", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, source.put(), nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, source.put(), nullptr),
               ERROR_SUCCESS);
     const pendrel::win32::HivePrivileges privileges;
-    for (const std::string& key : keys) {
-      files.push_back(std::string(folder) + key + ".dbx");
-      DeleteFileA(files.back().c_str());
-      ASSERT_EQ(RegSaveKeyA(source.get(), files.back().c_str(), nullptr), ERROR_SUCCESS);
+    for (const std::string& file : files) {
+      DeleteFileA(file.c_str());
+      ASSERT_EQ(RegSaveKeyA(source.get(), file.c_str(), nullptr), ERROR_SUCCESS);
     }
   }
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads");
-  ASSERT_EQ(hive_privileges_on(), 0);
 
   std::vector<std::string> failures[2];
   std::vector<std::thread> threads;
@@ -75,13 +51,16 @@ TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
     });
   }
   for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(hive_privileges_on(), 0);
   for (int t = 0; t < 2; ++t) {
     EXPECT_TRUE(failures[t].empty()) << keys[t] << ", first " << failures[t].front() << " of " << failures[t].size();
     pendrel::win32::unique_hkey left;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[t].c_str(), 0, KEY_READ, left.put()), ERROR_SUCCESS);
-    DeleteFileA(files[t].c_str());
   }
+  // Nothing enables the restore privilege any longer: a mount of our own fails.
+  const LONG own = RegLoadKeyA(HKEY_LOCAL_MACHINE, keys[0].c_str(), files[0].c_str());
+  EXPECT_EQ(own, ERROR_PRIVILEGE_NOT_HELD);
+  if (own == ERROR_SUCCESS) RegUnLoadKeyA(HKEY_LOCAL_MACHINE, keys[0].c_str());
+  for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 
 }  // namespace
