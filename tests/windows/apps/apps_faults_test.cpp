@@ -33,20 +33,27 @@ struct Fault {
   LRESULT items;     // in the tree after the failure
 };
 
+// The set-up of other tests may have left the settings' Home ("QM\\" too),
+// but no key QM.
 class AppsFaults : public ::testing::TestWithParam<Fault> {
  protected:
-  AppsFaults() {
+  void SetUp() override {
+    unique_hkey qm;
+    ASSERT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"QM", 0, KEY_READ, qm.put()), ERROR_SUCCESS) << "left over";
+    made_qm_ = true;
+    had_home_ = RegGetValueW(HKEY_LOCAL_MACHINE, kSettings, L"Home", RRF_RT_ANY, nullptr, nullptr, nullptr) == 0;
     for (const wchar_t* package : {L"Office\\MachInst\\Excel97", L"Office\\MachInst\\Word97", L"Tools\\MachInst\\X"}) {
       const std::wstring path = std::wstring(L"QM\\LastRun\\APPIMAGE\\") + package;
       EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"Name", REG_SZ, L"", 2), ERROR_SUCCESS);
     }
     EXPECT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSettings, L"Home", REG_SZ, L"QM\\", 8), ERROR_SUCCESS);
   }
-  ~AppsFaults() override {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"QM");
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettings);
+  void TearDown() override {
+    if (made_qm_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"QM");
+    if (!had_home_) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSettings, L"Home");
   }
   static constexpr wchar_t kSettings[] = L"SOFTWARE\\Quillmark\\Local_Machine_Settings";
+  bool made_qm_ = false, had_home_ = true;
   ComApartment apartment;
 };
 
