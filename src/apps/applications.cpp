@@ -1,5 +1,8 @@
 #include "apps/applications.h"
 
+#include <string>
+#include <utility>
+
 #include "apps/app_tree.h"
 #include "apps/packages.h"
 #include "apps/product_hive.h"
@@ -13,22 +16,11 @@ namespace {
 constexpr wchar_t kDefaultHome[] = L"QM\\";
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Quillmark\\Local_Machine_Settings";
 
-// The pointer goes back to the default however the load ends.
-class Hourglass {
- public:
-  explicit Hourglass(forms::UserInterface& ui) : ui_(ui) { ui_.set_mouse_pointer(forms::mouse_pointer::kHourglass); }
-  Hourglass(const Hourglass&) = delete;
-  Hourglass& operator=(const Hourglass&) = delete;
-  ~Hourglass() { ui_.set_mouse_pointer(forms::mouse_pointer::kDefault); }
-
- private:
-  forms::UserInterface& ui_;
-};
-
 void load_packages(const AppsWindow& window) {
   window.tvwApps().nodes().clear();
-  window.show_stage(L" -> Getting Packages ...");
-  const Hourglass hourglass(window.ui);
+  std::wstring title = window.title();
+  window.form.set_caption(title + L" -> Getting Packages ...");
+  BusyWindow busy(window, std::move(title));
   {
     RegKey root;
     if (OpenMachineRoot(window.registry, window.computer, window.domain_object, root) == 0) {
@@ -40,7 +32,8 @@ void load_packages(const AppsWindow& window) {
       ProcessPackages(window, root.get(), window.QMHome + L"LastRun\\APPIMAGE");
     }
   }
-  window.show_stage();
+  busy.show_title();
+  busy.pointer_back();
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ namespace pendrel::apps {
 inline constexpr wchar_t kUnloadedText[] = L"Double-Click to Load Apps";
 
 // Nothing for an unreachable computer; the load on the unloaded tree; the
-// details of the selected package on a loaded one.
+// details of the selected package on a loaded one. A host call that fails
+// ends the load and raises its error, the tree holding what the walk found
+// so far and the pointer and the caption put back.
 void tvwApps_DblClick(const AppsWindow& window);
 // A folder shows itself closed or open; packages keep their image.
 void tvwApps_Collapse(forms::Node& node);

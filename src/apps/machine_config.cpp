@@ -17,35 +17,6 @@ constexpr int kGlobalGroupIcon = 5;
 constexpr int kLogicalGroupIcon = 6;
 constexpr int kLocalGroupIcon = 8;
 
-// While the load runs the pointer is the hourglass. A host call that fails
-// part-way leaves the window usable: the pointer goes back to the default and
-// the caption to the title read at the start, without asking the host again,
-// so that the restore itself cannot fail.
-class BusyWindow {
- public:
-  BusyWindow(const AppsWindow& window, std::wstring title) : window_(window), title_(std::move(title)) {
-    window_.ui.set_mouse_pointer(forms::mouse_pointer::kHourglass);
-  }
-  BusyWindow(const BusyWindow&) = delete;
-  BusyWindow& operator=(const BusyWindow&) = delete;
-  ~BusyWindow() {
-    if (done_) return;
-    window_.ui.set_mouse_pointer(forms::mouse_pointer::kDefault);
-    window_.form.set_caption(title_);
-  }
-  // The load's own end: the pointer, then the caption as the host now gives it.
-  void finish() {
-    window_.ui.set_mouse_pointer(forms::mouse_pointer::kDefault);
-    window_.show_stage();
-    done_ = true;
-  }
-
- private:
-  const AppsWindow& window_;
-  std::wstring title_;
-  bool done_ = false;
-};
-
 forms::ListItems& groups_list(const AppsWindow& window) {
   return window.form.get<forms::ListView>(L"ListView1", 1).list_items();
 }
@@ -81,7 +52,8 @@ std::wstring machines_cfg_path(const AppsWindow& window, RegHandle root) {
 }
 
 // Processor make, model and series, then the network card and the video
-// driver when there is any processor text; the label shows each step.
+// driver when there is any processor text. The label shows each step, the
+// first (the profile's name read) still without text.
 void show_make_and_model(const AppsWindow& window, RegHandle root) {
   forms::Label& shown = window.form.get<forms::Label>(L"Label2", 3);
   const std::wstring folder = machines_cfg_path(window, root);
@@ -90,10 +62,12 @@ void show_make_and_model(const AppsWindow& window, RegHandle root) {
     return;
   }
   const std::wstring hardware_cfg = folder + L"\\HARDWARE.CFG";
+  std::wstring label;
   const std::wstring profile =
       ReadIniString(window.registry, window.computer.name(), L"Hardware.cfg", L"", folder + L"\\MACHINES.CFG");
+  shown.set_caption(label);
   auto read = [&](const wchar_t* key) { return ReadIniString(window.registry, profile, key, L"", hardware_cfg); };
-  std::wstring label = read(L"CPUMAKE");
+  label = read(L"CPUMAKE");
   shown.set_caption(label);
   for (const wchar_t* key : {L"CPUMODEL", L"CPUSERIES"}) {
     label += L" " + read(key);
@@ -135,9 +109,7 @@ void show_configuration(const AppsWindow& window, const RegKey& root) {
 }  // namespace
 
 void LoadQMDetails(const AppsWindow& window) {
-  // Domain is asked before Name, in the order the caption reads.
-  std::wstring title = window.computer.domain() + L"\\";
-  title += window.computer.name();
+  std::wstring title = window.title();
   window.form.set_caption(title + L" -> Getting Domain Groups ...");
   BusyWindow busy(window, std::move(title));
 
@@ -154,7 +126,8 @@ void LoadQMDetails(const AppsWindow& window) {
       show_configuration(window, root);
     }
   }
-  busy.finish();
+  busy.pointer_back();
+  busy.show_title();
 }
 
 }  // namespace pendrel::apps

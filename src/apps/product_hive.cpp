@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
+#include "core/error.h"
 #include "core/text.h"
 
 namespace pendrel::apps {
@@ -18,6 +20,19 @@ std::wstring windows_directory(const AppsWindow& window, RegHandle root) {
   GetRegValue(window.registry, root, kWindowsNtKey, L"SystemRoot", directory);
   if (directory.to_text().empty()) GetRegValue(window.registry, root, kWindowsNtKey, L"PathName", directory);
   return directory.to_text();
+}
+
+// The mount runs under a trap: a call that raises (a Tavisk library that is
+// missing, 53, or lacks the function, 453; a host call) fails the mount with
+// its error number as the status, as a refused mount would, and nobody is
+// told. The load then goes on without the hive.
+template <class Step>
+int32_t trapped_status(Step&& step) {
+  try {
+    return std::forward<Step>(step)();
+  } catch (const Error& error) {
+    return error.number();
+  }
 }
 
 }  // namespace
@@ -39,7 +54,9 @@ void MountProductHive(const AppsWindow& window, const RegKey& root) {
     const std::string ansi_access = to_ansi(access);
     if (window.registry.GetFileAttributesA(ansi_access.c_str()) != kNoFileAttributes) {
       window.registry.SetFileAttributesA(ansi_access.c_str(), kNormalAttributes);
-      status = window.tavisk.NetRegLoadKey(window.computer.name(), static_cast<int32_t>(kLocalMachine), L"QM", hive);
+      status = trapped_status([&] {
+        return window.tavisk.NetRegLoadKey(window.computer.name(), static_cast<int32_t>(kLocalMachine), L"QM", hive);
+      });
     }
   }
   window.QMHiveLoaded = status == 0;

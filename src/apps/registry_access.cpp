@@ -33,12 +33,14 @@ Variant reset_value(Variant::Kind kind) {
   }
 }
 
+// Reads a value into a 32-bit integer, as the Windows function fills one:
+// data of more than four bytes does not fit (234) and leaves number as it was.
 int32_t read_dword(RegistryApi& api, RegHandle key, const char* name, int32_t& number) {
   uint32_t type = 0;
   uint32_t size = sizeof number;
   uint8_t data[sizeof number] = {};
   const int32_t status = api.RegQueryValueExA(key, name, type, data, size);
-  std::memcpy(&number, data, sizeof number);
+  if (status == 0) std::memcpy(&number, data, sizeof number);
   return status;
 }
 
@@ -165,10 +167,16 @@ int32_t GetRegValue(RegistryApi& api, RegHandle root, const std::wstring& subkey
     if (length > 0 && data[length - 1] == 0) --length;
     value = from_ansi(std::string_view(reinterpret_cast<const char*>(data.data()), length));
   } else if (type == kRegDword) {
-    // The first read already holds the number: reading it again would only
-    // cost another registry call per value.
+    // The number is read again into a 32-bit integer, and that read decides
+    // the status: a REG_DWORD of another size gives what that read gives (234
+    // for eight bytes, the number 0). Four bytes are the number already, and
+    // a second read would give the same at the cost of a registry call.
     int32_t number = 0;
-    std::memcpy(&number, data.data(), sizeof number);
+    if (size == sizeof number) {
+      std::memcpy(&number, data.data(), sizeof number);
+    } else {
+      status = read_dword(api, key.get(), name.c_str(), number);
+    }
     value = number;
   }
   return status;

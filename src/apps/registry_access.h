@@ -122,7 +122,8 @@ int32_t QueryRegValue(RegistryApi& api, RegHandle key, const std::wstring& value
 // chooses the value it is reset to when nothing is read: empty text for a
 // text, false for a boolean, the 16-bit integer 0 for any other kind (Empty
 // included). Text values come back without their terminator, REG_MULTI_SZ as
-// its strings separated by single NULs; REG_DWORD as a 32-bit integer;
+// its strings separated by single NULs; REG_DWORD as a 32-bit integer (data
+// of another size as a 32-bit read of it gives: 234 and 0 for eight bytes);
 // REG_BINARY and other types leave the reset value (status 234 when binary
 // data is longer than 1024 bytes). A value whose data size is 0 comes back as
 // empty text for a text type.

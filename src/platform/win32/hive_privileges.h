@@ -1,10 +1,15 @@
 // RegLoadKey, RegUnLoadKey and RegSaveKey need the backup and restore
-// privileges enabled: held for one scope, after which the process's token
-// gets back what it had. A privilege the account does not hold is left for
-// the registry call to report (1314).
+// privileges enabled. They belong to the process's token, which every thread
+// shares: the holders of a module count under one lock, the first enables
+// them and the last gives the token back what it had before. Two calls that
+// overlap on two threads therefore never see them switched off under them,
+// as they would if each call put back what it found. A privilege the account
+// does not hold is left for the registry call to report (1314).
 #pragma once
 
 #include <windows.h>
+
+#include <mutex>
 
 #include "platform/win32/handles.h"
 
@@ -13,22 +18,16 @@ namespace pendrel::win32 {
 class HivePrivileges {
  public:
   HivePrivileges() {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put())) return;
-    TwoPrivileges wanted{};
-    for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
-      if (LookupPrivilegeValueW(nullptr, name, &wanted.privileges[wanted.count].Luid)) {
-        wanted.privileges[wanted.count++].Attributes = SE_PRIVILEGE_ENABLED;
-      }
-    }
-    if (wanted.count == 0) return;
-    DWORD size = sizeof previous_;
-    adjusted_ = AdjustTokenPrivileges(token_.get(), FALSE, wanted.get(), sizeof previous_, previous_.get(), &size);
+    Shared& shared = Shared::get();
+    const std::lock_guard lock(shared.mutex);
+    if (shared.holders++ == 0) shared.enable();
   }
   HivePrivileges(const HivePrivileges&) = delete;
   HivePrivileges& operator=(const HivePrivileges&) = delete;
   ~HivePrivileges() {
-    // PreviousState lists only the privileges the call changed.
-    if (adjusted_ && previous_.count > 0) AdjustTokenPrivileges(token_.get(), FALSE, previous_.get(), 0, nullptr, nullptr);
+    Shared& shared = Shared::get();
+    const std::lock_guard lock(shared.mutex);
+    if (--shared.holders == 0) shared.restore();
   }
 
  private:
@@ -39,9 +38,37 @@ class HivePrivileges {
     TOKEN_PRIVILEGES* get() { return reinterpret_cast<TOKEN_PRIVILEGES*>(this); }
   };
 
-  unique_kernel_handle token_;
-  TwoPrivileges previous_{};
-  bool adjusted_ = false;
+  struct Shared {
+    std::mutex mutex;
+    int holders = 0;
+    unique_kernel_handle token;
+    TwoPrivileges previous{};
+    bool adjusted = false;
+
+    static Shared& get() {
+      static Shared shared;
+      return shared;
+    }
+    void enable() {
+      if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return;
+      TwoPrivileges wanted{};
+      for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
+        if (LookupPrivilegeValueW(nullptr, name, &wanted.privileges[wanted.count].Luid)) {
+          wanted.privileges[wanted.count++].Attributes = SE_PRIVILEGE_ENABLED;
+        }
+      }
+      if (wanted.count == 0) return;
+      DWORD size = sizeof previous;
+      adjusted = AdjustTokenPrivileges(token.get(), FALSE, wanted.get(), sizeof previous, previous.get(), &size);
+    }
+    void restore() {
+      // PreviousState lists only the privileges the call changed.
+      if (adjusted && previous.count > 0) AdjustTokenPrivileges(token.get(), FALSE, previous.get(), 0, nullptr, nullptr);
+      adjusted = false;
+      previous = TwoPrivileges{};
+      token.reset();
+    }
+  };
 };
 
 }  // namespace pendrel::win32

@@ -90,6 +90,9 @@ class FormWindow final : public forms::FormPeer {
     WNDPROC original_proc = nullptr;  // the control's own window procedure
     unique_hicon picture;
     std::unordered_map<const forms::Node*, HTREEITEM> items;
+    // Tree items deleted so far: an item the control holds across a
+    // notification may be gone once the notification returns.
+    unsigned deletions = 0;
   };
 
   // Changes the renderer makes itself: their notifications are not user actions.

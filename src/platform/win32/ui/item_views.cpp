@@ -299,6 +299,7 @@ void FormWindow::reload_tree(View& view) {
   const auto& tree = static_cast<const forms::TreeView&>(*view.control);
   SendMessageW(view.hwnd, WM_SETREDRAW, FALSE, 0);
   SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ++view.deletions;
   view.items.clear();
   for (const forms::Node* node : tree.top_nodes()) insert_subtree(view, *node, TVI_LAST);
   tree_select(view);
@@ -337,6 +338,7 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
       hold_redraw(view);
       forget_subtree(view, *change.node);
       SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+      ++view.deletions;
       tree_select(view);
       break;
     }
@@ -351,6 +353,7 @@ void FormWindow::tree_changed(View& view, const forms::Change& change) {
       hold_redraw(view);
       forget_subtree(view, *change.node);
       SendMessageW(view.hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+      ++view.deletions;
       const forms::Node* previous = change.node->previous();
       insert_subtree(view, *change.node, previous ? view.items.at(previous) : TVI_FIRST);
       tree_select(view);
@@ -395,7 +398,14 @@ LRESULT FormWindow::tree_notify(View& view, const NMHDR& header) {
       if (node && node->expanded() != expanded) forward([&] { tree.user_expand(*node, expanded); });
       break;
     }
-    case NM_DBLCLK: forward([&] { tree.user_dbl_click(); }); break;
+    case NM_DBLCLK: {
+      // Once this returns, the control opens or closes the item it hit; an
+      // item the handler deleted (a load that starts the tree afresh deletes
+      // them all) is freed by then. The control is told the double-click was
+      // handled whenever items went.
+      const unsigned deletions = view.deletions;
+      return !forward([&] { tree.user_dbl_click(); }) || view.deletions != deletions;
+    }
     default: break;
   }
   return 0;
