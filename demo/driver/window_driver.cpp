@@ -47,23 +47,32 @@ RECT window_rect(HWND window) {
 
 }  // namespace
 
+namespace {
+
+void pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
   const ULONGLONG until = GetTickCount64() + timeout_ms;
-  while (!done()) {
+  for (;;) {
+    pump();
+    if (done()) return true;
     if (GetTickCount64() >= until) return false;
-    pump_for(50);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
-  return true;
 }
 
 void pump_for(DWORD ms) {
   const ULONGLONG until = GetTickCount64() + ms;
-  MSG msg;
   do {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    pump();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   } while (GetTickCount64() < until);
 }
