@@ -1,9 +1,7 @@
 // Works the logon window of another process the way a user would, with
-// window messages only: logon_driver ok | sort-delete-enter | browse.
+// window messages only: logon_driver ok | browse.
 //   ok:     clicks the third tab with the mouse and, once the tab control
 //           reports it selected, clicks "&OK".
-//   sort-delete-enter: on the first tab clicks the first column's header,
-//           the second row, "&Delete" and the first row, then presses Enter.
 //   browse: clicks "&Add ..." and cancels the browse dialog; clicks it again,
 //           the dialog's first row and its OK; then clicks "&OK".
 // A step that cannot be taken presses Esc, so that the script sees nothing
@@ -38,16 +36,6 @@ bool ok_after_tab_click(HWND window) {
          click_ok(window);
 }
 
-bool sort_delete_enter(HWND window) {
-  HWND list = visible(window, WC_LISTVIEWW);
-  HWND remove = visible(window, WC_BUTTONW, L"&Delete");
-  if (!remove || !click_header(list, 0) || !click_row(list, 1)) return false;
-  SendMessageW(remove, BM_CLICK, 0, 0);
-  if (!wait_for([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }) || !click_row(list, 0)) return false;
-  press_key(focus_of(window), VK_RETURN);
-  return true;
-}
-
 bool browse(HWND window, bool confirm) {
   HWND add = visible(window, WC_BUTTONW, L"&Add ...");
   if (!add) return false;
@@ -69,7 +57,6 @@ int main(int argc, char** argv) {
   Sleep(500);
   bool acted = false;
   if (mode == "ok") acted = ok_after_tab_click(window);
-  if (mode == "sort-delete-enter") acted = sort_delete_enter(window);
   if (mode == "browse") acted = browse(window, false) && browse(window, true) && click_ok(window);
   if (!acted) press_key(focus_of(window), VK_ESCAPE);
   if (wait_closed(window)) return 0;
