@@ -31,12 +31,14 @@
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/ui/screenshot.h"
 #include "product_hive.h"
+#include "window_driver.h"
 
 namespace {
 
 using pendrel::DispatchPtr;
 using pendrel::Variant;
 using pendrel::win32::com_ptr;
+using namespace pendrel::driver;
 
 class ComApartment {
  public:
@@ -57,36 +59,6 @@ DispatchPtr create(const wchar_t* progid) {
   return pendrel::win32::wrap_dispatch(object.get());
 }
 
-// Lets the window paint before its pixels are taken.
-void pump_messages(DWORD milliseconds) {
-  const DWORD until = GetTickCount() + milliseconds;
-  MSG msg;
-  while (static_cast<LONG>(until - GetTickCount()) > 0) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(20);
-  }
-}
-
-// Pumps until done() holds; false after `milliseconds`.
-template <class Done>
-bool pump_until(Done done, DWORD milliseconds) {
-  const DWORD until = GetTickCount() + milliseconds;
-  while (!done()) {
-    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
-    pump_messages(50);
-  }
-  return true;
-}
-
-std::wstring text_of(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 HWND hwnd_of(const DispatchPtr& window_class) {
   return reinterpret_cast<HWND>(static_cast<intptr_t>(window_class->get(L"hwnd").to_long()));
 }
@@ -100,36 +72,9 @@ void save_picture(HWND hwnd, const std::wstring& folder, const std::wstring& nam
 
 void save(const DispatchPtr& window_class, const std::wstring& folder, const wchar_t* name) {
   window_class->call(L"Show");
-  pump_messages(1500);
+  pump_for(1500);
   save_picture(hwnd_of(window_class), folder, name);
   window_class->call(L"Quit");
-}
-
-// The first descendant of `root` of that class whose text starts with `text`.
-HWND find_child(HWND root, const wchar_t* class_name, std::wstring_view text) {
-  struct Search {
-    const wchar_t* class_name;
-    std::wstring_view text;
-    HWND found;
-  } search{class_name, text, nullptr};
-  EnumChildWindows(
-      root,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        wchar_t cls[64] = {};
-        GetClassNameW(child, cls, 64);
-        if (lstrcmpiW(cls, s.class_name) != 0 || !text_of(child).starts_with(s.text)) return TRUE;
-        s.found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-size_t count_of(const std::wstring& text, std::wstring_view part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
-  return n;
 }
 
 // This machine's Windows directory, as the details window reads it.
@@ -160,26 +105,13 @@ void prepare_demo_computer(const std::wstring& computer) {
                config.c_str());
 }
 
-HTREEITEM tree_item(HWND tree, UINT relation, HTREEITEM from = nullptr) {
-  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
-}
-
 void select_item(HWND tree, HTREEITEM item, WPARAM how = TVGN_CARET) {
   SendMessageW(tree, TVM_SELECTITEM, how, reinterpret_cast<LPARAM>(item));
 }
 
 bool has_children(HWND tree, HTREEITEM item) { return tree_item(tree, TVGN_CHILD, item) != nullptr; }
 
-bool is_marked(HWND tree, HTREEITEM item) {
-  wchar_t text[260] = {};
-  TVITEMW node{};
-  node.mask = TVIF_TEXT | TVIF_HANDLE;
-  node.hItem = item;
-  node.pszText = text;
-  node.cchTextMax = 260;
-  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&node));
-  return std::wstring_view(text).ends_with(L'*');
-}
+bool is_marked(HWND tree, HTREEITEM item) { return node_of(tree, item).text.ends_with(L'*'); }
 
 // Every node below `first` and its siblings, parents before their children.
 void collect(HWND tree, HTREEITEM first, std::vector<HTREEITEM>& nodes) {
@@ -236,23 +168,19 @@ void show_marked_package(HWND tree) {
 
 // A click on a label of the window, as the mouse gives it.
 void click_label(HWND hwnd, const wchar_t* caption) {
-  HWND label = find_child(hwnd, L"Static", caption);
+  HWND label = descendant(hwnd, WC_STATICW, caption);
   if (!label) throw pendrel::Error(5, std::wstring(L"The details window has no label ") + caption);
-  RECT client{};
-  GetClientRect(label, &client);
-  const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
-  PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(label, WM_LBUTTONUP, 0, at);
+  click(label);
 }
 
 // The Applications tab: "&Applications" loads the tree, which replaces the
 // single "Double-Click to Load Apps" node (an empty tree where PC042's
 // registry cannot be reached).
 void load_applications(HWND hwnd, const std::wstring& caption) {
-  HWND tree = find_child(hwnd, WC_TREEVIEWW, L"");
+  HWND tree = descendant(hwnd, WC_TREEVIEWW);
   click_label(hwnd, L"&Applications");
   auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(tree, TVM_GETCOUNT, 0, 0) != 1; };
-  if (!pump_until(loaded, 60000)) {
+  if (!wait_for(loaded, 60000)) {
     throw pendrel::Error(5, L"The applications tree did not load");
   }
   if (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 0) {
@@ -265,11 +193,11 @@ void load_applications(HWND hwnd, const std::wstring& caption) {
 // groups list and the make and model (which stays empty where PC042's
 // registry cannot be reached).
 void load_work_groups(HWND hwnd, const std::wstring& caption, const wchar_t* label) {
-  HWND groups_frame = GetParent(find_child(hwnd, L"Static", L"&Work Groups"));
+  HWND groups_frame = GetParent(descendant(hwnd, WC_STATICW, L"&Work Groups"));
   HWND list = FindWindowExW(groups_frame, nullptr, WC_LISTVIEWW, nullptr);
   click_label(hwnd, label);
   auto loaded = [&] { return text_of(hwnd) == caption && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; };
-  if (!pump_until(loaded, 60000)) {
+  if (!wait_for(loaded, 60000)) {
     throw pendrel::Error(5, L"The groups of PC042 did not load");
   }
 }
@@ -281,31 +209,31 @@ void load_work_groups(HWND hwnd, const std::wstring& caption, const wchar_t* lab
 void save_details(const DispatchPtr& window_class, const std::wstring& caption, const std::wstring& folder) {
   window_class->call(L"Show");
   HWND hwnd = hwnd_of(window_class);
-  if (!pump_until([&] { return IsWindowVisible(hwnd) && text_of(hwnd) == caption; }, 60000)) {
+  if (!wait_for([&] { return IsWindowVisible(hwnd) && text_of(hwnd) == caption; }, 60000)) {
     throw pendrel::Error(5, L"The details window did not finish its load: its caption is \"" + text_of(hwnd) + L"\"");
   }
   HWND tabs = FindWindowExW(hwnd, nullptr, WC_TABCONTROLW, nullptr);
   const wchar_t* names[] = {L"System", L"Applications", L"WorkGroups", L"Users", L"Status"};
   for (int tab = 0; tab < 5; ++tab) {
-    RECT rect{};
-    SendMessageW(tabs, TCM_GETITEMRECT, tab, reinterpret_cast<LPARAM>(&rect));
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(tabs, WM_LBUTTONUP, 0, at);
-    pump_until([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
+    click_tab(tabs, tab);
+    wait_for([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == tab; }, 5000);
     if (tab == 0) load_work_groups(hwnd, caption, L"&Version");
     if (tab == 1) load_applications(hwnd, caption);
     if (tab == 2) load_work_groups(hwnd, caption, L"&Work Groups");
     if (tab == 4) {
-      PostMessageW(find_child(hwnd, L"Button", L"&Ping"), BM_CLICK, 0, 0);
-      if (!pump_until([&] {
-            HWND results = find_child(hwnd, L"Static", L"Pinging");
-            return results && count_of(text_of(results), L"Reply from") == 3;
+      post_click(descendant(hwnd, WC_BUTTONW, L"&Ping"));
+      if (!wait_for([&] {
+            const std::wstring results = text_of(descendant(hwnd, WC_STATICW, L"Pinging", true));
+            size_t replies = 0;
+            for (size_t at = results.find(L"Reply"); at != std::wstring::npos; at = results.find(L"Reply", at + 1)) {
+              ++replies;
+            }
+            return replies == 3;
           }, 30000)) {
         throw pendrel::Error(5, L"The ping of the demo computer got no three replies");
       }
     }
-    pump_messages(500);
+    pump_for(500);
     save_picture(hwnd, folder, std::wstring(L"frmComputerDetails-") + names[tab]);
   }
   window_class->call(L"Quit");

@@ -21,6 +21,7 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/handles.h"
+#include "window_driver.h"
 
 namespace pendrel::win32::testing {
 
@@ -194,26 +195,11 @@ inline void pump() {
 
 // Pumps until `done` holds or the time is up; returns `done`.
 inline bool pump_until(const std::function<bool()>& done, DWORD timeout_ms = 10000) {
-  const ULONGLONG until = GetTickCount64() + timeout_ms;
-  for (;;) {
-    pump();
-    if (done()) return true;
-    if (GetTickCount64() >= until) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
+  return driver::wait_for(done, timeout_ms);
 }
 
-inline std::wstring text_of(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-inline std::wstring class_of(HWND window) {
-  wchar_t name[64] = L"";
-  GetClassNameW(window, name, 64);
-  return name;
-}
+using driver::class_of;
+using driver::text_of;
 
 // A recording Computer's trace line for a call of Get/SetRegistryValue on a
 // key of HKEY_LOCAL_MACHINE\SOFTWARE\Vyx\Gina: `value` as the trace shows it.
@@ -234,12 +220,12 @@ inline std::vector<HWND> children_of_class(HWND parent, const std::wstring& cls)
   for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
     if (class_of(w) == cls) found.push_back(w);
   }
-  std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
-    RECT ra{}, rb{};
-    GetWindowRect(a, &ra);
-    GetWindowRect(b, &rb);
-    return ra.top < rb.top;
-  });
+  const auto top = [](HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return r.top;
+  };
+  std::sort(found.begin(), found.end(), [&](HWND a, HWND b) { return top(a) < top(b); });
   return found;
 }
 
@@ -252,11 +238,7 @@ inline HWND under_middle_of(HWND window) {
 
 // A mouse click in the middle of a tab, taken from the queue.
 inline void click_tab(HWND tabs, int index) {
-  RECT tab{};
-  SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&tab));
-  const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
-  PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(tabs, WM_LBUTTONUP, 0, at);
+  driver::click_tab(tabs, index);
   pump();
 }
 
@@ -293,46 +275,17 @@ inline void click(HWND button) {
 // A key pressed in `focus`, taken from the queue.
 inline void press(HWND focus, UINT key) {
   SetFocus(focus);
-  PostMessageW(focus, WM_KEYDOWN, key, 1);
-  PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+  driver::press_key(focus, key);
   pump();
 }
 
-inline std::wstring row_text(HWND list, int row, int column = 0) {
-  wchar_t text[512] = L"<poisoned>";
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 512;
-  SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
+inline std::wstring row_text(HWND list, int row, int column = 0) { return driver::list_text(list, row, column); }
 
 // Each row of a list view top to bottom, its first `columns` texts joined by '|'.
-inline std::vector<std::wstring> rows_of(HWND list, int columns = 1) {
-  std::vector<std::wstring> rows;
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::wstring row = row_text(list, i);
-    for (int c = 1; c < columns; ++c) row += L"|" + row_text(list, i, c);
-    rows.push_back(row);
-  }
-  return rows;
-}
+inline std::vector<std::wstring> rows_of(HWND list, int columns = 1) { return driver::rows_of(list, columns, L"|"); }
 
-// The visible dialog box ("#32770") of this thread; null when none.
-inline HWND shown_dialog() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM out) -> BOOL {
-        if (class_of(w) != L"#32770" || !IsWindowVisible(w)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+// The visible dialog box ("#32770") of this process; null when none.
+inline HWND shown_dialog() { return driver::shown_box(GetCurrentProcessId()); }
 
 // Runs `step` every 25 ms from whatever loop runs (a modal window's or
 // dialog's own included) until it returns true or this goes out of scope.

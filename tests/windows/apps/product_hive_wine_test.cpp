@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -74,16 +73,6 @@ TEST(ProductHiveWriter, EveryPackageRecordComesBackFromTheMountedHive) {
               (std::vector<Variant>{p.name, p.version, p.installed_date, p.date,
                                     p.reinstall ? Variant(int32_t{1}) : Variant(L"")}));
   }
-  EXPECT_EQ(unmount(), 0);
-
-  const auto start = std::chrono::steady_clock::now();
-  const std::vector<ProductPackage> many = fixtures::GeneratedPackages(20000);
-  fixtures::SaveProductHive(many, file);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
-  EXPECT_EQ(many[1234].path, L"Folder003\\MachInst\\Pkg01234");
-  ASSERT_EQ(mount(file), 0);
-  EXPECT_EQ(value_of(kPackages + many.back().path, L"Name"), L"Package 19999");
-  EXPECT_EQ(value_of(kPackages + many[19980].path, L"Re-Install"), int32_t{1});
   EXPECT_EQ(unmount(), 0);
   DeleteFileW(file.c_str());
 }

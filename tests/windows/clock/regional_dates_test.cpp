@@ -7,7 +7,7 @@
 namespace pendrel::win32 {
 namespace {
 
-TEST(SystemClock, DateTimeTextInTheUsersDefaultForm) {
+TEST(RegionalDates, DateTimeTextInTheUsersDefaultForm) {
   SystemClock clock;
   EXPECT_EQ(clock.DateTimeText(make_date({2026, 10, 25, 3, 0, 0})), L"25.10.2026 03:00:00");
   EXPECT_EQ(clock.DateTimeText(make_date({2026, 10, 25, 0, 0, 0})), L"25.10.2026");  // midnight: the date alone

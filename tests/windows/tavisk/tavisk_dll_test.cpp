@@ -196,16 +196,6 @@ TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {
   EXPECT_TRUE(mount_exists());
 }
 
-TEST_F(TaviskHive, TheBindingMountsThroughTheImports) {
-  pendrel::Tavisk& tavisk = pendrel::win32::tavisk_library();
-  ASSERT_EQ(tavisk.NetRegLoadKey(L"", pendrel::kTaviskLocalMachine, L"QM_TEST",
-                                 std::wstring(hive_.begin(), hive_.end())),
-            0);
-  expect_saved_content();
-  EXPECT_EQ(tavisk.NetRegUnLoadKey(L"", pendrel::kTaviskLocalMachine, L"QM_TEST"), 0);
-  EXPECT_FALSE(mount_exists());
-}
-
 // Two 50-character buffers as the callers pass them (NUL-filled), each
 // followed by guard bytes that no call may touch.
 struct GuardedBuffers {
@@ -256,6 +246,13 @@ TEST_F(ConsoleUser, AnOverlongAccountIsCutInsideBothBuffers) {
             0);
   EXPECT_EQ(user, std::wstring(49, L'x'));
   EXPECT_EQ(wide_account, L"PENDREL\\" + std::wstring(41, L'x'));
+
+  // A user name of exactly the buffer's size is cut too.
+  inject("SALES\\" + std::string(50, 'u'));
+  GuardedBuffers exact;
+  ASSERT_EQ(NetGetInteractiveUser(server.c_str(), exact.user, exact.account), 0);
+  EXPECT_EQ(std::string(exact.user), std::string(49, 'u'));
+  exact.expect_guards_intact();
 }
 
 TEST_F(ConsoleUser, TheInjectedUserStandsForAnyComputersConsole) {

@@ -35,6 +35,8 @@ using testing::pump;
 using testing::row_text;
 using testing::text_of;
 using testing::TimerAction;
+using driver::node_of;
+using driver::tree_item;
 
 LONG style_of(HWND w) { return GetWindowLongW(w, GWL_STYLE); }
 
@@ -66,40 +68,6 @@ std::vector<HWND> stacking(HWND parent) {
 }
 
 size_t place(const std::vector<HWND>& order, HWND w) { return std::find(order.begin(), order.end(), w) - order.begin(); }
-
-HTREEITEM next_node(HWND tree, UINT relation, HTREEITEM from = nullptr) {
-  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
-}
-
-std::wstring node_text(HWND tree, HTREEITEM item) {
-  wchar_t buffer[128] = L"";
-  TVITEMW tvi{};
-  tvi.mask = TVIF_TEXT | TVIF_HANDLE;
-  tvi.hItem = item;
-  tvi.pszText = buffer;
-  tvi.cchTextMax = 128;
-  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
-  return buffer;
-}
-
-std::vector<std::wstring> children_texts(HWND tree, HTREEITEM parent) {
-  std::vector<std::wstring> texts;
-  for (HTREEITEM item = next_node(tree, parent ? TVGN_CHILD : TVGN_ROOT, parent); item;
-       item = next_node(tree, TVGN_NEXT, item)) {
-    texts.push_back(node_text(tree, item));
-  }
-  return texts;
-}
-
-// A step for TimerAction that runs `action` once on the dialog box titled `title`.
-std::function<bool()> on_dialog(const wchar_t* title, std::function<void(HWND)> action) {
-  return [title, action = std::move(action)] {
-    HWND dialog = testing::shown_dialog();
-    if (!dialog || text_of(dialog) != title) return false;
-    action(dialog);
-    return true;
-  };
-}
 
 class TestWindow {
  public:
@@ -333,7 +301,7 @@ TEST(Renderer, UserActionsReachTheModel) {
   Node& word = tree.nodes().add(&root, Relationship::Child, L"AppImage\\Word", L"Word");
   HWND nodes = w.hwnd(tree);
   w.log.clear();
-  SendMessageW(nodes, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(next_node(nodes, TVGN_CHILD, next_node(nodes, TVGN_ROOT))));
+  SendMessageW(nodes, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_item(nodes, TVGN_CHILD, tree_item(nodes, TVGN_ROOT))));
   EXPECT_TRUE(word.selected());
   EXPECT_EQ(w.log, std::vector<std::wstring>{L"tvwApps_NodeClick AppImage\\Word"});
 
@@ -442,19 +410,21 @@ TEST(Renderer, ListsAndTreesFollowTheModelInOrder) {
     tree.nodes().add(&root, Relationship::Child, std::wstring(L"AppImage\\") + name, name, picture::kPackage);
   }
   tree.nodes().add(&tree.nodes().add(L"second", L"second"), Relationship::Previous, L"first", L"first");
-  const HTREEITEM top = next_node(nodes, TVGN_ROOT);
-  EXPECT_EQ(children_texts(nodes, nullptr), (std::vector<std::wstring>{L"AppImage", L"first", L"second"}));
+  const HTREEITEM top = tree_item(nodes, TVGN_ROOT);
+  const auto children = [&](HTREEITEM parent) {
+    std::vector<std::wstring> texts;
+    for (HTREEITEM i = tree_item(nodes, parent ? TVGN_CHILD : TVGN_ROOT, parent); i; i = tree_item(nodes, TVGN_NEXT, i))
+      texts.push_back(node_of(nodes, i).text);
+    return texts;
+  };
+  EXPECT_EQ(children(nullptr), (std::vector<std::wstring>{L"AppImage", L"first", L"second"}));
   tree.nodes().item(L"AppImage\\Access").set_text(L"Project");
-  EXPECT_EQ(children_texts(nodes, top), (std::vector<std::wstring>{L"excel", L"Project", L"Word"}));
-  TVITEMW tvi{};
-  tvi.mask = TVIF_IMAGE | TVIF_HANDLE;
-  tvi.hItem = top;
-  SendMessageW(nodes, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
-  EXPECT_EQ(tvi.iImage, picture::kFolderOpen - 1);
+  EXPECT_EQ(children(top), (std::vector<std::wstring>{L"excel", L"Project", L"Word"}));
+  EXPECT_EQ(node_of(nodes, top).image, picture::kFolderOpen);
   root.set_expanded(true);
   EXPECT_TRUE(SendMessageW(nodes, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(top), TVIS_EXPANDED) & TVIS_EXPANDED);
   tree.nodes().item(L"second").set_selected(true);
-  EXPECT_EQ(node_text(nodes, next_node(nodes, TVGN_CARET)), L"second");
+  EXPECT_EQ(node_of(nodes, tree_item(nodes, TVGN_CARET)).text, L"second");
   tree.nodes().remove(L"AppImage");
   {
     auto batch = tree.begin_update();
@@ -499,31 +469,36 @@ TEST(Renderer, ModalLoopsAndBoxes) {
   Win32UserInterface ui(L"Pendrel");
   std::wstring shown;
   {
-    TimerAction type(on_dialog(L"Input Test", [&](HWND dialog) {
+    TimerAction type(testing::each_dialog([&](HWND dialog) {
       HWND edit = FindWindowExW(dialog, nullptr, WC_EDITW, nullptr);
-      shown = text_of(FindWindowExW(dialog, nullptr, WC_STATICW, nullptr)) + L"|" + text_of(edit);
+      shown = text_of(dialog) + L"|" + text_of(FindWindowExW(dialog, nullptr, WC_STATICW, nullptr)) + L"|" +
+              text_of(edit);
       SetWindowTextW(edit, L"typed");
       PostMessageW(FindWindowExW(dialog, nullptr, WC_BUTTONW, L"OK"), BM_CLICK, 0, 0);
     }));
     EXPECT_EQ(ui.input_box(L"Server name:", L"Input Test", L"default"), L"typed");
   }
-  EXPECT_EQ(shown, L"Server name:|default");
+  EXPECT_EQ(shown, L"Input Test|Server name:|default");
   {
-    TimerAction cancel(on_dialog(L"Pendrel", [](HWND dialog) {
+    TimerAction cancel(testing::each_dialog([&](HWND dialog) {
+      shown = text_of(dialog);
       PostMessageW(FindWindowExW(dialog, nullptr, WC_BUTTONW, L"Cancel"), BM_CLICK, 0, 0);
     }));
     EXPECT_EQ(ui.input_box(L"Server name:", L"", L"default"), L"");
   }
+  EXPECT_EQ(shown, L"Pendrel") << "an input box without a title has the component's";
   HWND box_owner = nullptr;
   {
-    TimerAction no(on_dialog(L"Box Test", [&](HWND box) {
+    TimerAction no(testing::each_dialog([&](HWND box) {
       box_owner = GetWindow(box, GW_OWNER);
+      shown = text_of(box);
       PostMessageW(box, WM_COMMAND, IDNO, 0);
     }));
     EXPECT_EQ(ui.message_box(L"Send it?", msgbox_style::kYesNo | msgbox_style::kQuestion, L"Box Test"),
               msgbox_result::kNo);
   }
   EXPECT_EQ(box_owner, owner.window());
+  EXPECT_EQ(shown, L"Box Test");
 
   // The screen pointer wins over the controls' own pointers.
   HWND label = owner.hwnd(L"Label1", 0);

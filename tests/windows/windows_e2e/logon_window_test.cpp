@@ -149,23 +149,14 @@ class LogonWindowTest : public ::testing::Test {
       return false;
     })) << "not activated; title " << to_ansi(text_of(hwnd_));
     pump();
-    for (HWND frame : children_of_class(hwnd_, L"PendrelFrame")) {
-      std::wstring caption;
-      for (HWND w = GetWindow(frame, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        const bool group_box = (GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-        if (group_box && class_of(w) == L"Button") caption = text_of(w);
-      }
-      HWND list = FindWindowExW(frame, nullptr, WC_LISTVIEWW, nullptr);
-      // Of the two watch frames only the logon one is enabled: its box is checked.
-      if (caption == kWatchCaption && IsWindowEnabled(list)) {
-        logon_frame_ = frame;
-        logon_list_ = list;
-      }
-      if (caption == kAllowCaption) {
-        allow_frame_ = frame;
-        allow_list_ = list;
-      }
+    // The frames by their group boxes' captions; of the two watch frames only
+    // the logon one is enabled: its box is checked.
+    for (HWND box : driver::descendants(hwnd_, WC_BUTTONW, kWatchCaption)) {
+      HWND list = FindWindowExW(GetParent(box), nullptr, WC_LISTVIEWW, nullptr);
+      if (IsWindowEnabled(list)) logon_frame_ = GetParent(box), logon_list_ = list;
     }
+    allow_frame_ = GetParent(driver::descendant(hwnd_, WC_BUTTONW, kAllowCaption));
+    allow_list_ = FindWindowExW(allow_frame_, nullptr, WC_LISTVIEWW, nullptr);
     tabs_ = FindWindowExW(hwnd_, nullptr, WC_TABCONTROLW, nullptr);
     logon_box_ = FindWindowExW(hwnd_, nullptr, L"Button", L"Send Log O&n Event Message");
     logoff_box_ = FindWindowExW(hwnd_, nullptr, L"Button", L"Send Log &Off Event Message");
