@@ -14,7 +14,7 @@
 #include "platform/win32/hive_privileges.h"
 #include "tavisk_api.h"
 
-namespace {
+namespace tavisk_threads {
 
 constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
 
@@ -63,4 +63,4 @@ TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
   for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 
-}  // namespace
+}  // namespace tavisk_threads
