@@ -1,17 +1,33 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "database/database.h"
+#include "database/management_database.h"
+#include "database/odbc_connection.h"
 #include "database/odbc_diagnostics.h"
 #include "database/odbc_dialect.h"
 #include "database/odbc_text.h"
+#include "demo_db.h"
+#include "odbc_backend_checks.h"
 #include "raised.h"
 
 namespace pendrel::database {
 namespace {
+
+TEST(QueryTexts, ValuesHaveTheirQuotesDoubled) {
+  EXPECT_EQ(equipment_query(L"O'Brien", L"SALES"),
+            L"Select * from vEquipment where EquipmentName='O''Brien' and DomainsName='SALES'");
+  EXPECT_EQ(domain_id_query(L"x' OR '1'='1"), L"Select * from Domains where Name = 'x'' OR ''1''=''1'");
+  EXPECT_EQ(domain_name_query(-7), L"Select * from Domains where DomainID=-7");
+  EXPECT_EQ(assignments_query(L"O'Brien", 0),
+            L"Select * from qryEquipmentAssignments where Equipment.Name='O''Brien' and DomainID=0");
+  EXPECT_EQ(user_criteria(L"o'neil"), L"[5x2]='o''neil'");
+  EXPECT_EQ(mac_address_query(L"PC042"), L"Select * from qryEquipment where Name='PC042'");
+}
 
 TEST(OdbcDialect, TranslatesJetIdiomsOutsideLiterals) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
@@ -91,6 +107,79 @@ TEST(OdbcDiagnostics, BuildsTheErrorFromTheRecords) {
   EXPECT_EQ(error_from_diagnostics({{L"IM002", 0, L"first"}, {L"HY000", 0, L"second"}}, L"x").description(),
             L"first");
   EXPECT_EQ(error_from_diagnostics({}, L"SQLAllocHandle").description(), L"SQLAllocHandle failed without diagnostics");
+}
+
+// The ODBC layer against the real SQLite ODBC driver and the demo database.
+class OdbcSqlite : public ::testing::Test {
+ protected:
+  std::shared_ptr<Connection> open() {
+    auto connection = objects_.CreateConnection();
+    connection->set_CursorLocation(kAdUseClient);
+    connection->set_ConnectionString(demo_.connection_string());
+    connection->Open();
+    return connection;
+  }
+  std::wstring open_error(const std::wstring& text) {
+    auto connection = objects_.CreateConnection();
+    connection->set_ConnectionString(text);
+    const Error e = error_of([&] { connection->Open(); });
+    EXPECT_EQ(connection->State(), kAdStateClosed);
+    EXPECT_EQ(static_cast<uint32_t>(e.number()), 0x80004005u);
+    return e.description();
+  }
+
+  DemoDatabase demo_;
+  OdbcObjects objects_;
+};
+
+TEST_F(OdbcSqlite, DemoDatabaseBehaviourAsAnotherProgramSeesIt) {
+  expect_demo_database_behaviour(objects_, [this] { return open(); });
+  EXPECT_EQ(demo_.active_in_file("PC042"), 0);
+  EXPECT_EQ(demo_.active_in_file("SRV01"), 1);
+}
+
+TEST_F(OdbcSqlite, FailuresSurfaceAsTheDriversErrors) {
+  EXPECT_EQ(open_error(L"Driver={No Such Driver};Database=" + demo_.file.wstring()),
+            L"[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found");
+  EXPECT_EQ(open_error(L""),
+            L"[unixODBC][Driver Manager]Data source name not found and no default driver specified");
+  const std::filesystem::path missing = demo_.dir / "missing.db";
+  EXPECT_EQ(open_error(DemoDatabase::connection_string(missing)), L"[SQLite]connect failed");
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  auto closed = objects_.CreateConnection();
+  EXPECT_EQ(error_number([&] { closed->Close(); }), 3704);
+  EXPECT_THROW(closed->OpenRecordset(L"qryUsers"), Error);
+
+  auto connection = open();
+  auto view = objects_.CreateRecordset();
+  view->set_ActiveConnection(connection);
+  view->set_Source(L"qryMissing");
+  EXPECT_NE(raised([&] { view->Open(); }).find(L"no such table: qryMissing"), std::wstring::npos);
+  EXPECT_EQ(view->State(), kAdStateClosed);
+
+  // A character beyond U+10FFFF never reaches the SQL text: cut to 16 bits,
+  // U+A19C00 would be a quote that ends the literal after "PC042".
+  view->set_Source(L"Select * from vEquipment where EquipmentName='" +
+                   quoted(std::wstring(L"PC042") + static_cast<wchar_t>(0xA19C00)) + L"'");
+  EXPECT_EQ(error_of([&] { view->Open(); }).description(),
+            L"Text for the database holds U+A19C00, which is not a Unicode character");
+  EXPECT_EQ(view->State(), kAdStateClosed);
+}
+
+TEST_F(OdbcSqlite, UpdateOfALockedFileFailsAndGoesThroughOnceUnlocked) {
+  auto connection = open();
+  auto rs = connection->OpenRecordset(kEquipmentPC042);
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(demo_.file.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_THROW(connection->OpenRecordset(L"qryUsers"), Error);
+  rs->Fields(L"Active").set_Value(Variant(false));
+  EXPECT_NE(raised([&] { rs->Update(); }).find(L"locked"), std::wstring::npos);
+  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_EQ(demo_.active_in_file("PC042"), 1);
+  rs->Update();
+  EXPECT_EQ(demo_.active_in_file("PC042"), 0);
 }
 
 }  // namespace

@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <tuple>
+#include <utility>
+
+#include "core/dispatch.h"
+#include "core/error.h"
+#include "core/text.h"
+#include "core/variant.h"
+#include "fake_dispatch.h"
+#include "raised.h"
+
+namespace pendrel {
+namespace {
+
+using fakes::CallLog;
+
+TEST(VariantNumbers, HalvesRoundToEvenAndValuesOutsideTheTypeOverflow) {
+  const std::pair<Variant, int32_t> cases[] = {
+      {2.5, 2}, {3.5, 4}, {-2.5, -2}, {0.5, 0}, {2.5000001, 3}, {2147483647.4, 2147483647},
+      {-2147483648.5, INT32_MIN}, {true, -1}, {Date{2.5}, 2}, {L"  -3.5 ", -4}, {L"1,000", 1000},
+      {L"&HFFFFFFFF", -1}, {L"&O17", 15}};
+  for (const auto& [value, want] : cases) EXPECT_EQ(value.to_long(), want) << value.to_text();
+  for (double d : {2147483647.5, -2147483649.0, 1e300})
+    EXPECT_EQ(error_number([d] { Variant(d).to_long(); }), vb_error::kOverflow) << d;
+
+  EXPECT_EQ(Variant(32766.5).to_integer(), 32766);
+  EXPECT_EQ(Variant(-32768).to_integer(), -32768);
+  const Error overflow = error_of([] { Variant(32767.5).to_integer(); });
+  EXPECT_EQ(overflow.number(), 6);
+  EXPECT_EQ(overflow.description(), L"Overflow");
+  EXPECT_EQ(overflow.hresult(), static_cast<int32_t>(0x800A0006));
+  EXPECT_EQ(error_number([] { Variant(-32769).to_integer(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_number([] { Variant(L"40000").to_integer(); }), vb_error::kOverflow);
+  EXPECT_EQ(error_number([] { Variant(3.5e38).to_single(); }), vb_error::kOverflow);
+  // Too large or too small is the value's magnitude, wherever the digits and the exponent put it.
+  for (const std::wstring& text : {std::wstring(L"1e400"), L"1" + std::wstring(400, L'0') + L"e-1"})
+    EXPECT_EQ(error_number([&] { Variant(text).to_double(); }), vb_error::kOverflow) << text;
+  EXPECT_EQ(Variant(L"0." + std::wstring(330, L'0') + L"1").to_double(), 0.0);
+}
+
+TEST(VariantConversions, TypeMismatchAndInvalidUseOfNull) {
+  EXPECT_DOUBLE_EQ(Variant(L"+.25").to_double(), 0.25);
+  EXPECT_DOUBLE_EQ(Variant(L"1e-400").to_double(), 0.0);
+  for (const wchar_t* bad : {L"abc", L"", L"   ", L"1.2.3", L"12abc", L"1e", L"&H", L"\u0661"})
+    EXPECT_EQ(error_number([bad] { Variant(bad).to_double(); }), vb_error::kTypeMismatch) << bad;
+  EXPECT_EQ(error_number([] { Variant(L"yes").to_bool(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_number([] { Variant::missing().to_long(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_number([] { Variant(5).text(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_number([] { Variant(Bytes{1}).to_long(); }), vb_error::kTypeMismatch);
+  EXPECT_EQ(error_number([] { Variant(L"x").to_object(); }), vb_error::kObjectRequired);
+
+  const Variant null = Variant::null();
+  EXPECT_EQ(error_number([&] { null.to_long(); }), vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(error_number([&] { null.to_text(); }), vb_error::kInvalidUseOfNull);
+  EXPECT_EQ(error_number([&] { null.to_bool(); }), vb_error::kInvalidUseOfNull);
+  const Variant empty;
+  EXPECT_EQ(empty.to_long(), 0);
+  EXPECT_EQ(empty.to_text(), L"");
+  EXPECT_EQ(empty.to_date(), Date{0});
+  EXPECT_EQ(Variant(Bytes{'h', 0, 'i', 0}).to_text(), L"hi");
+
+  const std::pair<Variant, bool> cases[] = {{L" TRUE ", true}, {L"False", false}, {L"0.5", true}, {0.0, false}};
+  for (const auto& [value, want] : cases) EXPECT_EQ(value.to_bool(), want) << value.to_text();
+  EXPECT_EQ(Variant(true).to_text(), L"True");
+}
+
+TEST(VariantNumbers, TextOfNumbersAsCStrGivesIt) {
+  EXPECT_EQ(number_text(1e20), L"1E+20");
+  EXPECT_EQ(number_text(0.0001), L"0.0001");
+  EXPECT_EQ(number_text(0.00001), L"1E-05");
+  EXPECT_EQ(number_text(123456789012345.0), L"123456789012345");
+  EXPECT_EQ(number_text(1234567890123456.0), L"1.23456789012346E+15");
+  EXPECT_EQ(number_text(-0.0), L"0");
+  EXPECT_EQ(Variant(0.1 + 0.2).to_text(), L"0.3");
+  EXPECT_EQ(Variant(INT32_MIN).to_text(), L"-2147483648");
+}
+
+TEST(VariantCompare, VbEqualityAndExactEquality) {
+  // {a, b, a = b in VB}
+  const std::tuple<Variant, Variant, bool> cases[] = {
+      {2, 2.0, true},         {true, -1, true},   {L"2", 2, false}, {L"a", L"A", false},
+      {L"a", L"a", true},     {{}, L"", true},    {0, {}, true},    {{}, L"0", false},
+      {{}, {}, true},         {Variant::null(), Variant::null(), false}, {Variant::null(), {}, false}};
+  for (const auto& [a, b, want] : cases)
+    EXPECT_EQ(vb_equal(a, b), want) << CallLog::describe(a) << L" = " << CallLog::describe(b);
+  EXPECT_FALSE(Variant(2) == Variant(2.0));
+  EXPECT_FALSE(Variant(int16_t{2}) == Variant(2));
+  EXPECT_TRUE(Variant(int16_t{2}) == Variant(int16_t{2}));
+  EXPECT_TRUE(Variant::null() == Variant::null());
+  EXPECT_FALSE(Variant() == Variant::missing());
+}
+
+TEST(VariantObjects, ConvertThroughTheDefaultMember) {
+  auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
+  computer->on(L"Name", kDispIdValue).get(L"PC1");
+  const Variant v(DispatchPtr{computer});
+  EXPECT_EQ(v.to_text(), L"PC1");
+  EXPECT_TRUE(vb_equal(v, Variant(L"PC1")));
+  EXPECT_EQ(v.to_object(), computer);
+  EXPECT_EQ(computer->trace(), (std::vector<std::wstring>{L"get Computer.Name", L"get Computer.Name"}));
+  EXPECT_EQ(error_number([] { Variant(DispatchPtr{}).to_text(); }), vb_error::kObjectVariableNotSet);
+}
+
+DateParts parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+  DateParts p;
+  p.year = year, p.month = month, p.day = day, p.hour = hour, p.minute = minute, p.second = second;
+  return p;
+}
+
+void expect_parts(Date date, const DateParts& want, int weekday) {
+  const DateParts got = to_parts(date);
+  EXPECT_EQ((std::vector<int>{got.year, got.month, got.day, got.hour, got.minute, got.second, got.weekday}),
+            (std::vector<int>{want.year, want.month, want.day, want.hour, want.minute, want.second, weekday}))
+      << date.value;
+}
+
+TEST(Dates, TextAsCStrGivesItUnderEnUs) {
+  const Date evening = make_date(parts(2026, 12, 5, 23, 41, 4));
+  EXPECT_DOUBLE_EQ(evening.value, 46361 + (23 * 3600 + 41 * 60 + 4) / 86400.0);
+  EXPECT_EQ(Variant(evening).to_text(), L"12/5/2026 11:41:04 PM");
+  EXPECT_EQ(date_text(make_date(parts(2026, 12, 5))), L"12/5/2026");
+  EXPECT_EQ(date_text(make_date(parts(2026, 1, 9, 0, 0, 7))), L"1/9/2026 12:00:07 AM");
+  EXPECT_EQ(date_text(Date{0}), L"12:00:00 AM");
+  EXPECT_EQ(date_text(Date{-1.25}), L"12/29/1899 6:00:00 AM");
+  EXPECT_EQ(date_text(Date{-0.5}), L"12:00:00 PM");
+}
+
+TEST(Dates, PartsRoundToTheSecondAndCountTimeForwardBefore1900) {
+  expect_parts(Date{-36522.75}, parts(1800, 1, 1, 18), 3);
+  expect_parts(Date{-657434.0}, parts(100, 1, 1), 5);
+  expect_parts(Date{2958465.0}, parts(9999, 12, 31), 5);
+  expect_parts(Date{1.0 - 0.4 / 86400}, parts(1899, 12, 31), 0);  // 23:59:59.6 shows as the next day
+  expect_parts(Date{-1.0 - 0.9999999}, parts(1899, 12, 30), 6);   // the same before day zero
+  EXPECT_DOUBLE_EQ(make_date(parts(1899, 12, 29, 6)).value, -1.25);
+  // Out-of-range parts carry over as DateSerial/TimeSerial do.
+  EXPECT_EQ(make_date(parts(2025, 13, 1)), make_date(parts(2026, 1, 1)));
+  EXPECT_EQ(make_date(parts(2026, 3, 0)), make_date(parts(2026, 2, 28)));
+  EXPECT_THROW(make_date(parts(10000, 1, 1)), Error);
+}
+
+TEST(Dates, ConversionsFromTextAndNumbers) {
+  EXPECT_EQ(Variant(L"12/5/2026 11:41:04 PM").to_date(), make_date(parts(2026, 12, 5, 23, 41, 4)));
+  EXPECT_EQ(Variant(L" 2026-12-05 23:41 ").to_date(), make_date(parts(2026, 12, 5, 23, 41)));
+  EXPECT_EQ(Variant(L"1/1/45").to_date(), make_date(parts(1945, 1, 1)));
+  EXPECT_EQ(Variant(L"12:30:00 am").to_date(), Date{30.0 / 1440});
+  for (const wchar_t* bad : {L"25:00", L"13:00 PM", L"12:61", L"today", L""})
+    EXPECT_THROW(Variant(bad).to_date(), Error) << bad;
+  EXPECT_EQ(Variant(true).to_date(), Date{-1});
+  EXPECT_EQ(error_number([] { Variant(3e6).to_date(); }), vb_error::kOverflow) << "a day after 9999";
+  EXPECT_EQ(error_number([] { Variant::null().to_date(); }), vb_error::kInvalidUseOfNull);
+}
+
+TEST(AnsiText, Windows1252BothWays) {
+  EXPECT_EQ(to_ansi(L"Gr\u00FC\u00DFe \u20AC5 \u2019x\u2122"), "Gr\xFC\xDF" "e \x80" "5 \x92x\x99");
+  EXPECT_EQ(from_ansi("Gr\xFC\xDF" "e \x80" "5 \x92x\x99"), L"Gr\u00FC\u00DFe \u20AC5 \u2019x\u2122");
+  // Every byte survives a round trip, the five unassigned ones included.
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  const std::wstring wide = from_ansi(all);
+  EXPECT_EQ(wide[0x81 - 1], L'\u0081');
+  EXPECT_EQ(wide[0x9F - 1], L'\u0178');
+  EXPECT_EQ(to_ansi(wide), all);
+}
+
+TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {
+  EXPECT_EQ(to_ansi(L"a\u0100b\u4E2D\U0001F600\u0080c"), "a?b???c");
+  EXPECT_EQ(to_ansi(std::wstring(L"x\0y", 3)), std::string("x\0y", 3));
+  const char filled[] = "DOMAIN\\user\0stale";
+  EXPECT_EQ(from_ansi_buffer(filled, sizeof filled), L"DOMAIN\\user");
+  EXPECT_EQ(from_ansi_buffer(filled, 6), L"DOMAIN");
+  // A full buffer without NUL, followed by guard bytes that must not appear.
+  char guarded[12];
+  std::memset(guarded, 'G', sizeof guarded);
+  std::memcpy(guarded, "caf\xE9\x80xyz", 8);
+  EXPECT_EQ(from_ansi_buffer(guarded, 8), L"caf\u00E9\u20ACxyz");
+  EXPECT_EQ(from_ansi_buffer(guarded, 0), L"");
+}
+
+TEST(PlainText, TrimAndCompare) {
+  EXPECT_EQ(trim_spaces(L"  a  b  "), L"a  b");
+  EXPECT_EQ(trim_spaces(L"\ta\t "), L"\ta\t");
+  EXPECT_EQ(trim_spaces(L"    "), L"");
+  EXPECT_TRUE(equal_no_case(L"GetServerInformation", L"getserverINFORMATION"));
+  EXPECT_FALSE(equal_no_case(L"Name", L"Names"));
+  EXPECT_FALSE(equal_no_case(L"[", L"{"));  // differ by the case bit, but are no letters
+  EXPECT_FALSE(equal_no_case(L"@", L"`"));
+}
+
+using fakes::Call;
+using fakes::FakeDispatch;
+using Lines = std::vector<std::wstring>;
+
+TEST(DispatchConveniences, IssueTheKindsAndArgumentsVbIssues) {
+  auto log = std::make_shared<fakes::CallLog>();
+  auto computer = std::make_shared<FakeDispatch>(L"Computer", log);
+  auto form = std::make_shared<FakeDispatch>(L"Form", log);
+  computer->on(L"Name").get(L"PC1");
+  computer->on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });
+  computer->on(L"Item").let([](std::span<Argument>) {});
+  computer->on_id(7).call([](std::span<Argument> args) { return args[0].value.to_long() * 2; });
+  computer->on_id(3).get(L"127.0.0.1").let([](std::span<Argument>) {});
+  form->property(L"Computer");
+
+  EXPECT_EQ(computer->get(L"name").to_text(), L"PC1");
+  EXPECT_EQ(computer->call(L"GetRegistryValue", {int32_t(0x80000002), L"SOFTWARE\\Q", L"Home", L"C:"}).to_text(), L"C:");
+  computer->let(L"Item", L"x", {int16_t{1}});
+  form->set(L"Computer", computer);
+  EXPECT_EQ(computer->call(7, {21}).to_long(), 42);
+  EXPECT_EQ(computer->get(3).to_text(), L"127.0.0.1");
+  computer->let(3, L"10.0.0.1");
+
+  EXPECT_EQ(log->trace(), (Lines{L"get Computer.Name",
+                                 L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Q\", \"Home\", \"C:\")",
+                                 L"let Computer.Item(1) = \"x\"", L"set Form.Computer = Computer",
+                                 L"call Computer.#7(21)", L"get Computer.#3", L"let Computer.#3 = \"10.0.0.1\""}));
+  const auto& calls = log->calls();
+  ASSERT_EQ(calls.size(), 7u);
+  EXPECT_EQ(calls[0].kind, InvokeKind::Method | InvokeKind::PropertyGet);
+  EXPECT_EQ(calls[2], (Call{L"Computer", L"Item", InvokeKind::PropertyPut, {Variant(int16_t{1}), Variant(L"x")}}));
+  EXPECT_EQ(calls[3].kind, InvokeKind::PropertyPutRef);
+  EXPECT_EQ(calls[6].kind, InvokeKind::PropertyPut);
+}
+
+TEST(DispatchConveniences, ByRefArgumentsWriteBackToTheCallersVariable) {
+  FakeDispatch host(L"Host");
+  host.on(L"Lookup").call([](std::span<Argument> args) {
+    args[1].value = L"DOMAIN\\user";
+    args[2].value = 5;
+    return 0;
+  });
+  Variant account = L"unchanged";
+  Variant by_value = L"kept";
+  host.call(L"Lookup", {L"PC1", Argument::ref(account), Argument(by_value, true)});
+  EXPECT_EQ(account, Variant(L"DOMAIN\\user"));
+  EXPECT_EQ(by_value, Variant(L"kept"));  // by-ref to the callee, but bound to no variable
+}
+
+TEST(Errors, VbNumbersMapToTheirHresultsAndTextsOthersStayAsTheyAre) {
+  const Error wake(5001, L"Wake-up failed \u00FC", L"Host.Computer");
+  EXPECT_EQ(wake.hresult(), static_cast<int32_t>(0x800A1389));
+  EXPECT_STREQ(wake.what(), "Wake-up failed \xC3\xBC");
+  EXPECT_EQ(Error::vb(438).description(), L"Object doesn't support this property or method");
+  EXPECT_EQ(Error::vb(438).hresult(), static_cast<int32_t>(0x800A01B6));
+  EXPECT_EQ(Error::vb(449).description(), L"Argument not optional");
+  EXPECT_EQ(Error::vb(94).description(), L"Invalid use of Null");
+  const auto denied = static_cast<int32_t>(0x80070005);
+  EXPECT_EQ(Error(denied, L"Access is denied.").hresult(), denied);
+  EXPECT_EQ(Error(65536, L"x").hresult(), 65536);
+}
+
+}  // namespace
+}  // namespace pendrel
