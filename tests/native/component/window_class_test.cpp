@@ -49,11 +49,9 @@ struct DetailsWindow : StandInWindow {
   void set_Password(std::wstring text) { password = std::move(text); }
   std::wstring admin_acct, password;
 };
-
 struct LogonWindow : StandInWindow {
   explicit LogonWindow(Environment& env) : StandInWindow(env, L"frmLogonProperty") {}
 };
-
 struct UnavailableWindow : StandInWindow {
   explicit UnavailableWindow(Environment& env) : StandInWindow(env, L"frmUnavailable") {}
   bool OK() const { return ok; }
