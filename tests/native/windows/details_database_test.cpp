@@ -37,17 +37,15 @@ const std::wstring kQuestion =
     L"There was a connect error to the Larkspans Database.  It is most likely a UserID issue.  "
     L"Do you want to edit the connect string?";
 
-// A recordset and a connection that log every call with an effect, in order.
+// A recordset, a connection and their factory that log every call with an
+// effect, in order.
 class FakeRecordset : public Recordset {
  public:
   struct FakeField : Field {
     FakeField(FakeRecordset& rs, std::wstring name) : rs(rs), name(std::move(name)) {}
     const std::wstring& Name() const override { return name; }
     Variant Value() const override { return rs.rows.at(0).at(name); }
-    void set_Value(Variant v) override {
-      rs.note(name + L" = " + v.to_text());
-      rs.rows.at(0)[name] = std::move(v);
-    }
+    void set_Value(Variant v) override { rs.note(name + L" = " + v.to_text()), rs.rows.at(0)[name] = std::move(v); }
     FakeRecordset& rs;
     std::wstring name;
   };
@@ -110,12 +108,10 @@ class FakeConnection : public Connection {
   void set_ConnectionString(std::wstring t) override { log->push_back(L"Connection.ConnectionString = " + (text_ = t)); }
   void Open() override {
     log->push_back(L"Connection.Open");
-    if (!open_errors.empty()) {
-      const Error e = open_errors.front();
-      open_errors.pop_front();
-      throw e;
-    }
-    state = kAdStateOpen;
+    if (open_errors.empty()) return void(state = kAdStateOpen);
+    const Error e = open_errors.front();
+    open_errors.pop_front();
+    throw e;
   }
   void Close() override { log->push_back(L"Connection.Close"), state = kAdStateClosed; }
   int32_t State() const override { return state; }
@@ -125,8 +121,7 @@ class FakeConnection : public Connection {
   std::wstring text_;
 };
 
-class FakeObjects : public DatabaseObjects {
- public:
+struct FakeObjects : DatabaseObjects {
   explicit FakeObjects(std::shared_ptr<Lines> log) : log(std::move(log)) {}
   std::shared_ptr<Lines> log;
   std::shared_ptr<FakeConnection> connection;
@@ -134,8 +129,7 @@ class FakeObjects : public DatabaseObjects {
   std::optional<Error> recordset_error;
 
   std::shared_ptr<Connection> CreateConnection() override {
-    log->push_back(L"CreateObject(ADODB.Connection)");
-    return connection;
+    return log->push_back(L"CreateObject(ADODB.Connection)"), connection;
   }
   std::shared_ptr<Recordset> CreateRecordset() override {
     log->push_back(L"CreateObject(ADODB.Recordset)");

@@ -1,13 +1,15 @@
-#include "logon/frm_logon_property.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/error.h"
 #include "forms/check_box.h"
 #include "forms/command_button.h"
 #include "forms/frame.h"
@@ -16,7 +18,11 @@
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
+#include "logon/account_lists.h"
+#include "logon/frm_logon_property.h"
+#include "logon/kestrow_browse.h"
 #include "logon_fakes.h"
+#include "outside/controls.h"
 #include "raised.h"
 #include "window_test_support.h"
 
@@ -390,5 +396,305 @@ TEST_F(LogonTest, ColumnClicksSortAscendingThenFlipThenByTheOtherColumn) {
             (Lines{kSet + L"Restrictions\", \"AllowOnlyInteractiveLogon\", \"SALES\\amy;SALES\\Admins;SALES\\jdoe\")"}));
 }
 
+class AccountListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bed.computer->on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });
+    bed.computer->on(L"SetRegistryValue").call(int32_t{0});
+    fakes::FakeDomain& sales = host.domain(L"SALES");
+    sales.global_groups.stock_group(L"Admins", L"Domain admins");
+    sales.local_groups.stock_group(L"Printers", L"Print operators");
+    sales.users.stock_user(L"Admins", L"Admin user");
+    sales.users.stock_user(L"jdoe", L"John Doe");
+    host.users.stock_user(L"Guests", L"Guest account");
+    host.local_local_groups.stock_group(L"Guests", L"Guests group");
+    host.local_local_groups.stock_group(L"Backup", L"Backup operators");
+    window.set_DomainObject(host.domain_object);
+    window.set_Computer(bed.computer);
+    bed.log->clear();
+    bed.peer_trace->clear();
+  }
+
+  ListView& list(int index = 2) { return form.get<ListView>(L"ListView1", index); }
+  void load(const std::wstring& data, int index = 2) { window.LoadListView(list(index), data); }
+  // "text|description|icon" for each row in list order.
+  Lines rows(int index = 2) {
+    Lines lines;
+    const auto& items = list(index).list_items();
+    for (int i = 1; i <= items.count(); ++i) {
+      const forms::ListItem& row = items.item(i);
+      EXPECT_EQ(row.small_icon(), row.icon()) << row.text();
+      EXPECT_EQ(row.key(), row.text());
+      lines.push_back(row.text() + L"|" + row.sub_item(1) + L"|" + std::to_wstring(row.icon()));
+    }
+    return lines;
+  }
+
+  fakes::WindowTestBed bed;
+  fakes::FakeAccountHost host{bed.computer};
+  logon::FrmLogonProperty window{bed.env};
+  forms::Form& form = window.form();
+};
+
+TEST_F(AccountListTest, NamesEachAccountInTheLookupOrder) {
+  load(L"SALES\\Admins;SALES\\Printers;SALES\\jdoe;SALES\\nobody;PC042\\Guests;PC042\\Backup;pc042\\Guests;NOSLASH");
+  EXPECT_EQ(rows(), (Lines{
+                        L"SALES\\Admins|Domain admins|5",  // global group over user
+                        L"SALES\\Printers|Print operators|8",
+                        L"SALES\\jdoe|John Doe|7",
+                        L"SALES\\nobody||0",  // the user found before does not stand in
+                        L"PC042\\Guests|Guest account|7",  // computer user over local group
+                        L"PC042\\Backup|Backup operators|12",
+                        L"pc042\\Guests||0",  // other letter case: a domain, which fails
+                        L"NOSLASH||0",
+                    }));
+  EXPECT_EQ(host.count(L"get DomainObject.Domains(\"pc042\")"), 1);
+  EXPECT_EQ(host.count(L"get DomainObject.Domains(\"SALES\")"), 4);
+  EXPECT_EQ(host.count(L"get PC042.Users.Item(\"Guests\")"), 1);
+  EXPECT_EQ(host.count(L"get Computer.Value"), 1);
+  for (const fakes::Call& call : bed.log->calls()) {
+    if (call.member == L"Domains") {
+      EXPECT_NE(call.args[0].text(), L"NOSLASH");
+    }
+    if (call.member == L"GetUserInformation") {
+      ASSERT_EQ(call.args.size(), 1u);
+      EXPECT_EQ(call.args[0].kind(), Variant::Kind::Int16);
+      EXPECT_EQ(call.args[0].to_long(), 3);
+    }
+  }
+}
+
+TEST_F(AccountListTest, FetchesEachCollectionOnlyWhileItIsEmpty) {
+  std::wstring data;
+  for (int i = 0; i < 200; ++i) {
+    host.domain(L"SALES").users.stock_user(L"u" + std::to_wstring(i), L"User " + std::to_wstring(i));
+    data += L"SALES\\u" + std::to_wstring(i) + L";";
+  }
+  data += L"PC042\\Guests;PC042\\Backup;PC042\\Nobody;EMPTY\\a;EMPTY\\b";
+  host.domain(L"EMPTY");
+  load(data);
+  EXPECT_EQ(list().list_items().count(), 205);
+  EXPECT_EQ(rows()[199], L"SALES\\u199|User 199|7");
+  EXPECT_EQ(host.count(L"call SALES.GetItems"), 1);
+  EXPECT_EQ(host.count(L"call SALES.GetGroups"), 1);
+  EXPECT_EQ(host.count(L"call SALES.Users.GetItems"), 1);
+  EXPECT_EQ(host.count(L"call Computer.GetUsers"), 1);
+  EXPECT_EQ(host.count(L"call PC042.LocalLocalGroups.GetItems"), 1);
+  // Still empty after its fetch: the next account that needs it fetches again.
+  EXPECT_EQ(host.count(L"call EMPTY.GetItems"), 1);
+  EXPECT_EQ(host.count(L"call EMPTY.GetGroups"), 2);
+  EXPECT_EQ(host.count(L"call EMPTY.Users.GetItems"), 2);
+  // The renderer hears of the rows once.
+  EXPECT_EQ(fakes::starting_with(*bed.peer_trace, {L"control ListView1(2) Items"}),
+            (Lines{L"control ListView1(2) Items Changed"}));
+}
+
+TEST_F(AccountListTest, RowsAreKeyedByTheEntryAndRefreshedNotDuplicated) {
+  list().set_enabled(false);
+  load(L";; ;   ");
+  EXPECT_EQ(list().list_items().count(), 0);
+  EXPECT_FALSE(list().enabled());
+
+  forms::ListItem& gone = list().list_items().add(L"SALES\\gone", L"SALES\\gone", 8, 8);
+  gone.set_sub_item(1, L"Kept");
+  list().list_items().add(L"SALES\\jdoe", L"SALES\\jdoe").set_sub_item(1, L"stale");
+  load(L"SALES\\jdoe;; ;SALES\\jdoe;SALES\\gone;sales\\jdoe; SALES\\jdoe");
+  EXPECT_TRUE(list().enabled());
+  // Keys compare exactly: other letter case or spaces make other rows.
+  EXPECT_EQ(rows(), (Lines{L"SALES\\gone|Kept|8", L"SALES\\jdoe|John Doe|7", L"sales\\jdoe||0",
+                           L" SALES\\jdoe||0"}));
+  EXPECT_EQ(logon::account_list_value(list()), L"SALES\\gone;SALES\\jdoe;sales\\jdoe; SALES\\jdoe");
+}
+
+TEST_F(AccountListTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
+  const std::wstring long_domain(300, L'D');
+  const std::wstring long_name = L"SALES\\" + std::wstring(294, L'n');
+  host.domain(long_domain).users.stock_user(L"jdoe", L"Long domain user");
+  host.domain(L"M\u00dcNCHEN").users.stock_user(L"J\u00fcrgen", L"J\u00fcrgen Gro\u00df");
+  host.domain(L"\u6771\u4eac").local_groups.stock_group(L"\u30e6\u30fc\u30b6\u30fc", L"\u5229\u7528\u8005");
+  host.domain(L"SALES").global_groups.broken = Error::vb(vb_error::kInvalidProcedureCall);
+  host.local_local_groups.missing_gives_nothing = true;
+  host.users.broken = Error(-2147023570, L"Access denied");
+
+  load(L";");
+  load(L"\\");
+  load(L"\\jdoe;SALES\\;" + long_name + L";" + long_domain + L"\\jdoe");
+  load(L"M\u00dcNCHEN\\J\u00fcrgen;\u6771\u4eac\\\u30e6\u30fc\u30b6\u30fc;SALES\\Admins;PC042\\Guests;PC042\\None");
+  const Lines expected{
+      L"\\||0",
+      L"\\jdoe||0",
+      L"SALES\\||0",
+      long_name + L"||0",
+      long_domain + L"\\jdoe|Long domain user|7",
+      L"M\u00dcNCHEN\\J\u00fcrgen|J\u00fcrgen Gro\u00df|7",
+      L"\u6771\u4eac\\\u30e6\u30fc\u30b6\u30fc|\u5229\u7528\u8005|8",
+      L"SALES\\Admins|Admin user|7",  // the global groups fail: found as the user
+      L"PC042\\Guests|Guests group|12",  // the users fail: found as the local group
+      L"PC042\\None||0",
+  };
+  EXPECT_EQ(rows(), expected);
+
+  // A computer whose name cannot be read: every authority is a domain.
+  host.computer->on(L"Value").raise(Error::vb(vb_error::kObjectDoesNotSupportMember));
+  load(L"PC042\\Backup", 3);
+  EXPECT_EQ(rows(3), (Lines{L"PC042\\Backup||0"}));
+
+  form.get<forms::CommandButton>(L"cmdButton", 0).set_value(true);
+  std::wstring allow;
+  for (const fakes::Call& call : bed.log->calls()) {
+    if (call.member == L"SetRegistryValue" && call.args[2].text() == L"AllowOnlyInteractiveLogon") {
+      allow = call.args[3].text();
+    }
+  }
+  std::wstring joined;
+  for (const auto& line : expected) joined += (joined.empty() ? L"" : L";") + line.substr(0, line.find(L'|'));
+  EXPECT_EQ(allow, joined);
+  EXPECT_FALSE(form.loaded());
+}
+
 }  // namespace
 }  // namespace pendrel
+
+namespace pendrel::logon {
+namespace {
+
+// Kestrow1, the account-browse control: its members by dispatch id, the
+// accounts it gathers from scripted host objects by Options, and Selection.
+using fakes::CallLog;
+using fakes::FakeDispatch;
+using Lines = std::vector<std::wstring>;
+
+// The computer PC042 in domain SALES; every collection is empty until fetched.
+struct BrowseHost : fakes::FakeAccountHost {
+  BrowseHost() : FakeAccountHost(std::make_shared<FakeDispatch>(L"Computer")) {
+    computer->on(L"Domain").get(L"SALES");
+    users.stock_user(L"Administrator", L"Built-in");
+    users.stock_user(L"Guest", L"");
+    local_local_groups.stock_group(L"Administrators", L"Full control");
+    fakes::FakeDomain& sales = domain(L"SALES");
+    sales.global_groups.stock_group(L"Domain Users", L"All domain users");
+    sales.local_groups.stock_group(L"Print Operators", L"Printers");
+    sales.users.stock_user(L"jdoe", L"John Doe");
+    sales.users.stock_user(L"kiosk", L"");
+  }
+
+  std::vector<BrowseAccount> gather(int32_t options) {
+    return gather_accounts(computer, domain_object, options);
+  }
+};
+
+Lines entries(const std::vector<BrowseAccount>& accounts) {
+  Lines out;
+  for (const BrowseAccount& a : accounts) out.push_back(a.entry() + L" [" + a.description + L"]");
+  return out;
+}
+
+Lines fetches(const CallLog& log) {
+  Lines out;
+  for (const std::wstring& line : log.trace())
+    if (line.find(L"GetUsers") != std::wstring::npos || line.find(L"GetItems") != std::wstring::npos ||
+        line.find(L"GetGroups") != std::wstring::npos)
+      out.push_back(line);
+  return out;
+}
+
+TEST(KestrowBrowse, GathersTheKindsOptionsAsksFor) {
+  BrowseHost host;
+  const std::vector<BrowseAccount> all = host.gather(0x47);
+  EXPECT_EQ(entries(all), (Lines{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []",
+                                 L"PC042\\Administrators [Full control]", L"SALES\\Domain Users [All domain users]",
+                                 L"SALES\\Print Operators [Printers]", L"SALES\\jdoe [John Doe]",
+                                 L"SALES\\kiosk []"}));
+  EXPECT_EQ(all[2].kind, AccountKind::ComputerLocalGroup);
+  EXPECT_EQ(all[3].kind, AccountKind::GlobalGroup);
+  EXPECT_EQ(all[4].kind, AccountKind::DomainLocalGroup);
+  EXPECT_EQ(all[5].kind, AccountKind::User);
+  EXPECT_EQ(fetches(*host.log), (Lines{L"call Computer.GetUsers", L"call PC042.LocalLocalGroups.GetItems",
+                                       L"call SALES.GetItems", L"call SALES.GetGroups", L"call SALES.Users.GetItems"}));
+
+  // Loaded collections are not fetched again.
+  host.log->clear();
+  EXPECT_EQ(host.gather(0x47).size(), 7u);
+  EXPECT_TRUE(fetches(*host.log).empty());
+
+  const std::pair<int32_t, Lines> kinds[] = {
+      {7, {L"SALES\\Domain Users [All domain users]", L"SALES\\Print Operators [Printers]", L"SALES\\jdoe [John Doe]",
+           L"SALES\\kiosk []"}},
+      {0x41, {L"PC042\\Administrator [Built-in]", L"PC042\\Guest []", L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []"}},
+      {0x44, {L"PC042\\Administrators [Full control]", L"SALES\\Print Operators [Printers]"}},
+      {0x02, {L"SALES\\Domain Users [All domain users]"}}};
+  for (const auto& [options, want] : kinds) EXPECT_EQ(entries(host.gather(options)), want) << options;
+  EXPECT_EQ(host.gather(0x40).size(), 7u) << "no kind bit lists every kind";
+}
+
+TEST(KestrowBrowse, FailingHostCallsLeaveOutOnlyWhatTheyWouldHaveGiven) {
+  BrowseHost host;
+  host.computer->on(L"Domain").get(L"ENGINEERING");  // Domains raises for it
+  host.computer->on(L"LocalLocalGroups").raise(Error(5, L"denied"));
+  EXPECT_EQ(entries(host.gather(0x47)), (Lines{L"PC042\\Administrator [Built-in]", L"PC042\\Guest []"}));
+
+  BrowseHost failing_details;
+  failing_details.domain(L"SALES").users.stock_user(L"mlee", L"Mei Lee")->on(L"GetUserInformation").raise(
+      Error(53, L"network path not found"));
+  EXPECT_EQ(entries(failing_details.gather(kestrow_option::kUsers)),
+            (Lines{L"SALES\\jdoe [John Doe]", L"SALES\\kiosk []", L"SALES\\mlee []"}));
+
+  EXPECT_TRUE(gather_accounts(nullptr, nullptr, 0x47).empty());
+}
+
+// Answers ShowBrowse with the next scripted choice and keeps the requests.
+class ScriptedDialog : public BrowseDialog {
+ public:
+  std::optional<std::vector<size_t>> show(const BrowseRequest& request) override {
+    requests.push_back(request);
+    auto answer = answers.at(requests.size() - 1);
+    return answer;
+  }
+  std::vector<std::optional<std::vector<size_t>>> answers;
+  std::vector<BrowseRequest> requests;
+};
+
+TEST(KestrowBrowse, MembersByDispatchIdAndSelection) {
+  BrowseHost host;
+  auto dialog = std::make_shared<ScriptedDialog>();
+  dialog->answers = {std::vector<size_t>{5, 2}, std::nullopt, std::vector<size_t>{}};
+  auto object = std::make_shared<KestrowBrowse>(dialog);
+  ASSERT_EQ(KestrowBrowse::from(object), object.get());
+  EXPECT_EQ(KestrowBrowse::from(host.computer), nullptr);
+  object->set_host_objects(host.computer, host.domain_object);
+
+  const std::vector<std::pair<std::wstring, DispId>> ids = {
+      {L"options", 1}, {L"Title", 2}, {L"OWNERWINDOW", 3}, {L"Selection", 4},
+      {L"TargetComputer", 5}, {L"ShowBrowse", 8}};
+  for (const auto& [name, id] : ids) EXPECT_EQ(object->id_of(name), id) << name;
+  EXPECT_THROW(object->id_of(L"Item"), Error);
+
+  // The window reaches it by id, through the facade.
+  const outside::KestrowControl control(object);
+  control.set_options(0x47);
+  control.set_title(L"Select Users/Groups to watch for Logons");
+  control.set_owner_window(-2147000000);
+  control.set_target_computer(L"\\\\PC042");
+  EXPECT_EQ(control.selection(), L"");
+  EXPECT_EQ(control.show_browse(), 0);
+  const BrowseRequest& request = dialog->requests.at(0);
+  EXPECT_EQ(request.owner, -2147000000);
+  EXPECT_EQ(request.title, L"Select Users/Groups to watch for Logons");
+  EXPECT_EQ(request.target_computer, L"\\\\PC042");
+  EXPECT_EQ(request.accounts.size(), 7u);
+  EXPECT_EQ(control.selection(), L"SALES\\jdoe;PC042\\Administrators");
+
+  EXPECT_EQ(control.show_browse(), 1) << "cancelled";
+  EXPECT_EQ(control.show_browse(), 1) << "confirmed with nothing chosen";
+  EXPECT_EQ(control.selection(), L"SALES\\jdoe;PC042\\Administrators");
+
+  // Write-only members cannot be read, Selection cannot be written.
+  for (DispId id : {1, 2, 3, 5}) EXPECT_THROW(object->get(id), Error) << id;
+  EXPECT_THROW(object->let(outside::kestrow_id::kSelection, L"X\\y"), Error);
+  EXPECT_THROW(object->let(outside::kestrow_id::kShowBrowse, 0), Error);
+  EXPECT_THROW(object->call(outside::kestrow_id::kShowBrowse, {1}), Error);
+  EXPECT_EQ(object->options(), 0x47);
+}
+
+}  // namespace
+}  // namespace pendrel::logon
