@@ -157,9 +157,9 @@ TEST_F(ComponentClasses, PositionsGoThroughSingleAndHalfTwipsRoundToEven) {
   EXPECT_EQ(properties.PosLeft(), 16777216);
   properties.set_Visible(true);
   ASSERT_NE(forms::Form::active_form(), nullptr);
-  forms::Form::active_form()->user_moved(forms::Bounds{1.5f, 2.5f, 7845.0f, 1000.5f});
+  forms::Form::active_form()->user_moved(forms::Bounds{1.5f, 3.5f, 7845.0f, 1000.5f});
   EXPECT_EQ(properties.PosLeft(), 2);
-  EXPECT_EQ(properties.PosTop(), 2);
+  EXPECT_EQ(properties.PosTop(), 4);
   EXPECT_EQ(properties.PosHeight(), 1000);
   properties.set_WindowState(2);
   EXPECT_EQ(error_number([&] { properties.set_WindowState(65538); }), vb_error::kOverflow);
