@@ -1,10 +1,8 @@
-// The component classes against stand-in windows of the same shape as the
-// real ones: a recording renderer and window system write one shared trace,
-// so the order of window calls and user32 calls shows.
+// The component classes against stand-in windows of the real ones' shape; the
+// renderer and window system write one trace, so the order of their calls shows.
 #include "component/property_classes.h"
 
 #include <gtest/gtest.h>
-
 
 #include "forms/check_box.h"
 #include "raised.h"

@@ -46,37 +46,26 @@ TEST(OdbcDialect, TranslatesJetIdiomsOutsideLiterals) {
 }
 
 TEST(OdbcText, ReachesTheDriverAsUnicodeOrNotAtAll) {
-  struct Case {
-    std::wstring text;
-    std::u16string utf16;
-    const wchar_t* refused;  // the value the error names, or nullptr
-  };
   const auto wide = [](std::initializer_list<uint32_t> units) {
     std::wstring text;
     for (uint32_t u : units) text += static_cast<wchar_t>(u);
     return text;
   };
-  std::vector<Case> cases = {
-      {quoted(L"O'Brien \u00e9\u20ac"), u"O''Brien \u00e9\u20ac", nullptr},
-      {wide({0xD800}), u"", L"U+D800"},
-      {wide({L'a', 0xDFFF}), u"", L"U+DFFF"},
-  };
+  EXPECT_EQ(to_utf16(quoted(L"O'Brien \u00e9\u20ac")), u"O''Brien \u00e9\u20ac");
+  EXPECT_EQ(from_utf16(u"O''Brien \u00e9\u20ac"), L"O''Brien \u00e9\u20ac");
+  // {text, the character the error names}: lone surrogates, and with 32-bit characters what is no
+  // Unicode character (cut to 16 bits, U+A19C00 would be a quote ending the literal after PC042).
+  std::vector<std::pair<std::wstring, std::wstring>> refused = {{wide({0xD800}), L"U+D800"},
+                                                                {wide({L'a', 0xDFFF}), L"U+DFFF"}};
   if constexpr (sizeof(wchar_t) == 4) {
-    // Cut to 16 bits this was a quote: 'PC042' would have ended the literal.
-    cases.push_back({quoted(L"PC042" + wide({0xA19C00})), u"", L"U+A19C00"});
-    cases.push_back({wide({0xD83D, 0xDE00}), u"", L"U+D83D"});  // UTF-16 inside UTF-32
+    refused.push_back({quoted(L"PC042" + wide({0xA19C00})), L"U+A19C00"});
+    refused.push_back({wide({0xD83D, 0xDE00}), L"U+D83D"});  // UTF-16 inside UTF-32
   } else {
-    cases.push_back({wide({0xD83D, 0xDE00}), u"\U0001F600", nullptr});
+    EXPECT_EQ(to_utf16(wide({0xD83D, 0xDE00})), u"\U0001F600");
   }
-  for (const Case& c : cases) {
-    if (!c.refused) {
-      EXPECT_EQ(to_utf16(c.text), c.utf16);
-      EXPECT_EQ(from_utf16(c.utf16), c.text);
-    } else {
-      EXPECT_EQ(error_of([&] { to_utf16(c.text); }).description(),
-                L"Text for the database holds " + std::wstring(c.refused) + L", which is not a Unicode character");
-    }
-  }
+  for (const auto& [text, named] : refused)
+    EXPECT_EQ(error_of([&] { to_utf16(text); }).description(),
+              L"Text for the database holds " + named + L", which is not a Unicode character");
 }
 
 TEST(OdbcDiagnostics, BuildsTheErrorFromTheRecords) {

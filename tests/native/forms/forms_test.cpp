@@ -7,35 +7,10 @@
 #include "forms/command_button.h"
 #include "forms/form.h"
 #include "forms/list_view.h"
-#include "forms/text_box.h"
 #include "raised.h"
-#include "recording_peer.h"
 
 namespace pendrel::forms {
 namespace {
-
-using fakes::Trace;
-TEST(FormLife, AnEventThatUnloadsItsFormFinishesOnTheOldControls) {
-  std::vector<std::wstring> seen;
-  Form form(L"frmComputerDetails", [&](Form& f) {
-    auto& ok = f.add<CommandButton>(L"Command1", 0);
-    ok.set_caption(L"&OK");
-    auto& active = f.add<CheckBox>(L"chkActive", 0);
-    active.on_click = [&seen] { seen.push_back(L"chkActive Click"); };
-    ok.on_click = [&f, &ok, &active, &seen] {
-      f.unload();
-      seen.push_back(ok.caption());
-      active.set_value(1);  // an unloaded control announces and raises nothing
-    };
-  });
-  auto trace = std::make_shared<Trace>();
-  fakes::record_peer(form, trace);
-  form.show();
-  form.get<CommandButton>(L"Command1", 0).user_click();
-  EXPECT_EQ(seen, std::vector<std::wstring>{L"&OK"});
-  EXPECT_EQ(*trace, (Trace{L"create", L"show", L"destroy"}));
-  EXPECT_EQ(Form::active_form(), nullptr);
-}
 
 TEST(Failures, UserEventsReportThemAndCodeEventsRaiseThem) {
   Form form(L"frmComputerDetails", [](Form& f) {
@@ -55,33 +30,6 @@ TEST(Failures, UserEventsReportThemAndCodeEventsRaiseThem) {
   EXPECT_EQ(error_number([&] { active.set_value(0); }), 5) << "the click handler's error reaches the code";
   EXPECT_EQ(active.value(), 0);
   EXPECT_EQ(reported, (std::vector<int32_t>{91, 5}));
-}
-
-using Lines = std::vector<std::wstring>;
-
-TEST(TextBox, MaxLengthLimitsOnlyTypingAndALineBreakIsTwoCharacters) {
-  Lines changes;
-  Form form(L"frmUnavailable", [&](Form& f) {
-    auto& box = f.add<TextBox>(L"txtData", 1);
-    box.set_multi_line(true);
-    box.set_max_length(4);
-    box.on_key_press = [](int& key) {
-      if (key == '-') key = 0;
-    };
-    box.on_change = [&changes, &box] { changes.push_back(box.text()); };
-  });
-  auto& box = form.get<TextBox>(L"txtData", 1);
-  box.set_text(L"ab");
-  EXPECT_FALSE(box.user_typed(L'-'));
-  EXPECT_TRUE(box.user_typed(L'c'));
-  EXPECT_FALSE(box.user_typed(L'\r'));
-  EXPECT_TRUE(box.user_typed(L'\b'));
-  EXPECT_TRUE(box.user_typed(L'\r'));
-  EXPECT_FALSE(box.user_typed(L'x'));
-  EXPECT_TRUE(box.user_typed(L'\b'));
-  EXPECT_EQ(changes, (Lines{L"ab", L"abc", L"ab", L"ab\r\n", L"ab"}));
-  box.set_text(L"longer than the limit");
-  EXPECT_EQ(box.text(), L"longer than the limit");
 }
 
 using Texts = std::vector<std::wstring>;

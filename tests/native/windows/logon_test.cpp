@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/error.h"
@@ -14,14 +11,11 @@
 #include "forms/command_button.h"
 #include "forms/frame.h"
 #include "forms/host_control.h"
-#include "forms/image_list.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
-#include "logon/account_lists.h"
 #include "logon/frm_logon_property.h"
 #include "logon_fakes.h"
-#include "outside/controls.h"
 #include "raised.h"
 #include "window_test_support.h"
 
@@ -58,11 +52,12 @@ class LogonTest : public ::testing::Test {
     form.show();
   }
   ListView& list(int i) { return form.get<ListView>(L"ListView1", i); }
-  Lines texts(int i) {
+  // "text|description", with "|icon" when asked, for each row in order.
+  Lines texts(int i, bool icons = false) {
     Lines lines;
     for (int r = 1; r <= list(i).list_items().count(); ++r) {
       const forms::ListItem& row = list(i).list_items().item(r);
-      lines.push_back(row.text() + L"|" + row.sub_item(1));
+      lines.push_back(row.text() + L"|" + row.sub_item(1) + (icons ? L"|" + std::to_wstring(row.icon()) : L""));
     }
     return lines;
   }
@@ -81,9 +76,8 @@ class LogonTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       flags += i ? L" " : L"";
       for (const forms::Control* c : {form.find(L"fraWatch", i), form.find(L"ListView1", i),
-                                      form.find(L"cmdButton", 3 + i), form.find(L"cmdButton", 7 + i)}) {
+                                      form.find(L"cmdButton", 3 + i), form.find(L"cmdButton", 7 + i)})
         flags += c->enabled() ? L'1' : L'0';
-      }
     }
     return flags;
   }
@@ -97,24 +91,6 @@ class LogonTest : public ::testing::Test {
   logon::FrmLogonProperty window{bed.env};
   forms::Form& form = window.form();
 };
-
-TEST_F(LogonTest, ComputerSetReadsTheSettingsAndAppliesTheCheckBoxRule) {
-  stored = {{L"SendMsgServer", L"EVTSRV"}, {L"SendLogonMsg", int32_t{2}}, {L"SendLogoffMsg", int32_t{1}}};
-  window.set_Computer(bed.computer);
-  const std::wstring read = L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\Gina\\Settings\", ";
-  EXPECT_EQ(bed.log->trace(), (Lines{read + L"\"SendMsgServer\", \"\")", read + L"\"SendLogonMsg\", 0)",
-                                     read + L"\"SendLogoffMsg\", 0)"}));
-  EXPECT_EQ(bed.log->calls()[1].args[3].kind(), Variant::Kind::Int16);
-  EXPECT_EQ(server().text(), L"EVTSRV");
-  EXPECT_EQ(enabled(4), L"0000 1111 1111 1111");
-  // Flags compare by number: text " 1" or "1.0" is set; no number, or 1 within a longer text, is clear.
-  const std::pair<Variant, int> flags[] = {{L" 1", 1}, {L"1.0", 1}, {L"yes", 0}, {L"1;1", 0}};
-  for (const auto& [flag, value] : flags) {
-    stored = {{L"SendLogonMsg", flag}};
-    window.set_Computer(bed.computer);
-    EXPECT_EQ(box(0).value(), value) << flag.to_text();
-  }
-}
 
 TEST_F(LogonTest, EitherCheckBoxReappliesBothFrames) {
   stored = {{L"SendLogonMsg", int32_t{1}}};
@@ -266,64 +242,12 @@ TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedR
   EXPECT_EQ(texts(0), (Lines{L"SALES\\jdoe|John Doe", L"SALES\\y|", L"SALES\\amy|Amy Zed"}));
 }
 
-class AccountListTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    bed.computer->on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });
-    bed.computer->on(L"SetRegistryValue").call(int32_t{0});
-    fakes::FakeDomain& sales = host.domain(L"SALES");
-    sales.global_groups.stock_group(L"Admins", L"Domain admins");
-    sales.local_groups.stock_group(L"Printers", L"Print operators");
-    sales.users.stock_user(L"Admins", L"Admin user");
-    sales.users.stock_user(L"jdoe", L"John Doe");
-    host.users.stock_user(L"Guests", L"Guest account");
-    host.local_local_groups.stock_group(L"Guests", L"Guests group");
-    host.local_local_groups.stock_group(L"Backup", L"Backup operators");
-    window.set_DomainObject(host.domain_object);
-    window.set_Computer(bed.computer);
-    bed.log->clear();
-    bed.peer_trace->clear();
-  }
-
-  ListView& list(int index = 2) { return form.get<ListView>(L"ListView1", index); }
-  void load(const std::wstring& data, int index = 2) { window.LoadListView(list(index), data); }
-  // "text|description|icon" for each row in list order.
-  Lines rows(int index = 2) {
-    Lines lines;
-    const auto& items = list(index).list_items();
-    for (int i = 1; i <= items.count(); ++i) {
-      const forms::ListItem& row = items.item(i);
-      EXPECT_EQ(row.small_icon(), row.icon()) << row.text();
-      EXPECT_EQ(row.key(), row.text());
-      lines.push_back(row.text() + L"|" + row.sub_item(1) + L"|" + std::to_wstring(row.icon()));
-    }
-    return lines;
-  }
-
-  fakes::WindowTestBed bed;
-  fakes::FakeAccountHost host{bed.computer};
-  logon::FrmLogonProperty window{bed.env};
-  forms::Form& form = window.form();
-};
-
-TEST_F(AccountListTest, RowsAreKeyedByTheEntryAndRefreshedNotDuplicated) {
-  list().set_enabled(false);
-  load(L";; ;   ");
-  EXPECT_EQ(list().list_items().count(), 0);
-  EXPECT_FALSE(list().enabled());
-
-  forms::ListItem& gone = list().list_items().add(L"SALES\\gone", L"SALES\\gone", 8, 8);
-  gone.set_sub_item(1, L"Kept");
-  list().list_items().add(L"SALES\\jdoe", L"SALES\\jdoe").set_sub_item(1, L"stale");
-  load(L"SALES\\jdoe;; ;SALES\\jdoe;SALES\\gone;sales\\jdoe; SALES\\jdoe");
-  EXPECT_TRUE(list().enabled());
-  // Keys compare exactly: other letter case or spaces make other rows.
-  EXPECT_EQ(rows(), (Lines{L"SALES\\gone|Kept|8", L"SALES\\jdoe|John Doe|7", L"sales\\jdoe||0",
-                           L" SALES\\jdoe||0"}));
-  EXPECT_EQ(logon::account_list_value(list()), L"SALES\\gone;SALES\\jdoe;sales\\jdoe; SALES\\jdoe");
-}
-
-TEST_F(AccountListTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
+TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
+  window.set_DomainObject(host.domain_object);
+  window.set_Computer(bed.computer);
+  host.domain(L"SALES").users.stock_user(L"Admins", L"Admin user");
+  host.local_local_groups.stock_group(L"Guests", L"Guests group");
+  auto load = [&](const std::wstring& data, int i = 2) { window.LoadListView(list(i), data); };
   const std::wstring long_domain(300, L'D');
   const std::wstring long_name = L"SALES\\" + std::wstring(294, L'n');
   host.domain(long_domain).users.stock_user(L"jdoe", L"Long domain user");
@@ -343,12 +267,12 @@ TEST_F(AccountListTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
                        L"SALES\\Admins|Admin user|7",     // the global groups fail: found as the user
                        L"PC042\\Guests|Guests group|12",  // the users fail: found as the local group
                        L"PC042\\None||0"};
-  EXPECT_EQ(rows(), expected);
+  EXPECT_EQ(texts(2, true), expected);
 
   // A computer whose name cannot be read: every authority is a domain.
   host.computer->on(L"Value").raise(Error::vb(vb_error::kObjectDoesNotSupportMember));
   load(L"PC042\\Backup", 3);
-  EXPECT_EQ(rows(3), (Lines{L"PC042\\Backup||0"}));
+  EXPECT_EQ(texts(3, true), (Lines{L"PC042\\Backup||0"}));
 
   form.get<forms::CommandButton>(L"cmdButton", 0).set_value(true);
   std::wstring joined;

@@ -1,14 +1,12 @@
 // Ping1 reached as the window reaches it, by dispatch id, over a scripted
-// transport: the events of StartPing in order with their arguments, and names.
+// transport: the events of StartPing in order with their arguments.
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 #include "details/ping_object.h"
 #include "outside/controls.h"
-#include "raised.h"
 
 namespace pendrel::details {
 namespace {
@@ -55,16 +53,6 @@ struct PingTest : ::testing::Test {
     return events;
   }
 };
-
-TEST_F(PingTest, MembersByNameAndTheirDefaults) {
-  for (const auto& [name, id] : {std::pair{L"PingSetting", 2}, {L"pingcount", 5}, {L"PingHost", 6}, {L"PingAddress", 7},
-                                 {L"PingFullName", 8}, {L"StartPing", 11}, {L"RESOLVEHOST", 12}})
-    EXPECT_EQ(object->id_of(name), id);
-  EXPECT_EQ(error_number([&] { object->id_of(L"Ping"); }), 438);
-  EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(5));
-  EXPECT_EQ(ping.ping_count(), 3);
-  EXPECT_EQ(ping.ping_host() + ping.ping_address() + ping.ping_full_name(), L"");
-}
 
 TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
   EXPECT_EQ(run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 0}, {EchoOutcome::Reply, 12}}, 3),

@@ -80,36 +80,6 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
   EXPECT_EQ(written_time_out(), Variant(int32_t{45}));
   EXPECT_TRUE(ok_at_first_write);
   EXPECT_FALSE(form.visible());
-
-  // Nothing stored: 60 is shown and written back; the box checked writes True.
-  form.show();
-  unlocks().user_click();
-  bed.log->clear();
-  click(L"OKButton");
-  ASSERT_EQ(bed.log->calls().size(), 5u);
-  EXPECT_EQ(bed.log->trace()[3], L"let Computer.UnlocksEnabled = True");
-  EXPECT_EQ(written_time_out(), Variant(int32_t{60}));
-}
-
-TEST_F(UnavailableTest, TimeOutThatDoesNotFitWarnsAndWritesNothing) {
-  form.show();
-  const std::wstring bad[] = {L"", L"12345678901", L"00000000045", L"2147483648", L"9999999999", L"4x", L" 45"};
-  for (const std::wstring& text : bad) {
-    box(2).set_text(text);
-    bed.log->clear();
-    click(L"OKButton");
-    EXPECT_TRUE(bed.log->trace().empty()) << text;
-    EXPECT_TRUE(form.visible()) << text;
-  }
-  ASSERT_EQ(bed.ui.prompts().size(), std::size(bad));
-  EXPECT_EQ(bed.ui.prompts().back(),
-            fakes::message(L"The time-out must be a whole number of seconds from 0 to 2147483647.\r\n"
-                           L"Please correct it; nothing has been saved.",
-                           48, L"Pendrel"));
-
-  box(2).set_text(L"2147483647");
-  click(L"OKButton");
-  EXPECT_EQ(written_time_out(), Variant(int32_t{2147483647}));
 }
 
 }  // namespace
