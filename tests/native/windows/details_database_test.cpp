@@ -146,9 +146,6 @@ class StageTest : public ::testing::Test {
   }
   void TearDown() override { db = {}; }
 
-  std::shared_ptr<FakeRecordset> next_recordset(std::vector<Row> rows) {
-    return objects.recordset = std::make_shared<FakeRecordset>(log, std::move(rows));
-  }
   bool run_stage(DatabaseObjects& with) {
     outside::Computer facade(computer);
     return DatabaseStage({db, with, bed.ui, window.form(), facade}, err);
@@ -174,7 +171,8 @@ TEST_F(StageTest, OpenFailureReconnectsOnceAndDropsTheEarlierRecord) {
   log->clear();
   db.EquipmentRecord = std::make_shared<FakeRecordset>(log, std::vector<Row>{{{L"Active", true}}});
   connection->open_errors = {kNoDsn, kNoDsn};
-  next_recordset({{{L"Active", true}}})->open_error = kNoDsn;
+  objects.recordset = std::make_shared<FakeRecordset>(log, std::vector<Row>{{{L"Active", true}}});
+  objects.recordset->open_error = kNoDsn;
 
   EXPECT_TRUE(run_stage());
   EXPECT_EQ(bed.ui.prompts(), (Prompts{fakes::message(kNoDsn.description() + kPleaseCorrect, 16, L"Pendrel")}));

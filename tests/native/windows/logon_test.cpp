@@ -68,7 +68,6 @@ class LogonTest : public ::testing::Test {
 
   CheckBox& box(int i) { return form.get<CheckBox>(L"chkLogons", i); }
   Frame& frame(int i) { return form.get<Frame>(L"fraWatch", i); }
-  forms::TextBox& server() { return form.get<forms::TextBox>(L"txtData", 0); }
   // Whether each of the first n frames, its list and its Add and Delete
   // buttons are enabled: "1111 0000" for n = 2.
   std::wstring enabled(int n) {
@@ -161,7 +160,7 @@ TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsCle
             {L"WatchForUsersToLogon", L"SALES\\jdoe;SALES\\amy"}, {L"WatchForUsersToLogoff", L"SALES\\Admins"},
             {L"DenyInteractiveLogon", L"x\\y"}};
   open();
-  server().set_text(L"EVT");
+  form.get<forms::TextBox>(L"txtData", 0).set_text(L"EVT");
   ASSERT_TRUE(form.user_enter_key());
   EXPECT_EQ(lines_of({L"call Computer.SetRegistryValue"}),
             (Lines{kSet + L"Settings\", \"SendMsgServer\", \"EVT\")", kSet + L"Settings\", \"SendLogonMsg\", 1)",

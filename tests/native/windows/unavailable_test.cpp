@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "forms/check_box.h"
-#include "forms/command_button.h"
 #include "forms/text_box.h"
 #include "window_test_support.h"
 
@@ -33,9 +32,6 @@ class UnavailableTest : public ::testing::Test {
   }
 
   forms::TextBox& box(int index) { return form.get<forms::TextBox>(L"txtData", index); }
-  forms::CheckBox& unlocks() { return form.get<forms::CheckBox>(L"chkUnlocksPermitted"); }
-  void click(const wchar_t* button) { form.get<forms::CommandButton>(button).user_click(); }
-  const Variant& written_time_out() const { return bed.log->calls().back().args.at(3); }
 
   fakes::WindowTestBed bed;
   Variant stored_time_out;
@@ -68,7 +64,7 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
   box(0).user_edited(L"Maintenance");
   box(1).user_edited(L"Line one\r\nLine two");
   box(2).user_edited(L"0045");
-  unlocks().user_click();
+  form.get<forms::CheckBox>(L"chkUnlocksPermitted").user_click();
   bed.log->clear();
 
   EXPECT_TRUE(form.user_enter_key());
@@ -77,7 +73,7 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
                    L"let Computer.UnAvailableText = \"Line one\r\nLine two\"",
                    L"let Computer.LogonsEnabled = False", L"let Computer.UnlocksEnabled = False",
                    L"call Computer.SetRegistryValue(" + kKey + L"45)"}));
-  EXPECT_EQ(written_time_out(), Variant(int32_t{45}));
+  EXPECT_EQ(bed.log->calls().back().args.at(3), Variant(int32_t{45}));
   EXPECT_TRUE(ok_at_first_write);
   EXPECT_FALSE(form.visible());
 }
