@@ -1,19 +1,13 @@
-// A scriptable late-bound object for native tests: members answer per kind of
-// call with a value or a handler, and every call is logged so that a test can
-// assert the exact member names, kinds, arguments and order.
-//
-//   auto log = std::make_shared<fakes::CallLog>();
-//   auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer", log);
-//   computer->on(L"Name").get(L"PC1");
-//   computer->property(L"Reachable", false);
-//   computer->on(L"GetServerInformation").call([](std::span<Argument> args) { return 0; });
-//   computer->on_id(3).call(L"pong");                 // a member known only by id
-//   computer->items({{L"IPC$", share}});              // default member: Item(name or position)
-//   ... code under test ...
-//   EXPECT_EQ(log->trace(), (std::vector<std::wstring>{L"get Computer.Name",
-//                                                      L"let Computer.Reachable = True"}));
+// A scriptable late-bound object for native tests (host objects, controls,
+// windows): members answer per kind of call with a value or a handler, and
+// every call lands in a log shared by sibling fakes, so that a test can assert
+// member names, kinds, arguments and order:
+//   computer->on(L"Name").get(L"PC1");  computer->property(L"Reachable", false);
+//   computer->on_id(3).call(L"pong");   computer->items({{L"IPC$", share}});
+//   EXPECT_EQ(log->trace(), (Lines{L"get Computer.Name", L"let Computer.Reachable = True"}));
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -31,22 +25,19 @@
 
 namespace pendrel::fakes {
 
-// One call as the object received it; arguments as passed, before any by-ref
-// write-back.
+// One call as received; arguments before any by-ref write-back. `member` is
+// the registered name, or "#<id>" for a member known only by id.
 struct Call {
-  std::wstring object;  // the fake's name
-  std::wstring member;  // registered name, or "#<id>" for a member known only by id
+  std::wstring object, member;
   InvokeKind kind;
   std::vector<Variant> args;
   friend bool operator==(const Call&, const Call&) = default;
 };
 
-// The calls of one or more fakes in the order they arrived.
 class CallLog {
  public:
-  // An object argument is kept without owning it: a fake handed to a member
-  // of a fake that shares this log would otherwise own itself through the log.
-  // A test reads the log while the objects it passed live.
+  // Object arguments are kept without owning them: a fake handed to a fake of
+  // the same log would otherwise own itself through the log.
   void add(Call call) {
     for (Variant& a : call.args)
       if (a.is_object()) a = Variant(DispatchPtr(DispatchPtr(), a.object().get()));
@@ -55,45 +46,28 @@ class CallLog {
   const std::vector<Call>& calls() const { return calls_; }
   void clear() { calls_.clear(); }
 
-  // One line per call: `get Computer.Name`, `call Computer.GetUsers(True)`,
-  // `let Computer.Item(1) = "x"`, `set Form.Computer = Computer`. "get" is a
-  // late-bound read (Method | PropertyGet), "propget" a PropertyGet alone.
-  // Texts are quoted; objects show the fake's name, or "Nothing".
+  // One line per call: `get Computer.Name` (a late-bound read, Method |
+  // PropertyGet; "propget" is PropertyGet alone), `call Computer.GetUsers(True)`,
+  // `let Computer.Item(1) = "x"`, `set Form.Computer = Computer`. Texts are
+  // quoted; objects show the fake's name, or "Nothing".
   std::vector<std::wstring> trace() const {
+    static const std::map<int, std::wstring> kWords = {{1, L"call"}, {2, L"propget"}, {3, L"get"}, {4, L"let"}, {8, L"set"}};
     std::vector<std::wstring> lines;
-    for (const Call& c : calls_) lines.push_back(line(c));
+    for (const Call& c : calls_) {
+      const auto word = kWords.find(static_cast<int>(c.kind));
+      std::wstring text = (word != kWords.end() ? word->second : L"kind" + std::to_wstring(static_cast<int>(c.kind))) +
+                          L" " + (c.object.empty() ? L"" : c.object + L".") + c.member;
+      const bool put = (c.kind == InvokeKind::PropertyPut || c.kind == InvokeKind::PropertyPutRef) && !c.args.empty();
+      const size_t listed = c.args.size() - (put ? 1 : 0);
+      for (size_t i = 0; i < listed; ++i) text += (i ? L", " : L"(") + describe(c.args[i]) + (i + 1 == listed ? L")" : L"");
+      if (put) text += L" = " + describe(c.args.back());
+      lines.push_back(std::move(text));
+    }
     return lines;
   }
-
   static std::wstring describe(const Variant& v);
 
  private:
-  static std::wstring line(const Call& c) {
-    std::wstring text = kind_word(c.kind) + L" ";
-    if (!c.object.empty()) text += c.object + L".";
-    text += c.member;
-    const bool put = c.kind == InvokeKind::PropertyPut || c.kind == InvokeKind::PropertyPutRef;
-    const size_t listed = put && !c.args.empty() ? c.args.size() - 1 : c.args.size();
-    if (listed > 0) {
-      text += L"(";
-      for (size_t i = 0; i < listed; ++i) text += (i ? L", " : L"") + describe(c.args[i]);
-      text += L")";
-    }
-    if (put && !c.args.empty()) text += L" = " + describe(c.args.back());
-    return text;
-  }
-
-  static std::wstring kind_word(InvokeKind k) {
-    switch (static_cast<uint16_t>(k)) {
-      case 1: return L"call";
-      case 2: return L"propget";
-      case 3: return L"get";
-      case 4: return L"let";
-      case 8: return L"set";
-      default: return L"kind" + std::to_wstring(static_cast<uint16_t>(k));
-    }
-  }
-
   std::vector<Call> calls_;
 };
 
@@ -101,58 +75,42 @@ class FakeDispatch : public Dispatch {
  public:
   using Handler = std::function<Variant(std::span<Argument>)>;
 
-  // How one member answers each kind of call.
+  // How one member answers each kind of call: a value, or a handler called
+  // with the arguments (it may write by-ref arguments, throw, or return
+  // nothing for Empty). get() answers reads (also within Method |
+  // PropertyGet), call() Method, let()/set() the puts.
   class Member {
    public:
-    // Each takes a value to return or a handler called with the arguments
-    // (which may write by-ref arguments, throw pendrel::Error, or return
-    // nothing for Empty). get() answers reads (PropertyGet, also as part of
-    // Method | PropertyGet); call() answers Method; let()/set() the puts.
     template <class A> Member& get(A&& answer) { return on(InvokeKind::PropertyGet, std::forward<A>(answer)); }
     template <class A> Member& call(A&& answer) { return on(InvokeKind::Method, std::forward<A>(answer)); }
     template <class A> Member& let(A&& answer) { return on(InvokeKind::PropertyPut, std::forward<A>(answer)); }
     template <class A> Member& set(A&& answer) { return on(InvokeKind::PropertyPutRef, std::forward<A>(answer)); }
-
-    // Every kind of call to this member raises the error.
+    // Every kind of call raises the error.
     Member& raise(Error error) {
-      auto thrower = [error](std::span<Argument>) -> Variant { throw error; };
-      for (InvokeKind k : kAllKinds) handlers_[k] = thrower;
+      for (InvokeKind k : kAllKinds) handlers_[k] = [error](std::span<Argument>) -> Variant { throw error; };
       return *this;
     }
-
     template <class A>
     Member& on(InvokeKind kind, A&& answer) {
-      if constexpr (std::is_invocable_v<A, std::span<Argument>>) {
-        using R = std::invoke_result_t<A, std::span<Argument>>;
-        if constexpr (std::is_void_v<R>) {
-          handlers_[kind] = [f = std::forward<A>(answer)](std::span<Argument> args) mutable {
-            f(args);
-            return Variant();
-          };
-        } else {
-          handlers_[kind] = [f = std::forward<A>(answer)](std::span<Argument> args) mutable {
-            return Variant(f(args));
-          };
-        }
-      } else {
+      if constexpr (!std::is_invocable_v<A, std::span<Argument>>) {
         handlers_[kind] = [v = Variant(std::forward<A>(answer))](std::span<Argument>) { return v; };
+      } else if constexpr (std::is_void_v<std::invoke_result_t<A, std::span<Argument>>>) {
+        handlers_[kind] = [f = std::forward<A>(answer)](std::span<Argument> args) mutable { return f(args), Variant(); };
+      } else {
+        handlers_[kind] = [f = std::forward<A>(answer)](std::span<Argument> args) mutable { return Variant(f(args)); };
       }
       return *this;
     }
 
    private:
     friend class FakeDispatch;
-    static constexpr InvokeKind kAllKinds[] = {InvokeKind::PropertyGet, InvokeKind::Method,
-                                               InvokeKind::PropertyPut, InvokeKind::PropertyPutRef};
-
+    static constexpr InvokeKind kAllKinds[] = {InvokeKind::PropertyGet, InvokeKind::Method, InvokeKind::PropertyPut,
+                                               InvokeKind::PropertyPutRef};
     const Handler* find(InvokeKind requested) const {
-      for (InvokeKind k : kAllKinds) {
-        auto it = handlers_.find(k);
-        if (it != handlers_.end() && has_kind(requested, k)) return &it->second;
-      }
+      for (InvokeKind k : kAllKinds)
+        if (auto it = handlers_.find(k); it != handlers_.end() && has_kind(requested, k)) return &it->second;
       return nullptr;
     }
-
     std::wstring name;
     DispId id = 0;
     bool named = true;
@@ -171,13 +129,12 @@ class FakeDispatch : public Dispatch {
     return std::make_shared<FakeDispatch>(std::move(name), log_);
   }
 
-  // The member of that name, registered on first use. Ids are given in order
-  // from 1000 unless one is passed.
+  // The member of that name, registered on first use with the next id from
+  // 1000, or with the id given.
   Member& on(std::wstring_view name, DispId id) {
     Member& m = on(name);
     by_id_.erase(m.id);
-    m.id = id;
-    by_id_[id] = &m;
+    by_id_[m.id = id] = &m;
     return m;
   }
   Member& on(std::wstring_view name) {
@@ -191,11 +148,9 @@ class FakeDispatch : public Dispatch {
     return it != by_id_.end() ? *it->second : add(L"#" + std::to_wstring(id), id, false);
   }
 
-  // A read/write property holding a value: reads return it, let and set
-  // replace it with the last argument.
+  // A read/write property: reads return the value, let and set replace it.
   Member& property(std::wstring_view name, Variant initial = {}) {
-    auto held = std::make_shared<Variant>(std::move(initial));
-    values_[std::wstring(name)] = held;
+    auto held = values_[std::wstring(name)] = std::make_shared<Variant>(std::move(initial));
     auto store = [held](std::span<Argument> args) {
       if (args.empty()) throw Error::vb(vb_error::kArgumentNotOptional);
       *held = args.back().value;
@@ -210,8 +165,7 @@ class FakeDispatch : public Dispatch {
   }
 
   // A collection: the default member (id 0, also named Item) finds an item by
-  // text key without regard to case or by number from `base`; anything else
-  // raises "Invalid procedure call or argument" (5). Count answers the size.
+  // text key without regard to case or by number from `base`, else raises 5.
   void items(std::vector<std::pair<std::wstring, Variant>> entries, int base = 1) {
     auto list = std::make_shared<std::vector<std::pair<std::wstring, Variant>>>(std::move(entries));
     on(L"Item", kDispIdValue).get([list, base](std::span<Argument> args) {
@@ -234,7 +188,6 @@ class FakeDispatch : public Dispatch {
       if (m->named && equal_no_case(m->name, name)) return m->id;
     throw Error::vb(vb_error::kObjectDoesNotSupportMember);
   }
-
   Variant invoke(DispId id, InvokeKind kind, std::span<Argument> args) override {
     auto it = by_id_.find(id);
     Call call{name_, it != by_id_.end() ? it->second->name : L"#" + std::to_wstring(id), kind, {}};
@@ -247,13 +200,9 @@ class FakeDispatch : public Dispatch {
 
  private:
   Member& add(std::wstring name, DispId id, bool named = true) {
-    auto m = std::make_unique<Member>();
-    m->name = std::move(name);
-    m->id = id;
-    m->named = named;
-    by_id_[id] = m.get();
-    members_.push_back(std::move(m));
-    return *members_.back();
+    auto& m = members_.emplace_back(std::make_unique<Member>());
+    m->name = std::move(name), m->id = id, m->named = named;
+    return *(by_id_[id] = m.get());
   }
 
   std::wstring name_;
@@ -266,9 +215,7 @@ class FakeDispatch : public Dispatch {
 
 // How often `line` occurs in a trace.
 inline int count_of(const std::vector<std::wstring>& lines, std::wstring_view line) {
-  int n = 0;
-  for (const std::wstring& l : lines) n += l == line;
-  return n;
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
 // The lines of a trace that start with one of the prefixes, in order.
@@ -276,11 +223,8 @@ inline std::vector<std::wstring> starting_with(const std::vector<std::wstring>& 
                                                std::initializer_list<std::wstring_view> prefixes) {
   std::vector<std::wstring> picked;
   for (const std::wstring& line : lines)
-    for (std::wstring_view prefix : prefixes)
-      if (line.starts_with(prefix)) {
-        picked.push_back(line);
-        break;
-      }
+    if (std::any_of(prefixes.begin(), prefixes.end(), [&](std::wstring_view p) { return line.starts_with(p); }))
+      picked.push_back(line);
   return picked;
 }
 

@@ -80,7 +80,10 @@ struct FakeRegistry : RegistryApi {
     std::memcpy(name, child.c_str(), child.size() + 1);
     return 0;
   }
-  int32_t RegCloseKey(RegHandle key) override { return open.erase(key) == 1 ? 0 : 6; }
+  int32_t RegCloseKey(RegHandle key) override {
+    if (key == kLocalMachine) log.push_back("RegCloseKey HKLM");  // predefined: never to be closed
+    return open.erase(key) == 1 ? 0 : 6;
+  }
   int32_t RegConnectRegistryA(const char* machine, RegHandle root, RegHandle& key) override {
     log.push_back(std::string(machine) + " " + std::to_string(root));
     if (std::string(machine) == "GONE") return 53;

@@ -54,8 +54,8 @@ TEST(RegistryAccess, TheMachineRootIsThisMachinesOwnOrAConnection) {
     RegKey root;
     EXPECT_EQ(OpenMachineRoot(api, outside::Computer(computer), outside::DomainObject(domain_object), root), status);
     EXPECT_EQ(root.get() == kLocalMachine, connect == nullptr);
-    EXPECT_EQ(api.log, connect ? Log{connect} : Log{});
     root.reset();
+    EXPECT_EQ(api.log, connect ? Log{connect} : Log{});
     EXPECT_TRUE(api.open.empty());
   }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,34 +20,19 @@ using Trace = std::vector<std::wstring>;
 
 inline std::wstring property_name(forms::Property p) {
   using forms::Property;
-  switch (p) {
-    case Property::Caption: return L"Caption";
-    case Property::Text: return L"Text";
-    case Property::Value: return L"Value";
-    case Property::Enabled: return L"Enabled";
-    case Property::Visible: return L"Visible";
-    case Property::Bounds: return L"Bounds";
-    case Property::ZOrder: return L"ZOrder";
-    case Property::Font: return L"Font";
-    case Property::Items: return L"Items";
-    case Property::Nodes: return L"Nodes";
-    case Property::Sort: return L"Sort";
-    case Property::Columns: return L"Columns";
-    case Property::WindowState: return L"WindowState";
-    default: return L"#" + std::to_wstring(static_cast<int>(p));
-  }
+  static const std::map<Property, std::wstring> kNames = {
+      {Property::Caption, L"Caption"}, {Property::Text, L"Text"},       {Property::Value, L"Value"},
+      {Property::Enabled, L"Enabled"}, {Property::Visible, L"Visible"}, {Property::Bounds, L"Bounds"},
+      {Property::ZOrder, L"ZOrder"},   {Property::Font, L"Font"},       {Property::Items, L"Items"},
+      {Property::Nodes, L"Nodes"},     {Property::Sort, L"Sort"},       {Property::Columns, L"Columns"},
+      {Property::WindowState, L"WindowState"}};
+  const auto it = kNames.find(p);
+  return it != kNames.end() ? it->second : L"#" + std::to_wstring(static_cast<int>(p));
 }
 
 inline std::wstring item_change_name(forms::ItemChange c) {
-  switch (c) {
-    case forms::ItemChange::Added: return L"Added";
-    case forms::ItemChange::Removed: return L"Removed";
-    case forms::ItemChange::Changed: return L"Changed";
-    case forms::ItemChange::Moved: return L"Moved";
-    case forms::ItemChange::Reordered: return L"Reordered";
-    case forms::ItemChange::EnsureVisible: return L"EnsureVisible";
-  }
-  return L"?";
+  static const wchar_t* const kNames[] = {L"Added", L"Removed", L"Changed", L"Moved", L"Reordered", L"EnsureVisible"};
+  return kNames[static_cast<int>(c)];
 }
 
 inline std::wstring control_name(const forms::Control& c) {

@@ -34,12 +34,11 @@ class FakeClock : public LocalClock {
   }
 };
 
-// Records each call in the shared log as "Tavisk.<function> <args>"; answers
-// from the scripted results in order (then 0), writing the scripted texts.
+// Keeps each call as "<function> <args>" in `calls`; answers from the scripted
+// results in order (then 0), writing the scripted texts.
 class FakeTavisk : public Tavisk {
  public:
-  explicit FakeTavisk(std::shared_ptr<CallLog> log) : log_(std::move(log)) {}
-
+  explicit FakeTavisk(std::shared_ptr<CallLog>) {}
   struct Answer {
     int32_t status = 0;
     std::wstring user, account;
@@ -48,32 +47,28 @@ class FakeTavisk : public Tavisk {
   std::vector<std::wstring> calls;
 
   int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override {
-    calls.push_back(L"NetGetInteractiveUser " + std::wstring(server));
-    const Answer a = next();
-    user = a.user;
-    account = a.account;
+    const Answer a = next(L"NetGetInteractiveUser " + std::wstring(server));
+    user = a.user, account = a.account;
     return a.status;
   }
   int32_t NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
                         std::wstring_view hive) override {
-    calls.push_back(L"NetRegLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " +
-                    std::wstring(key) + L" " + std::wstring(hive));
-    return next().status;
+    return next(L"NetRegLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " + std::wstring(key) +
+                L" " + std::wstring(hive)).status;
   }
   int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override {
-    calls.push_back(L"NetRegUnLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " +
-                    std::wstring(key));
-    return next().status;
+    return next(L"NetRegUnLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " + std::wstring(key))
+        .status;
   }
 
  private:
-  Answer next() {
+  Answer next(std::wstring call) {
+    calls.push_back(std::move(call));
     if (answers.empty()) return {};
     Answer a = answers.front();
     answers.erase(answers.begin());
     return a;
   }
-  std::shared_ptr<CallLog> log_;
 };
 
 // Writes each caption the window shows into the call log, so that the host

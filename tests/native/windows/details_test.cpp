@@ -1,30 +1,24 @@
-#include "details/frm_computer_details.h"
-
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "details/frm_computer_details.h"
+#include "details_fakes.h"
 #include "forms/captioned_control.h"
+#include "forms/check_box.h"
 #include "forms/command_button.h"
 #include "forms/frame.h"
 #include "forms/host_control.h"
-#include "forms/image.h"
-#include "forms/image_list.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
-#include "forms/tree_view.h"
-#include "details_fakes.h"
-#include "forms/check_box.h"
 #include "window_test_support.h"
 
 namespace pendrel {
 namespace {
 
-using forms::Bounds;
-using forms::Frame;
 using forms::ListView;
 
 class DetailsTest : public ::testing::Test {
@@ -34,130 +28,63 @@ class DetailsTest : public ::testing::Test {
   forms::Form& form = window.form();
 };
 
-// Frame -1 is the form; bounds are checked where the design fixes them.
+// Each designed control: its frame (-1 the form), caption and tool tip.
 struct Designed {
-  const wchar_t* name;
-  int index;
-  int frame;
-  const wchar_t* caption;
-  const wchar_t* tip;
-  std::optional<Bounds> bounds;
+  const wchar_t *name;
+  int index, frame;
+  const wchar_t *caption, *tip;
 };
 
 constexpr wchar_t kActive[] = L"Is this an active computer in the Corvix database?";
 
 const Designed kDesign[] = {
-    {L"TabStrip1", -1, -1, L"", L"", Bounds{60, 60, 7695, 3255}},
-    {L"Image1", 0, -1, L"", L"This system currently On-Line!", Bounds{60, 3360, 480, 480}},
-    {L"Image1", 1, -1, L"", L"This system currently Off-Line!", Bounds{60, 3360, 480, 480}},
-    {L"chkActive", 1, -1, L"&On-Line!", kActive, Bounds{720, 3540, 1035, 255}},
-    {L"chkActive", 0, -1, L"&Active", kActive, Bounds{2280, 3540, 1035, 255}},
-    {L"Command1", 0, -1, L"&OK", L"", Bounds{6480, 3420, 1275, 435}},
-    // The system frame: each caption (Label1) with the value(s) beside it (Label2).
-    {L"Label1", 8, 0, L"&Current Time:", L"", {}}, {L"Label2", 7, 0, L"", L"Current time on the local computer", {}},
-    {L"Label1", 0, 0, L"&Remote Time:", L"Click to get the Time Zone and mode", {}},
-    {L"Label2", 0, 0, L"", L"Current time on the remote computer", {}},
-    {L"Label1", 1, 0, L"&Description:", L"", {}},
-    {L"Label2", 1, 0, L"", L"Browsable description of the remote computer", {}},
-    {L"Label1", 2, 0, L"&OS", L"", {}},
-    {L"Label2", 2, 0, L"", L"The remote computer's Operating System and Version", {}},
-    {L"Label1", 7, 0, L"&IP", L"The remote computer's IP Information", {}}, {L"Label2", 5, 0, L"IP Address", L"", {}},
-    {L"Label2", 6, 0, L"Full Name", L"", {}}, {L"Label2", 9, 0, L"MAC Address", L"", {}},
-    {L"Label1", 3, 0, L"&Type", L"", {}}, {L"cmbTypes", -1, 0, L"", L"The remote computer's NT attributes", {}},
-    {L"Label1", 4, 0, L"&Version", L"The remote computer's Make and Model.  Click to Load.", {}},
-    {L"Label2", 3, 0, L"", L"The remote computer's Make and Model", {}},
-    {L"Label1", 10, 0, L"&DT", L"", {}},
-    {L"Label2", 4, 0, L"", L"Date/Time when the Daylight Savings Time takes effect", {}},
-    {L"Label1", 11, 0, L"&ST", L"", {}}, {L"Label2", 8, 0, L"", L"Date/Time when the Standard Time takes effect", {}},
-    {L"Label1", 5, 1, L"&Applications",
-     L"The Applications installed on the remote computer.  Click to Load.", {}},
-    {L"tvwApps", -1, 1, L"", L"", Bounds{120, 360, 7215, 2295}},
-    {L"Label1", 6, 2, L"&Work Groups", L"The remote computer's Group Memberships.  Click to Load.", {}},
-    {L"ListView1", 1, 2, L"", L"", Bounds{60, 420, 7335, 2295}},
-    {L"ListView1", 2, 3, L"", L"", Bounds{60, 150, 7335, 2565}},
-    {L"Command1", 1, 4, L"&Ping", L"", Bounds{120, 240, 1095, 375}},
-    {L"PingResults", -1, 4, L"", L"", Bounds{1260, 240, 4515, 1215}},
-    {L"chkLogonsPermitted", -1, 4, L"&Logons Permitted", L"", Bounds{120, 1560, 1575, 255}},
-    {L"Command1", 2, 4, L"&Wake Up", L"", Bounds{120, 1860, 1095, 375}},
-    {L"Command1", 3, 4, L"Lo&gon Alerts", L"", Bounds{120, 2280, 1095, 375}},
+    {L"Image1", 0, -1, L"", L"This system currently On-Line!"},
+    {L"Image1", 1, -1, L"", L"This system currently Off-Line!"}, {L"chkActive", 1, -1, L"&On-Line!", kActive},
+    {L"chkActive", 0, -1, L"&Active", kActive}, {L"Command1", 0, -1, L"&OK", L""},
+    {L"Label1", 8, 0, L"&Current Time:", L""}, {L"Label2", 7, 0, L"", L"Current time on the local computer"},
+    {L"Label1", 0, 0, L"&Remote Time:", L"Click to get the Time Zone and mode"},
+    {L"Label2", 0, 0, L"", L"Current time on the remote computer"}, {L"Label1", 1, 0, L"&Description:", L""},
+    {L"Label2", 1, 0, L"", L"Browsable description of the remote computer"}, {L"Label1", 2, 0, L"&OS", L""},
+    {L"Label2", 2, 0, L"", L"The remote computer's Operating System and Version"},
+    {L"Label1", 7, 0, L"&IP", L"The remote computer's IP Information"}, {L"Label2", 5, 0, L"IP Address", L""},
+    {L"Label2", 6, 0, L"Full Name", L""}, {L"Label2", 9, 0, L"MAC Address", L""}, {L"Label1", 3, 0, L"&Type", L""},
+    {L"cmbTypes", -1, 0, L"", L"The remote computer's NT attributes"},
+    {L"Label1", 4, 0, L"&Version", L"The remote computer's Make and Model.  Click to Load."},
+    {L"Label2", 3, 0, L"", L"The remote computer's Make and Model"}, {L"Label1", 10, 0, L"&DT", L""},
+    {L"Label2", 4, 0, L"", L"Date/Time when the Daylight Savings Time takes effect"}, {L"Label1", 11, 0, L"&ST", L""},
+    {L"Label2", 8, 0, L"", L"Date/Time when the Standard Time takes effect"},
+    {L"Label1", 5, 1, L"&Applications", L"The Applications installed on the remote computer.  Click to Load."},
+    {L"Label1", 6, 2, L"&Work Groups", L"The remote computer's Group Memberships.  Click to Load."},
+    {L"ListView1", 2, 3, L"", L""}, {L"Command1", 1, 4, L"&Ping", L""},
+    {L"chkLogonsPermitted", -1, 4, L"&Logons Permitted", L""}, {L"Command1", 2, 4, L"&Wake Up", L""},
+    {L"Command1", 3, 4, L"Lo&gon Alerts", L""},
 };
 
-TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsPlaceAndBindsTheImageList) {
-  window.LoadedOnce = true;
+TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheWindow) {
   form.load();
-  EXPECT_FALSE(window.LoadedOnce);
   for (const Designed& d : kDesign) {
     SCOPED_TRACE(std::wstring(d.name) + L"(" + std::to_wstring(d.index) + L")");
     forms::Control* control = form.find(d.name, d.index);
     ASSERT_NE(control, nullptr);
     const forms::Frame* frame = control->container();
-    EXPECT_EQ(frame ? frame->name() + L"(" + std::to_wstring(frame->index()) + L")" : L"",
-              d.frame < 0 ? L"" : L"fraContainer(" + std::to_wstring(d.frame) + L")");
+    EXPECT_EQ(frame ? frame->index() : -1, d.frame);
     const auto* captioned = dynamic_cast<const forms::CaptionedControl*>(control);
     EXPECT_EQ(captioned ? captioned->caption() : L"", d.caption);
     EXPECT_EQ(control->tool_tip_text(), d.tip);
-    if (d.bounds) {
-      EXPECT_EQ(control->bounds(), *d.bounds);
-    }
   }
-  // Frames, the image list and the ping control besides: nothing more.
-  EXPECT_EQ(form.controls().size(), std::size(kDesign) + 7);
-  EXPECT_EQ(form.upper_bound(L"fraContainer"), 4);
-  EXPECT_EQ(form.caption(), L"Form1");
-  EXPECT_EQ(form.client_width(), 7845);
-  EXPECT_EQ(form.client_height(), 3915);
-  EXPECT_EQ(form.border_style(), forms::border_style::kFixedDialog);
-
   auto& tabs = form.get<forms::TabStrip>(L"TabStrip1");
   ASSERT_EQ(tabs.tab_count(), 5);
   const wchar_t* tab_captions[] = {L"&System", L"&Applications", L"&Work Groups", L"&Users", L"&Status"};
   for (int t = 1; t <= 5; ++t) EXPECT_EQ(tabs.tab(t).caption, tab_captions[t - 1]);
-  for (int index : {1, 2}) {
-    const auto& columns = form.get<ListView>(L"ListView1", index).column_headers();
-    ASSERT_EQ(columns.count(), 3);
-    EXPECT_EQ(columns.item(1).text() + L"," + columns.item(2).text() + L"," + columns.item(3).text(),
-              L"Type,Name,Description");
-  }
-  EXPECT_TRUE(form.get<forms::CommandButton>(L"Command1", 0).is_default());
-  EXPECT_TRUE(form.get<forms::CommandButton>(L"Command1", 0).cancel());
-  for (int index : {0, 4, 5, 6, 1}) {
-    const int pointer = form.get<forms::Label>(L"Label1", index).mouse_pointer();
-    const bool custom = pointer == forms::mouse_pointer::kCustom;
-    EXPECT_EQ(custom, index != 1) << index;
-  }
+  const auto& columns = form.get<ListView>(L"ListView1", 1).column_headers();
+  EXPECT_EQ(columns.item(1).text() + L"," + columns.item(2).text() + L"," + columns.item(3).text(), L"Type,Name,Description");
   EXPECT_EQ(form.get<forms::HostControl>(L"Ping1").class_name(), L"Ping");
-  // The on-line picture lies in front of the off-line one.
-  EXPECT_LT(form.find(L"Image1", 0)->z_position(), form.find(L"Image1", 1)->z_position());
 
-  for (int index = 0; index <= 4; ++index) {
-    EXPECT_EQ(form.get<Frame>(L"fraContainer", index).bounds(), (Bounds{180, 420, 7455, 2775})) << index;
-  }
-  auto* images = &form.get<forms::ImageList>(L"ImageList1", 2);
-  EXPECT_GE(images->count(), 12);
-  for (int index : {1, 2}) {
-    EXPECT_TRUE(form.get<ListView>(L"ListView1", index).icons() == images &&
-                form.get<ListView>(L"ListView1", index).small_icons() == images) << index;
-  }
-  EXPECT_EQ(form.get<forms::TreeView>(L"tvwApps").image_list(), images);
-
-  // A tab brings its own frame to the front.
-  form.get<forms::TabStrip>(L"TabStrip1").select(4);
-  EXPECT_EQ(form.get<Frame>(L"fraContainer", 3).z_position(), 0);
-  form.get<forms::TabStrip>(L"TabStrip1").select(1);
-  EXPECT_EQ(form.get<Frame>(L"fraContainer", 0).z_position(), 0);
-}
-
-TEST_F(DetailsTest, ComputerSetNamesTheWindow) {
   bed.computer->on(L"Name").get(L"PC042");
   window.set_Computer(bed.computer);
   EXPECT_EQ(form.caption(), L"PC042 ...");
-  EXPECT_EQ(window.ComputerName, L"PC042");
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"get Computer.Name"}));
-
   window.set_Computer(nullptr);
   EXPECT_EQ(form.caption(), L"No Computer was given!");
-  EXPECT_EQ(window.ComputerName, L"PC042");
-  EXPECT_EQ(bed.log->calls().size(), 1u);
 }
 
 // The window shown with its load already done, so that each test runs only
@@ -193,107 +120,63 @@ class DetailsCommandsTest : public ::testing::Test {
 TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) {
   const std::wstring unmap = L"call IPC$.UnMap(True)";
   const std::wstring unload = L"NetRegUnLoadKey PC042 -2147483646 QM";
+  const std::wstring ipc = L"get Computer.Resources(\"IPC$\")";
   struct Case {
     bool ipc, hive;
     std::vector<int32_t> unload_results;
     std::vector<std::wstring> host, tavisk;
     bool hive_left;
-  } cases[] = {
-      {false, false, {}, {}, {}, false},
-      {true, false, {}, {L"get Computer.Resources(\"IPC$\")", unmap, L"get Computer.Resources(\"IPC$\")", unmap}, {}, false},
-      {false, true, {0}, {}, {unload}, false},
-      {false, true, {5, 0}, {}, {unload, unload}, false},
-      {false, true, {5, 5}, {}, {unload, unload}, true},
-  };
+  } cases[] = {{false, false, {}, {}, {}, false},           {true, false, {}, {ipc, unmap, ipc, unmap}, {}, false},
+               {false, true, {0}, {}, {unload}, false},     {false, true, {5, 0}, {}, {unload, unload}, false},
+               {false, true, {5, 5}, {}, {unload, unload}, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_wstring(c.ipc) + L" " + std::to_wstring(c.hive) + L" " + std::to_wstring(c.unload_results.size()));
     auto share = bed.computer->sibling(L"IPC$");
     share->on(L"UnMap").call([](std::span<Argument>) {});
     bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
     form.load();
-    window.LoadedOnce = true;
+    window.LoadedOnce = true;  // shown without the load
     form.show(0);
-    window.IpcMapped = c.ipc;
-    window.QMHiveLoaded = c.hive;
+    window.IpcMapped = c.ipc, window.QMHiveLoaded = c.hive;
     for (int32_t result : c.unload_results) bed.tavisk.answers.push_back({result, {}, {}});
-    bed.log->clear();
-    bed.tavisk.calls.clear();
-
+    bed.log->clear(), bed.tavisk.calls.clear();
     click(0);
     EXPECT_FALSE(form.loaded());
     EXPECT_EQ(bed.log->trace(), c.host);
     EXPECT_EQ(bed.tavisk.calls, c.tavisk);
     EXPECT_EQ(window.QMHiveLoaded, c.hive_left);
-    EXPECT_EQ(window.IpcMapped, c.ipc);
-    EXPECT_TRUE(bed.ui.prompts().empty());
   }
 }
 
 TEST_F(DetailsCommandsTest, LogonsPermittedAsksTheUnavailableSettingsWhenUnchecked) {
   auto settings = component_class(L"Pendrel.UnavailableProperties", L"Unavailable");
-  const std::vector<std::wstring> asked = {L"set Unavailable.DomainObject = DomainObject",
-                                           L"set Unavailable.Computer = Computer", L"call Unavailable.Show(1)",
-                                           L"get Unavailable.OK"};
   const std::vector<std::wstring> enabled = {L"let Computer.LogonsEnabled = True",
                                              L"let Computer.UnlocksEnabled = True"};
   for (const wchar_t* flag : {L"LogonsEnabled", L"UnlocksEnabled"}) bed.computer->property(flag);
   forms::CheckBox& logons = box(L"chkLogonsPermitted");
-  logons.user_set_value(1);
-  EXPECT_EQ(bed.log->trace(), enabled);
-
   for (bool confirmed : {false, true}) {
+    logons.user_set_value(1);
     settings->on(L"OK").get(confirmed);
     bed.log->clear();
     logons.user_set_value(0);
-    std::vector<std::wstring> expected = asked;
+    std::vector<std::wstring> expected = {L"set Unavailable.DomainObject = DomainObject",
+                                          L"set Unavailable.Computer = Computer", L"call Unavailable.Show(1)",
+                                          L"get Unavailable.OK"};
     if (!confirmed) expected.insert(expected.end(), enabled.begin(), enabled.end());
     EXPECT_EQ(bed.log->trace(), expected) << confirmed;
     EXPECT_EQ(logons.value(), confirmed ? 0 : 1);
-    // Released: only the test's own table still holds it.
-    EXPECT_EQ(settings.use_count(), 2);
-    if (confirmed) logons.user_set_value(1);
+    EXPECT_EQ(settings.use_count(), 2) << "released";
   }
-
-  // While the window is hidden the box changes without a word to anyone.
-  form.hide();
-  bed.log->clear();
-  logons.set_value(0);
-  logons.set_value(1);
-  EXPECT_TRUE(bed.log->calls().empty());
-  EXPECT_TRUE(bed.ui.prompts().empty());
-}
-
-TEST_F(DetailsCommandsTest, OnLineWritesReachableAndShowsTheAnswer) {
-  bool answer = false;
-  bed.computer->on(L"Reachable").let([](std::span<Argument>) {}).get([&](std::span<Argument>) { return answer; });
-  for (bool reachable : {false, true}) {
-    answer = reachable;
-    bed.log->clear();
-    box(L"chkActive", 1).user_set_value(reachable ? 0 : 1);
-    EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{std::wstring(L"let Computer.Reachable = ") +
-                                                               (reachable ? L"False" : L"True"),
-                                                           L"get Computer.Reachable"}));
-    EXPECT_LT(form.get<forms::Image>(L"Image1", reachable ? 0 : 1).z_position(),
-              form.get<forms::Image>(L"Image1", reachable ? 1 : 0).z_position());
-  }
-  window.set_Computer(nullptr);
-  bed.log->clear();
-  box(L"chkActive", 1).user_set_value(1);
-  EXPECT_TRUE(bed.log->calls().empty());
-  EXPECT_TRUE(bed.ui.prompts().empty());
 }
 
 TEST_F(DetailsCommandsTest, ColumnClicksSortAscendingThenFlip) {
   namespace style = forms::list_view_style;
-  struct Click {
-    int list, column, key, order;
-  } clicks[] = {
+  // {list, column clicked, sort key, order}; the first column is the key of an unsorted list: its first click flips.
+  const struct { int list, column, key, order; } clicks[] = {
       {2, 2, 1, style::kAscending}, {2, 2, 1, style::kDescending}, {2, 2, 1, style::kAscending},
-      {2, 3, 2, style::kAscending}, {2, 1, 0, style::kAscending}, {2, 1, 0, style::kDescending},
-      // The first column is the key of an unsorted list: its first click flips.
-      {1, 1, 0, style::kDescending},
-  };
-  for (const Click& c : clicks) {
+      {2, 3, 2, style::kAscending}, {2, 1, 0, style::kAscending},  {2, 1, 0, style::kDescending},
+      {1, 1, 0, style::kDescending}};
+  for (const auto& c : clicks) {
     ListView& list = form.get<ListView>(L"ListView1", c.list);
     list.user_column_click(c.column);
     EXPECT_TRUE(list.sorted());
@@ -302,38 +185,16 @@ TEST_F(DetailsCommandsTest, ColumnClicksSortAscendingThenFlip) {
   }
 }
 
-TEST_F(DetailsCommandsTest, ClickToLoadCaptionsUnderlineUnderTheMouse) {
-  auto underlined = [&] {
-    std::wstring marks;
-    for (int index : {0, 1, 4, 5, 6}) marks += form.get<forms::Label>(L"Label1", index).font_underline() ? L'U' : L'-';
-    return marks;
-  };
-  for (int index : {0, 1, 4, 5, 6}) form.get<forms::Label>(L"Label1", index).user_mouse_move();
-  EXPECT_EQ(underlined(), L"U-UUU");
-  form.user_mouse_move();
-  EXPECT_EQ(underlined(), L"-----");
-}
-
 TEST_F(DetailsCommandsTest, WakeUpSendsToTheShownAddressTellsTheUserAndCloses) {
   form.get<forms::Label>(L"Label2", 9).set_caption(L"00-0C-29-4F-8E-35");
   form.get<forms::CommandButton>(L"Command1", 2).set_enabled(true);  // as the off-line load leaves it
   bed.computer->on(L"MACAddr").let([](std::span<Argument>) {});
-  bed.computer->on(L"Wake").raise(Error(-2147024843, L"The network path was not found."));
-  click(2);
-  EXPECT_TRUE(form.loaded());
-  ASSERT_EQ(bed.ui.prompts().size(), 1u);
-  EXPECT_EQ(bed.ui.prompts()[0],
-            fakes::message(L"Command1_Click: The network path was not found.\r\n\r\n(Error -2147024843)", 16, L"Pendrel"));
-
   bed.computer->on(L"Wake").call([](std::span<Argument>) { return false; });
-  bed.log->clear();
   click(2);
   EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"",
                                                          L"call Computer.Wake"}));
-  ASSERT_EQ(bed.ui.prompts().size(), 2u);
-  EXPECT_EQ(bed.ui.prompts()[1],
-            fakes::message(L"Wake up message has been sent.  Check this computer again in a few minutes.", 64,
-                           L"Pendrel"));
+  EXPECT_EQ(bed.ui.prompts(), std::vector{fakes::message(L"Wake up message has been sent.  Check this computer "
+                                                         L"again in a few minutes.", 64, L"Pendrel")});
   EXPECT_FALSE(form.loaded());
 }
 
@@ -357,8 +218,7 @@ TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
   const std::wstring header = L"Pinging PC042 with 3 packets of data:\r\n\r\n";
   const std::wstring reply = L"Reply from 10.0.0.7: time=1ms\r\n";
 
-  events = {{L"ReplyReceived", Variant(int32_t{1})}, {L"ReplyReceived", Variant(int32_t{1})},
-            {L"ReplyReceived", Variant(int32_t{1})}};
+  events = std::vector(3, std::pair<std::wstring, Variant>{L"ReplyReceived", int32_t{1}});
   click(1);
   EXPECT_EQ(results.caption(), header + reply + reply + reply);
   EXPECT_EQ(bed.ui.do_events_calls(), 3);
@@ -368,28 +228,142 @@ TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
   events = {{L"StatusMessage", Variant(L"Request timed out.")}, {L"StatusMessage", Variant(L"")}};
   click(1);
   EXPECT_EQ(results.caption(), header + L"Request timed out.\r\n\r\n");
-  EXPECT_EQ(bed.ui.do_events_calls(), 5);
-  EXPECT_TRUE(bed.ui.prompts().empty());
 }
 
 TEST_F(DetailsCommandsTest, AFailingCommandIsShownByItsNameAndTheWindowGoesOn) {
-  click(3);
+  click(3);  // no Pendrel.LogonProperties to create
   ASSERT_EQ(bed.ui.prompts().size(), 1u);
   EXPECT_EQ(bed.ui.prompts()[0].prompt.rfind(L"Command1_Click: ", 0), 0u) << bed.ui.prompts()[0].prompt;
-  EXPECT_EQ(bed.ui.prompts()[0].title, L"Pendrel");
   EXPECT_TRUE(form.loaded());
 
   auto alerts = component_class(L"Pendrel.LogonProperties", L"LogonAlerts");
-  bool hourglass_while_shown = false;
-  alerts->on(L"Show").call([&](std::span<Argument>) { hourglass_while_shown = bed.ui.mouse_pointer() == 11; });
   click(3);
   EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"set LogonAlerts.DomainObject = DomainObject",
                                                          L"set LogonAlerts.Computer = Computer",
                                                          L"call LogonAlerts.Show(1)"}));
-  EXPECT_TRUE(hourglass_while_shown);
-  EXPECT_EQ(bed.ui.mouse_pointer(), 0);
   EXPECT_EQ(alerts.use_count(), 2);
-  EXPECT_EQ(bed.ui.prompts().size(), 1u);
+}
+
+using Lines = std::vector<std::wstring>;
+
+struct LoadBed : fakes::DetailsTestBed {
+  LoadBed() { env.peer_factory = [log = log](forms::Form& f) { return std::make_unique<fakes::CaptionPeer>(f, log); }; }
+};
+
+class DetailsLoadTest : public ::testing::Test {
+ protected:
+  DetailsLoadTest() {
+    script();
+    window.set_DomainObject(bed.domain_object);
+    window.set_Computer(bed.computer);
+    form.load();
+    form.get<forms::HostControl>(L"Ping1").set_object(ping);
+    bed.log->clear();
+  }
+
+  // PC042 of domain CORP, answering everything the load asks.
+  void script() {
+    auto& c = *bed.computer;
+    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Name", L"PC042"}, {L"Domain", L"CORP"},
+         {L"Time", make_date({2026, 3, 14, 9, 31, 0})}, {L"Description", L"Front desk"}, {L"PlatformId", 500},
+         {L"VersionMajor", 5}, {L"VersionMinor", 1}, {L"PlatFormType", 0x1003}})
+      c.on(member).get(value);
+    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Reachable", false},
+         {L"LogonsEnabled", true}, {L"UnlocksEnabled", false}, {L"IPAddr", L"127.0.0.1"},
+         {L"MACAddr", L"00-0C-29-4F-8E-35"}})
+      c.property(member, value);
+    c.on(L"GetServerInformation").call(int32_t{0});
+    c.on(L"GetUsers").call(int32_t{0});
+    c.on(L"GetRegistryValue").call(L"CORP\\alice");
+    c.on(L"LoggedOnUsers").get([this](std::span<Argument> args) {
+      return Variant(args.empty() ? DispatchPtr(sessions) : DispatchPtr(alice));
+    });
+    bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
+    bed.domain_object->on(L"ThisDomainName").get(L"CORP");
+    alice->on(L"Domain").get(L"CORP");
+    alice->on(L"Name").get(L"alice");
+    sessions->items({{L"1", Variant(DispatchPtr(alice))}});
+    ping->on(L"PingSetting", 2).let(0);
+    ping->on(L"PingCount", 5).let(0).get(int32_t{3});
+    ping->on(L"PingHost", 6).let(0).get(L"PC042");
+    ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+    ping->on(L"PingFullName", 8).get(L"pc042.corp");
+    ping->on(L"ResolveHost", 12).call(L"127.0.0.1");
+  }
+
+  // Activates the window again, as the user coming back to it.
+  void activate() {
+    form.hide();
+    form.show(0);
+  }
+
+  LoadBed bed;
+  std::shared_ptr<fakes::FakeDispatch> sessions = bed.computer->sibling(L"LoggedOnUsers");
+  std::shared_ptr<fakes::FakeDispatch> alice = bed.computer->sibling(L"Session1");
+  std::shared_ptr<fakes::FakeDispatch> ping = bed.computer->sibling(L"Ping1");
+  details::FrmComputerDetails window{bed.env};
+  forms::Form& form = window.form();
+};
+
+// The calls that mark the stages, in order: captions, host methods and writes.
+// Each stage's own reads are checked with the stage.
+Lines stages(const Lines& trace) {
+  return fakes::starting_with(trace, {L"let Caption", L"call Computer", L"let Computer", L"get Computer.LogonsEnabled"});
+}
+std::wstring titled(const std::wstring& stage) { return L"let Caption = \"CORP\\PC042" + stage + L"\""; }
+
+const std::wstring kReset = L"let Computer.Reachable = True";
+// Up to the reachability call, whose answer decides the rest.
+const Lines kUntilReachability = {kReset, kReset, titled(L" -> Getting Local Time Zone Info..."),
+                                  L"get Computer.LogonsEnabled", L"let Computer.LogonsEnabled = True",
+                                  L"let Computer.UnlocksEnabled = True", titled(L" -> Getting Users ..."),
+                                  titled(L" -> Checking if reachable ..."), kReset,
+                                  L"call Computer.GetServerInformation(102)"};
+
+TEST_F(DetailsLoadTest, AReachableComputerLoadsStageByStage) {
+  form.show(0);
+  ASSERT_TRUE(window.LoadedOnce) << (bed.ui.prompts().empty() ? L"" : bed.ui.prompts()[0].prompt);
+  Lines expected = kUntilReachability;
+  expected.insert(expected.end(), {
+      kReset, kReset, titled(L" -> Getting Remote Time ..."), titled(L" -> Getting Logged On Users ..."),
+      L"call Computer.GetUsers(True)", titled(L" -> Getting Interactively Logged On User ..."),
+      L"call Computer.GetRegistryValue(-2147483646, \"SOFTWARE\\Vyx\\GINA\\MRU\", \"ConsoleUser\", \"\")",
+      titled(L" -> Getting Loggon Sessions ..."), titled(L" -> Getting Computer Details ..."),
+      L"call Computer.GetServerInformation(101)", titled(L"")});
+  EXPECT_EQ(stages(bed.log->trace()), expected);
+  EXPECT_FALSE(form.get<forms::CommandButton>(L"Command1", 2).enabled());
+  EXPECT_EQ(bed.ui.pointers(), (std::vector<int>{11, 0}));
+  EXPECT_TRUE(bed.ui.prompts().empty());
+
+  // Loaded: coming back changes nothing, not even the caption.
+  bed.log->clear();
+  activate();
+  EXPECT_EQ(bed.log->trace(), Lines{});
+  EXPECT_EQ(bed.ui.pointers().size(), 2u);
+}
+
+// A failing host member ends the load, named in the error box; details the
+// host cannot give end it with a warning. Either way the pointer comes back
+// and the next activation loads again.
+TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
+  bed.computer->on(L"Description").raise(Error(-2147023174, L"The RPC server is unavailable."));
+  form.show(0);
+  EXPECT_FALSE(window.LoadedOnce);
+  ASSERT_EQ(bed.ui.prompts().size(), 1u);
+  const std::wstring& box = bed.ui.prompts()[0].prompt;
+  EXPECT_TRUE(box.starts_with(L"Form_Activate: ") && box.find(L"The RPC server is unavailable.") != box.npos) << box;
+  script();
+  bed.computer->on(L"GetServerInformation").call([](std::span<Argument> args) {
+    return args[0].value.to_long() == 101 ? 5 : 0;
+  });
+  activate();
+  EXPECT_FALSE(window.LoadedOnce);
+  EXPECT_EQ(bed.ui.prompts().back(), fakes::message(L"There were errors while getting the Machine Information, "
+                                                    L"see the log file.", 48, L"Pendrel"));
+  EXPECT_EQ(bed.ui.pointers().back(), 0);
+  script();
+  activate();
+  EXPECT_TRUE(window.LoadedOnce);
 }
 
 }  // namespace

@@ -1,27 +1,24 @@
 // A scripted host for the account lists: a Computer with its users and local
 // groups, a DomainObject with domains, each collection empty until fetched.
-// Every call lands in one log, so tests can count fetches and see the exact
-// lookups.
+// Every call lands in one log, so tests can count fetches and see the lookups.
 #pragma once
 
 #include <cwctype>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "core/error.h"
-#include "core/text.h"
 #include "fake_dispatch.h"
 
 namespace pendrel::fakes {
 
 // A host collection: Count and Item(name or position) answer what the last
-// fetch delivered; `stock` says what a fetch delivers. Names compare without
+// fetch delivered; `stocked` is what a fetch delivers. Names compare without
 // regard to case, as account names do.
 class FakeAccounts {
  public:
@@ -41,8 +38,8 @@ class FakeAccounts {
       const Variant& key = args[0].value;
       if (key.is_numeric()) {
         const int32_t i = key.to_long();
-        if (i >= 1 && i <= static_cast<int32_t>(loaded.size())) return Variant(stocked[i - 1].second);
-        throw Error::vb(vb_error::kInvalidProcedureCall);
+        if (i < 1 || i > static_cast<int32_t>(loaded.size())) throw Error::vb(vb_error::kInvalidProcedureCall);
+        return Variant(stocked[i - 1].second);
       }
       if (const auto it = loaded.find(folded(key.text())); it != loaded.end()) return Variant(it->second);
       if (missing_gives_nothing) return Variant(DispatchPtr());
@@ -57,8 +54,7 @@ class FakeAccounts {
     loaded.clear();
     for (const auto& [name, item] : stocked) loaded.emplace(folded(name), item);
   }
-
-  // The account, to script further.
+  // The account, to script further: its detail member fills its text.
   std::shared_ptr<FakeDispatch> stock_user(const std::wstring& name, const std::wstring& full_name) {
     auto user = stock(name);
     auto filled = std::make_shared<bool>(false);
@@ -66,28 +62,19 @@ class FakeAccounts {
     user->on(L"FullName").get([filled, full_name](std::span<Argument>) { return *filled ? full_name : L""; });
     return user;
   }
-
   std::shared_ptr<FakeDispatch> stock_group(const std::wstring& name, const std::wstring& description) {
     auto group = stock(name);
     auto filled = std::make_shared<bool>(false);
-    group->on(L"GetDescription").call([filled, description](std::span<Argument>) {
-      *filled = true;
-      return description;
-    });
-    group->on(L"Description").get([filled, description](std::span<Argument>) {
-      return *filled ? description : L"";
-    });
+    group->on(L"GetDescription").call([filled, description](std::span<Argument>) { return *filled = true, description; });
+    group->on(L"Description").get([filled, description](std::span<Argument>) { return *filled ? description : L""; });
     return group;
   }
 
   std::shared_ptr<FakeDispatch> object;
   std::vector<std::pair<std::wstring, DispatchPtr>> stocked;
-  // By name in lower case, as a host would index them.
-  std::unordered_map<std::wstring, DispatchPtr> loaded;
-  // Count and Item raise this.
-  std::optional<Error> broken;
-  // A name that is not there gives Nothing instead of raising.
-  bool missing_gives_nothing = false;
+  std::unordered_map<std::wstring, DispatchPtr> loaded;  // by name in lower case, as a host indexes them
+  std::optional<Error> broken;                            // Count and Item raise this
+  bool missing_gives_nothing = false;                     // a name not there gives Nothing, not an error
 
  private:
   std::shared_ptr<FakeDispatch> stock(const std::wstring& name) {
@@ -107,10 +94,7 @@ class FakeDomain {
         users(name + L".Users", log) {
     object->on(L"Count").get([this](std::span<Argument>) { return count; });
     object->on(L"GetItems").call([this](std::span<Argument>) { count = 3; });
-    object->on(L"GetGroups").call([this](std::span<Argument>) {
-      global_groups.fetch();
-      local_groups.fetch();
-    });
+    object->on(L"GetGroups").call([this](std::span<Argument>) { global_groups.fetch(), local_groups.fetch(); });
     object->on(L"GlobalGroups").get(DispatchPtr(global_groups.object));
     object->on(L"LocalGroups").get(DispatchPtr(local_groups.object));
     object->on(L"Users").get(DispatchPtr(users.object));
@@ -118,9 +102,7 @@ class FakeDomain {
 
   std::shared_ptr<FakeDispatch> object;
   int32_t count = 0;
-  FakeAccounts global_groups;
-  FakeAccounts local_groups;
-  FakeAccounts users;
+  FakeAccounts global_groups, local_groups, users;
 };
 
 // Computer PC042 (default member and Name) and a DomainObject whose Domains
@@ -150,15 +132,12 @@ class FakeAccountHost {
     if (!held) held = std::make_unique<FakeDomain>(name, log);
     return *held;
   }
-
   // How often the log holds exactly this line.
   int count(const std::wstring& line) const { return count_of(log->trace(), line); }
 
   std::shared_ptr<CallLog> log;
-  std::shared_ptr<FakeDispatch> computer;
-  std::shared_ptr<FakeDispatch> domain_object;
-  FakeAccounts users;
-  FakeAccounts local_local_groups;
+  std::shared_ptr<FakeDispatch> computer, domain_object;
+  FakeAccounts users, local_local_groups;
   std::map<std::wstring, std::unique_ptr<FakeDomain>> domains;
 };
 

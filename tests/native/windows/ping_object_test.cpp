@@ -1,14 +1,12 @@
 // Ping1 reached as the window reaches it, by dispatch id, over a scripted
-// transport: the events of StartPing in order with their arguments, and names.
+// transport: the events of StartPing in order with their arguments.
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 #include "details/ping_object.h"
 #include "outside/controls.h"
-#include "raised.h"
 
 namespace pendrel::details {
 namespace {
@@ -56,16 +54,6 @@ struct PingTest : ::testing::Test {
   }
 };
 
-TEST_F(PingTest, MembersByNameAndTheirDefaults) {
-  for (const auto& [name, id] : {std::pair{L"PingSetting", 2}, {L"pingcount", 5}, {L"PingHost", 6}, {L"PingAddress", 7},
-                                 {L"PingFullName", 8}, {L"StartPing", 11}, {L"RESOLVEHOST", 12}})
-    EXPECT_EQ(object->id_of(name), id);
-  EXPECT_EQ(error_number([&] { object->id_of(L"Ping"); }), 438);
-  EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(5));
-  EXPECT_EQ(ping.ping_count(), 3);
-  EXPECT_EQ(ping.ping_host() + ping.ping_address() + ping.ping_full_name(), L"");
-}
-
 TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
   EXPECT_EQ(run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 0}, {EchoOutcome::Reply, 12}}, 3),
             (Lines{L"ReplyReceived 1", L"ReplyReceived 0", L"ReplyReceived 12"}));
@@ -81,37 +69,12 @@ TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
                    L"StatusMessage 11050 $Transmit failed. Error = 11050."}));
 }
 
-TEST_F(PingTest, PingSettingIsSecondsPerEchoAndPingCountTheEchoes) {
-  const struct { int16_t setting, count; Lines calls; } cases[] = {
-      {0, 2, {L"resolve PC042", L"echo 10.0.0.7 1000", L"echo 10.0.0.7 1000"}},
-      {61, 1, {L"resolve PC042", L"echo 10.0.0.7 60000"}},
-      {5, 0, {L"resolve PC042"}}};
-  for (const auto& c : cases) {
-    run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 1}}, c.count, c.setting);
-    EXPECT_EQ(transport->calls, c.calls);
-    EXPECT_EQ(object->get(outside::ping_id::kPingSetting), Variant(int32_t{c.setting}));
-  }
-}
-
 TEST_F(PingTest, NamesThatDoNotResolve) {
-  EXPECT_EQ(ping.resolve_host(L"PC042"), L"10.0.0.7");
   EXPECT_EQ(ping.resolve_host(L"NOWHERE.invalid"), L"Error = 2");
-  EXPECT_EQ(ping.ping_address() + ping.ping_full_name(), L"");
   for (const std::wstring host : {L"NOWHERE.invalid", L"", L"  "}) {
     EXPECT_EQ(run(host, {}, 3), Lines{L"StatusMessage 2 $Ping request could not find host " + host + L". Error = 2"});
     EXPECT_EQ(transport->calls, host == L"NOWHERE.invalid" ? Lines{L"resolve NOWHERE.invalid"} : Lines{});
   }
-}
-
-TEST_F(PingTest, OtherKindsOfCallRaise438) {
-  namespace ids = outside::ping_id;
-  const std::function<void()> calls[] = {
-      [&] { object->let(ids::kPingAddress, L"10.0.0.8"); }, [&] { object->let(ids::kPingFullName, L"x"); },
-      [&] { object->let(ids::kStartPing, 1); },            [&] { object->call(ids::kResolveHost); },
-      [&] { object->call(ids::kStartPing, {L"PC042"}); },  [&] { object->get(ids::kPingHost, {1}); },
-      [&] { object->get(3); }};
-  for (const auto& call : calls) EXPECT_EQ(error_number(call), 438);
-  EXPECT_TRUE(transport->calls.empty());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "component/environment.h"
 #include "component/window_system.h"
 #include "fake_dispatch.h"
+#include "forms/list_view.h"
 #include "forms/recording_peer.h"
 #include "forms/scripted_ui.h"
 
@@ -48,5 +49,16 @@ struct WindowTestBed {
 
   int peer_lines(const std::wstring& line) const { return count_of(*peer_trace, line); }
 };
+
+// Every row of a list as "key|text|sub item 1|sub item 2|tag|icon,small icon".
+inline std::vector<std::wstring> list_rows(forms::ListItems& items) {
+  std::vector<std::wstring> lines;
+  for (int i = 1; i <= items.count(); ++i) {
+    const forms::ListItem& r = items.item(i);
+    lines.push_back(r.key() + L"|" + r.text() + L"|" + r.sub_item(1) + L"|" + r.sub_item(2) + L"|" + r.tag() + L"|" +
+                    std::to_wstring(r.icon()) + L"," + std::to_wstring(r.small_icon()));
+  }
+  return lines;
+}
 
 }  // namespace pendrel::fakes

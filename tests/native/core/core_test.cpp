@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <tuple>
+#include <cstring>
 #include <utility>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "core/variant.h"
-#include "fake_dispatch.h"
 #include "raised.h"
 
 namespace pendrel {
 namespace {
-
-using fakes::CallLog;
 
 TEST(VariantNumbers, HalvesRoundToEvenAndValuesOutsideTheTypeOverflow) {
   const std::pair<Variant, int32_t> cases[] = {
@@ -75,30 +72,57 @@ TEST(VariantNumbers, TextOfNumbersAsCStrGivesIt) {
   EXPECT_EQ(Variant(INT32_MIN).to_text(), L"-2147483648");
 }
 
-TEST(VariantCompare, VbEqualityAndExactEquality) {
-  // {a, b, a = b in VB}
-  const std::tuple<Variant, Variant, bool> cases[] = {
-      {2, 2.0, true},         {true, -1, true},   {L"2", 2, false}, {L"a", L"A", false},
-      {L"a", L"a", true},     {{}, L"", true},    {0, {}, true},    {{}, L"0", false},
-      {{}, {}, true},         {Variant::null(), Variant::null(), false}, {Variant::null(), {}, false}};
-  for (const auto& [a, b, want] : cases)
-    EXPECT_EQ(vb_equal(a, b), want) << CallLog::describe(a) << L" = " << CallLog::describe(b);
-  EXPECT_FALSE(Variant(2) == Variant(2.0));
-  EXPECT_FALSE(Variant(int16_t{2}) == Variant(2));
-  EXPECT_TRUE(Variant(int16_t{2}) == Variant(int16_t{2}));
-  EXPECT_TRUE(Variant::null() == Variant::null());
-  EXPECT_FALSE(Variant() == Variant::missing());
+DateParts parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+  DateParts p;
+  p.year = year, p.month = month, p.day = day, p.hour = hour, p.minute = minute, p.second = second;
+  return p;
 }
 
-TEST(VariantObjects, ConvertThroughTheDefaultMember) {
-  auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
-  computer->on(L"Name", kDispIdValue).get(L"PC1");
-  const Variant v(DispatchPtr{computer});
-  EXPECT_EQ(v.to_text(), L"PC1");
-  EXPECT_TRUE(vb_equal(v, Variant(L"PC1")));
-  EXPECT_EQ(v.to_object(), computer);
-  EXPECT_EQ(computer->trace(), (std::vector<std::wstring>{L"get Computer.Name", L"get Computer.Name"}));
-  EXPECT_EQ(error_number([] { Variant(DispatchPtr{}).to_text(); }), vb_error::kObjectVariableNotSet);
+TEST(Dates, TextAsCStrGivesItUnderEnUs) {
+  const Date evening = make_date(parts(2026, 12, 5, 23, 41, 4));
+  EXPECT_DOUBLE_EQ(evening.value, 46361 + (23 * 3600 + 41 * 60 + 4) / 86400.0);
+  EXPECT_EQ(Variant(evening).to_text(), L"12/5/2026 11:41:04 PM");
+  EXPECT_EQ(date_text(make_date(parts(2026, 12, 5))), L"12/5/2026");
+  EXPECT_EQ(date_text(make_date(parts(2026, 1, 9, 0, 0, 7))), L"1/9/2026 12:00:07 AM");
+  EXPECT_EQ(date_text(Date{0}), L"12:00:00 AM");
+  EXPECT_EQ(date_text(Date{-1.25}), L"12/29/1899 6:00:00 AM");
+  EXPECT_EQ(date_text(Date{-0.5}), L"12:00:00 PM");
+}
+
+TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {
+  EXPECT_EQ(to_ansi(L"a\u0100b\u4E2D\U0001F600\u0080c"), "a?b???c");
+  EXPECT_EQ(to_ansi(std::wstring(L"x\0y", 3)), std::string("x\0y", 3));
+  const char filled[] = "DOMAIN\\user\0stale";
+  EXPECT_EQ(from_ansi_buffer(filled, sizeof filled), L"DOMAIN\\user");
+  EXPECT_EQ(from_ansi_buffer(filled, 6), L"DOMAIN");
+  // A full buffer without NUL, followed by guard bytes that must not appear.
+  char guarded[12];
+  std::memset(guarded, 'G', sizeof guarded);
+  std::memcpy(guarded, "caf\xE9\x80xyz", 8);
+  EXPECT_EQ(from_ansi_buffer(guarded, 8), L"caf\u00E9\u20ACxyz");
+  EXPECT_EQ(from_ansi_buffer(guarded, 0), L"");
+}
+
+TEST(PlainText, TrimAndCompare) {
+  EXPECT_EQ(trim_spaces(L"  a  b  "), L"a  b");
+  EXPECT_EQ(trim_spaces(L"\ta\t "), L"\ta\t");
+  EXPECT_EQ(trim_spaces(L"    "), L"");
+  EXPECT_TRUE(equal_no_case(L"GetServerInformation", L"getserverINFORMATION"));
+  EXPECT_FALSE(equal_no_case(L"Name", L"Names"));
+  EXPECT_FALSE(equal_no_case(L"[", L"{"));  // differ by the case bit, but are no letters
+  EXPECT_FALSE(equal_no_case(L"@", L"`"));
+}
+
+TEST(Errors, VbNumbersMapToTheirHresultsAndTextsOthersStayAsTheyAre) {
+  const Error wake(5001, L"Wake-up failed \u00FC", L"Host.Computer");
+  EXPECT_EQ(wake.hresult(), static_cast<int32_t>(0x800A1389));
+  EXPECT_STREQ(wake.what(), "Wake-up failed \xC3\xBC");
+  EXPECT_EQ(Error::vb(438).description(), L"Object doesn't support this property or method");
+  EXPECT_EQ(Error::vb(438).hresult(), static_cast<int32_t>(0x800A01B6));
+  EXPECT_EQ(Error::vb(94).description(), L"Invalid use of Null");
+  const auto denied = static_cast<int32_t>(0x80070005);
+  EXPECT_EQ(Error(denied, L"Access is denied.").hresult(), denied);
+  EXPECT_EQ(Error(65536, L"x").hresult(), 65536);
 }
 
 }  // namespace
