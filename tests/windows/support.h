@@ -1,6 +1,6 @@
-// Shared by the Windows tests: the apartment, our servers' registration and
-// exports, classes created by ProgID, and windows found by their handles and
-// driven by messages taken from the queue by a plain loop, as a host's is.
+// Shared by the Windows tests: the apartment, classes created by ProgID, and
+// windows found by their handles and driven by messages taken from the queue
+// by a plain loop, as a host's is.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -55,8 +54,6 @@ inline DispatchPtr create(const wchar_t* prog_id) {
   com_ptr<IDispatch> object = create_dispatch(prog_id);
   return object ? wrap_dispatch(object.get()) : nullptr;
 }
-
-// ---- Windows.
 
 // A host's message loop: it knows nothing of our windows.
 inline void pump() {

@@ -1,11 +1,9 @@
 // pendrel.dll as a C++ client sees it: registration written and removed by
-// regsvr32, the unload check of its exports, the slot order of its three
-// interfaces, and a member's failure through the vtable.
+// regsvr32, the unload check of its exports, and members and a failure
+// through the vtable.
 #include <windows.h>
 
-#include <map>
 #include <string>
-#include <vector>
 
 #include "pendrel.h"
 #include "support.h"
@@ -177,64 +175,6 @@ TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
   testing::pump();
   EXPECT_EQ(server.can_unload(), S_OK);
   EXPECT_FALSE(GetClassInfoExW(server.dll.get(), L"PendrelForm", &info));
-}
-
-// "get Name", "put Name", "putref Name" or "call Name" per vtable slot after
-// IDispatch's seven.
-std::vector<std::wstring> slots(ITypeLib* library, REFIID iid) {
-  com_ptr<ITypeInfo> dispatch_info, info;
-  if (FAILED(library->GetTypeInfoOfGuid(iid, dispatch_info.put()))) return {L"<no type>"};
-  HREFTYPE vtable_ref = 0;
-  if (FAILED(dispatch_info->GetRefTypeOfImplType(-1, &vtable_ref)) ||
-      FAILED(dispatch_info->GetRefTypeInfo(vtable_ref, info.put()))) {
-    return {L"<not dual>"};
-  }
-  type_attr attr(info.get());
-  std::map<int, std::wstring> by_slot;
-  for (UINT i = 0; attr.get() && i < attr->cFuncs; ++i) {
-    FUNCDESC* func = nullptr;
-    if (FAILED(info->GetFuncDesc(i, &func))) return {L"<no funcdesc>"};
-    unique_bstr name;
-    info->GetDocumentation(func->memid, name.put(), nullptr, nullptr, nullptr);
-    const wchar_t* kind = func->invkind == INVOKE_PROPERTYGET      ? L"get "
-                          : func->invkind == INVOKE_PROPERTYPUT    ? L"put "
-                          : func->invkind == INVOKE_PROPERTYPUTREF ? L"putref "
-                                                                   : L"call ";
-    by_slot[func->oVft / static_cast<int>(sizeof(void*)) - 7] = kind + name.str();
-    info->ReleaseFuncDesc(func);
-  }
-  std::vector<std::wstring> names;
-  for (const auto& [slot, name] : by_slot) {
-    if (slot != static_cast<int>(names.size())) return {L"<gap before " + name + L">"};
-    names.push_back(name);
-  }
-  return names;
-}
-
-TEST(PendrelServer, InterfacesKeepTheirSlotOrder) {
-  com_ptr<ITypeLib> library;
-  ASSERT_EQ(LoadTypeLibEx(dll_path().c_str(), REGKIND_NONE, library.put()), S_OK);
-  const std::vector<std::wstring> head = {L"get DomainObject", L"putref DomainObject", L"get Computer",
-                                          L"putref Computer"};
-  const std::vector<std::wstring> ok = {L"get OK", L"put OK"};
-  const std::vector<std::wstring> show = {L"call Show", L"call Hide"};
-  const std::vector<std::wstring> credentials = {L"get AdminAcct", L"put AdminAcct", L"get Password",
-                                                 L"put Password"};
-  const std::vector<std::wstring> window = {
-      L"put Caption",   L"get Caption",   L"put hwnd",      L"get hwnd",      L"call ZOrder",
-      L"put WindowState", L"get WindowState", L"put PosWidth", L"get PosWidth", L"put PosHeight",
-      L"get PosHeight", L"put PosTop",    L"get PosTop",    L"put PosLeft",   L"get PosLeft",
-      L"call Quit",     L"put OnTop",     L"get OnTop",     L"put Visible",   L"get Visible"};
-  const std::vector<std::wstring> database = {L"get Database", L"put Database"};
-  auto join = [](std::initializer_list<std::vector<std::wstring>> parts) {
-    std::vector<std::wstring> all;
-    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-  };
-  EXPECT_EQ(slots(library.get(), __uuidof(_Properties)),
-            join({head, ok, show, credentials, window, database}));
-  EXPECT_EQ(slots(library.get(), __uuidof(_LogonProperties)), join({head, show, window}));
-  EXPECT_EQ(slots(library.get(), __uuidof(_UnavailableProperties)), join({head, ok, show, window}));
 }
 
 TEST(PendrelServer, EarlyBoundClientsCallThroughTheVtable) {

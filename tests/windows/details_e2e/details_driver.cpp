@@ -4,18 +4,11 @@
 // Waits for the load to end (the title "SALES\PC042"), then checks the System
 // tab, clicks every tab, reads and sorts the Users list, opens "Lo&gon Alerts"
 // and closes it with Esc, and clicks "&OK".
-//   details_driver <report file> apps <computer>
-// Works the details window of the computer that this machine plays (see
-// apps_setup.cpp) instead: loads the applications tree with "&Applications"
-// and reads it back, double-clicks the marked package and reads its
-// details box, loads the groups with "&Work Groups" and reads them and the make and
-// model, and clicks "&OK".
 // Every mismatch is a line "FAIL <what>: got [...] expected [...]" in the
 // report (a script's console does not reach a program it starts); the last
 // line is "details_driver: done, <n> failures". Exits 0 when nothing failed
 // and the window was closed, 1 otherwise, 2 when the load never ended.
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,9 +20,8 @@ namespace {
 
 using namespace pendrel::driver;
 
-// PC042, or the computer named on the command line.
-std::wstring computer = L"PC042";
-std::wstring loaded_title = L"SALES\\PC042";
+constexpr wchar_t kComputer[] = L"PC042";
+constexpr wchar_t kLoadedTitle[] = L"SALES\\PC042";
 
 std::unique_ptr<FILE, decltype(&std::fclose)> report(nullptr, &std::fclose);
 int failures = 0;
@@ -169,7 +161,7 @@ bool wait_loaded(Details& d) {
       [&] {
         d.window = nullptr;
         for (HWND w = GetTopWindow(nullptr); w && !d.window; w = GetWindow(w, GW_HWNDNEXT)) {
-          if (IsWindowVisible(w) && title_of(w).find(computer) != std::wstring::npos && class_of(w) != L"#32770") {
+          if (IsWindowVisible(w) && title_of(w).find(kComputer) != std::wstring::npos && class_of(w) != L"#32770") {
             d.window = w;
           }
         }
@@ -178,10 +170,10 @@ bool wait_loaded(Details& d) {
           fail("box shown", box_text(box), L"no box");
           post_click(descendant(box, WC_BUTTONW));
         }
-        return title_of(d.window) == loaded_title;
+        return title_of(d.window) == kLoadedTitle;
       },
       60000);
-  if (!loaded) fail("title at the load's end", d.window ? title_of(d.window) : L"<no window>", loaded_title);
+  if (!loaded) fail("title at the load's end", d.window ? title_of(d.window) : L"<no window>", kLoadedTitle);
   return loaded;
 }
 
@@ -195,78 +187,15 @@ bool close_with_ok(const Details& d) {
   return closed;
 }
 
-// The product hive, mounted as the key QM of this machine's registry, which
-// the window reaches as the registry of the computer it shows.
-bool qm_mounted() {
-  HKEY opened = nullptr;
-  const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"QM\\LastRun\\APPIMAGE", 0, KEY_READ, &opened);
-  if (status == ERROR_SUCCESS) RegCloseKey(opened);
-  return status == ERROR_SUCCESS;
-}
-
-// The product hive's three packages, every folder open after the load (sorted
-// by the control); the marked package with "*" and image 4. A double-click on
-// it shows its record; OK closes the box.
-void check_applications(const Details& d) {
-  select_tab(d, 2);
-  HWND tree = descendant(d.frames[1], WC_TREEVIEWW);
-  check("tree before the load", tree_text(tree), L"Double-Click to Load Apps [1]\n");
-  click(descendant(d.frames[1], WC_STATICW, L"&Applications"));
-  wait_for([&] { return title_of(d.window) == loaded_title && SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 1; }, 30000);
-  check("title after the applications", title_of(d.window), loaded_title);
-  check("product hive while the window is open", qm_mounted() ? L"mounted" : L"not mounted", L"mounted");
-  check("tree", tree_text(tree),
-        L"AppImage [2]\n  Office [2]\n    MachInst [2]\n      NT4 [2]\n        Excel97* [4]\n"
-        L"      Word97 [3]\n  Utilities [2]\n    MachInst [2]\n      WinZip [3]\n");
-
-  const std::wstring title = L"Application/Package Details (Marked for Re-Install)";
-  HWND box = nullptr;
-  if (!double_click_node(tree, find_node(tree, {L"AppImage", L"Office", L"MachInst", L"NT4", L"Excel97*"})) ||
-      !wait_for([&] { return (box = shown_box(process_of(tree))) != nullptr; }))
-    return fail("details box", L"none", title);
-  check("details box title", title_of(box), title);
-  check("details box text", box_message(box),
-        L"Package:\t\tMicrosoft Excel 97 (v. 8.0a)\r\n\r\nInstall Date:\t1999-03-03\r\n"
-        L"Package Date:\t1998-12-01\r\nBy File:\t\tAppImage\\Office\\MachInst\\NT4\\Excel97");
-  post_click(descendant(box, WC_BUTTONW, L"OK"));
-  if (!wait_closed(box, 5000)) fail("details box after OK", L"open", L"closed");
-}
-
-// The host's groups of the computer (the demo fixture's PC042 ones), then the
-// logical groups "Sales Workstations,,Lab, Lab": the one named like a global
-// group takes its row, " Lab" is a name of its own.
-void check_work_groups(const Details& d) {
-  select_tab(d, 3);
-  HWND list = descendant(d.frames[2], WC_LISTVIEWW);
-  click(descendant(d.frames[2], WC_STATICW, L"&Work Groups"));
-  wait_for([&] { return title_of(d.window) == loaded_title && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0; }, 30000);
-  check_rows("groups", list,
-             {L"Global | Domain Computers | All workstations and servers joined to the domain",
-              L"Vyx | Sales Workstations | QM Logical Computer Group",
-              L"Local | Administrators | Members can fully administer the computer",
-              L"Local | Users | Ordinary users", L"Local | Backup Operators | N/A",
-              L"Vyx | Lab | QM Logical Computer Group", L"Vyx |  Lab | QM Logical Computer Group"});
-  check("make and model", value_of(d.frames[0], L"&Version"), L"Intel Pentium III (NIC=3C905,Video=ati)");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   report.reset(argc > 1 ? std::fopen(argv[1], "w") : nullptr);
   if (!report) return 3;
-  const bool apps = argc > 3 && std::string_view(argv[2]) == "apps";
-  if (apps) {
-    computer = std::wstring(argv[3], argv[3] + std::strlen(argv[3]));
-    loaded_title = L"SALES\\" + computer;
-  }
   Details d;
   int code = 2;
   if (wait_loaded(d)) {
-    const bool found = find_frames(d);
-    if (found && apps) {
-      check_applications(d);
-      check_work_groups(d);
-    } else if (found) {
+    if (find_frames(d)) {
       check_system_tab(d);
       for (int tab : {2, 3, 1}) select_tab(d, tab);
       check_users(d);

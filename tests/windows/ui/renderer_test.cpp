@@ -276,6 +276,11 @@ TEST(Renderer, UserActionsReachTheModel) {
   SendMessageW(nodes, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_item(nodes, TVGN_CHILD, tree_item(nodes, TVGN_ROOT))));
   EXPECT_TRUE(word.selected());
   EXPECT_EQ(w.log, std::vector<std::wstring>{L"tvwApps_NodeClick AppImage\\Word"});
+  // A folder the user opens with the keyboard is open in the model.
+  root.set_expanded(false);
+  SendMessageW(nodes, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(tree_item(nodes, TVGN_ROOT)));
+  post_key(nodes, WM_KEYDOWN, VK_RIGHT);
+  EXPECT_TRUE(root.expanded());
 
   // Tab and Shift+Tab in the model's tab order (which may leave a frame in
   // the middle), and access keys, through the hook.
