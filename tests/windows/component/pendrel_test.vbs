@@ -25,7 +25,10 @@ End Sub
 ' unavailable window does when it activates) hides HideOnRead, as a user
 ' closing a modal window would.
 Class FakeComputer
-  Public UnAvailableCaption, UnAvailableText, UnlocksEnabled, HideOnRead
+  Public UnAvailableCaption
+  Public UnAvailableText
+  Public UnlocksEnabled
+  Public HideOnRead
   Public Property Get Name()
     Name = "PC042"
     If IsObject(HideOnRead) Then HideOnRead.Hide

@@ -41,6 +41,7 @@ Check "RemNull", d.RemNull("SA" & Chr(0) & "LES" & Chr(0)), "SALES"
 
 Set c = d.GetComputer("pc042")
 Check "default member", CStr(c), "PC042"
+Check "GetServerInformation 102", c.GetServerInformation(102), CLng(0)
 Check "PlatformId", c.PlatformId, CLng(500)
 Check "time", c.time, DateSerial(2026, 3, 14) + TimeSerial(9, 26, 53)
 Check "TZBias", c.TZBias, CLng(300)
@@ -48,6 +49,7 @@ Check "TZBias", c.TZBias, CLng(300)
 ' Users, sessions and groups: empty until loaded.
 Check "Users before GetUsers", c.Users.Count, CLng(0)
 Check "GetUsers()", c.GetUsers(), CLng(0)
+Check "GetUsers(True)", c.GetUsers(True), CLng(0)
 Check "Users.Count", c.Users.Count, CLng(3)
 Set u = c.Users("SVCBACKUP")
 Check "FullName before GetUserInformation", u.FullName, ""
@@ -55,7 +57,7 @@ Check "GetUserInformation", u.GetUserInformation(3), CLng(0)
 Check "GetGroups", c.GetGroups, CLng(0)
 Set g = c.LocalGroups(1)
 Check "group default member", CStr(g), "Administrators"
-Check "Description", g.Description, "Members can fully administer the computer"
+Check "GetDescription", g.GetDescription, "Members can fully administer the computer"
 
 On Error Resume Next
 Set u = c.Users("nobody")
@@ -76,6 +78,7 @@ Check "UnMap again", r.UnMap(True), CLng(2250)
 Set dom = d.Domains("sales")
 Check "Domains default member", CStr(dom), "sales"
 Check "Domains same object", d.Domains("SALES") Is dom, True
+Check "Domain GetItems", dom.GetItems, CLng(0)
 Check "Domain Item(2)", CStr(dom.Item(2)), "PC042"
 
 On Error Resume Next

@@ -195,6 +195,10 @@ TEST_F(LogonWindowTest, TabsSortingDeleteAndEnterWriteWhatTheRowsHold) {
   EXPECT_EQ(rows_of(logon_list_),
             (Strings{L"SALES\\jdoe|John Doe", L"SALES\\bwhite|Bob White",
                      L"PC042\\Administrators|Members can fully administer the computer"}));
+  click_column(logon_list_, 1);
+  EXPECT_EQ(rows_of(logon_list_),
+            (Strings{L"SALES\\bwhite|Bob White", L"SALES\\jdoe|John Doe",
+                     L"PC042\\Administrators|Members can fully administer the computer"}));
   select_row(logon_list_, 1);
   click(FindWindowExW(logon_frame_, nullptr, L"Button", L"&Delete"));
   EXPECT_EQ(rows_of(logon_list_), (Strings{L"SALES\\bwhite|Bob White",
