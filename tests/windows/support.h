@@ -1,6 +1,6 @@
-// Shared by the Windows tests: the apartment, our servers' registration and
-// exports, classes created by ProgID, and windows found by their handles and
-// driven by messages taken from the queue by a plain loop, as a host's is.
+// Shared by the Windows tests: the apartment, classes created by ProgID, and
+// windows found by their handles and driven by messages taken from the queue
+// by a plain loop, as a host's is.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -55,134 +54,6 @@ inline DispatchPtr create(const wchar_t* prog_id) {
   com_ptr<IDispatch> object = create_dispatch(prog_id);
   return object ? wrap_dispatch(object.get()) : nullptr;
 }
-
-// ---- Registration and exports of our in-process servers.
-
-// A file beside the test program.
-inline std::wstring beside_exe(const wchar_t* file) {
-  wchar_t exe[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::wstring path(exe, n);
-  return path.substr(0, path.find_last_of(L'\\') + 1) + file;
-}
-
-inline std::wstring lower(std::wstring text) {
-  CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-  return text;
-}
-
-// A text value under HKEY_CLASSES_ROOT, or "<absent>".
-inline std::wstring read_text(const std::wstring& key, const wchar_t* name = nullptr) {
-  unique_hkey hkey;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) != ERROR_SUCCESS) return L"<absent>";
-  wchar_t value[512] = L"<poisoned>";
-  DWORD size = sizeof(value) - sizeof(wchar_t), type = 0;
-  if (RegQueryValueExW(hkey.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
-    return L"<no value>";
-  }
-  return type == REG_SZ ? value : L"<not text>";
-}
-
-inline bool key_exists(const std::wstring& key) {
-  unique_hkey hkey;
-  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, hkey.put()) == ERROR_SUCCESS;
-}
-
-// regsvr32's exit code for `dll`.
-inline DWORD run_regsvr32(const std::wstring& options, const std::wstring& dll) {
-  std::wstring command = L"regsvr32.exe " + options + L" \"" + dll + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return GetLastError();
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0xdeadbeef;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
-struct RegisteredClass {
-  const wchar_t* prog_id;
-  const wchar_t* clsid;
-  const wchar_t* iid;
-};
-
-// What regsvr32 writes for a server: each class by ProgID and CLSID with its
-// interface, and the type library (of locale `lcid`) at the DLL.
-inline void expect_registered(const std::wstring& dll, const wchar_t* libid, const wchar_t* lcid,
-                              std::span<const RegisteredClass> classes) {
-  for (const RegisteredClass& c : classes) {
-    SCOPED_TRACE(to_ansi(c.prog_id));
-    const std::wstring clsid_key = std::wstring(L"CLSID\\") + c.clsid;
-    EXPECT_EQ(read_text(std::wstring(c.prog_id) + L"\\CLSID"), c.clsid);
-    EXPECT_EQ(read_text(clsid_key + L"\\ProgID"), c.prog_id);
-    EXPECT_EQ(lower(read_text(clsid_key + L"\\InprocServer32")), lower(dll));
-    EXPECT_EQ(read_text(clsid_key + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(read_text(clsid_key + L"\\TypeLib"), libid);
-    EXPECT_TRUE(key_exists(std::wstring(L"Interface\\") + c.iid));
-  }
-  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + libid + L"\\1.0\\" + lcid + L"\\win64")), lower(dll));
-}
-
-// regsvr32 /u removes all of it (and, run again, still succeeds); regsvr32
-// writes it again.
-inline void expect_regsvr32_round_trip(const std::wstring& dll, const wchar_t* libid, const wchar_t* lcid,
-                                       std::span<const RegisteredClass> classes) {
-  expect_registered(dll, libid, lcid, classes);
-  ASSERT_EQ(run_regsvr32(L"/s /u", dll), 0u);
-  for (const RegisteredClass& c : classes) {
-    EXPECT_FALSE(key_exists(std::wstring(L"CLSID\\") + c.clsid)) << to_ansi(c.prog_id);
-    EXPECT_FALSE(key_exists(c.prog_id));
-    EXPECT_FALSE(key_exists(std::wstring(L"Interface\\") + c.iid)) << to_ansi(c.prog_id);
-  }
-  EXPECT_FALSE(key_exists(std::wstring(L"TypeLib\\") + libid));
-  EXPECT_EQ(run_regsvr32(L"/s /u", dll), 0u);
-  ASSERT_EQ(run_regsvr32(L"/s", dll), 0u);
-  expect_registered(dll, libid, lcid, classes);
-}
-
-// The server's own DllCanUnloadNow and DllGetClassObject, loaded beside COM's copy.
-struct ServerExports {
-  explicit ServerExports(const std::wstring& path) : dll(LoadLibraryW(path.c_str())) {
-    can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllCanUnloadNow")));
-    get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void*>(GetProcAddress(dll.get(), "DllGetClassObject")));
-  }
-  unique_hmodule dll;
-  HRESULT(STDAPICALLTYPE* can_unload)() = nullptr;
-  HRESULT(STDAPICALLTYPE* get_class_object)(REFCLSID, REFIID, void**) = nullptr;
-};
-
-// DllCanUnloadNow says S_FALSE while a class factory, an object (of two) or
-// a lock is alive, S_OK once none is.
-inline void expect_unload_only_when_free(const ServerExports& server, REFCLSID clsid, REFIID iid) {
-  ASSERT_TRUE(server.can_unload && server.get_class_object);
-  EXPECT_EQ(server.can_unload(), S_OK);
-  com_ptr<IClassFactory> factory;
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-  com_ptr<IUnknown> first, second;
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, second.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.reset();
-  first.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // an object and the lock
-  second.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the lock
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-  factory.reset();
-  EXPECT_EQ(server.can_unload(), S_OK);
-}
-
-// ---- Windows.
 
 // A host's message loop: it knows nothing of our windows.
 inline void pump() {
@@ -337,13 +208,5 @@ inline std::function<bool()> each_dialog(std::function<void(HWND)> action) {
     return false;
   };
 }
-
-// The visible labels, check boxes, buttons and frame captions of a window
-// whose text does not fit, each as "caption: needs N px, has M"
-// (window_checks.cpp, library pendrel_window_checks).
-std::vector<std::wstring> clipped_captions(HWND window);
-// What a shown window draws wrong, read back from the screen: a close button
-// without its cross, a tab page in another colour than its controls.
-std::vector<std::wstring> drawing_faults(HWND window);
 
 }  // namespace pendrel::win32::testing

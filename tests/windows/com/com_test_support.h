@@ -19,6 +19,4 @@ namespace pendrel::win32::testing {
 
 inline com_ptr<IDispatch> create_probe() { return create_dispatch(L"PendrelProbe.Probe"); }
 
-inline std::wstring probe_path() { return beside_exe(L"pendrelprobe.dll"); }
-
 }  // namespace pendrel::win32::testing

@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <array>
-#include <stdexcept>
 #include <string>
 
 #include "core/dispatch.h"
@@ -49,12 +48,6 @@ class Probe final : public DualObject<IProbe> {
   STDMETHODIMP Fail(BSTR description) override {
     return guarded(__uuidof(IProbe), [&] {
       throw Error(pendrel::vb_error::kOverflow, text_of(description), L"PendrelProbe.Probe");
-    });
-  }
-
-  STDMETHODIMP Crash(BSTR text) override {
-    return guarded(__uuidof(IProbe), [&] {
-      throw std::runtime_error(pendrel::to_ansi(text_of(text)));
     });
   }
 

