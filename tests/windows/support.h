@@ -143,15 +143,6 @@ inline void click(HWND button) {
   pump();
 }
 
-// A key pressed in `focus`, taken from the queue.
-inline void press(HWND focus, UINT key) {
-  SetFocus(focus);
-  driver::press_key(focus, key);
-  pump();
-}
-
-inline std::wstring row_text(HWND list, int row, int column = 0) { return driver::list_text(list, row, column); }
-
 // Each row of a list view top to bottom, its first `columns` texts joined by '|'.
 inline std::vector<std::wstring> rows_of(HWND list, int columns = 1) { return driver::rows_of(list, columns, L"|"); }
 

@@ -32,9 +32,9 @@ using namespace forms;
 
 using testing::class_of;
 using testing::pump;
-using testing::row_text;
 using testing::text_of;
 using testing::TimerAction;
+using driver::list_text;
 using driver::node_of;
 using driver::tree_item;
 
@@ -212,8 +212,8 @@ TEST(Renderer, ListsAndTreesFollowTheModelInOrder) {
     }
     EXPECT_EQ(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0), 0) << "nothing shown during the bulk load";
   }
-  EXPECT_EQ(row_text(rows, 999), L"row1999");
-  EXPECT_EQ(row_text(rows, 500, 1), L"sub 500");
+  EXPECT_EQ(list_text(rows, 999, 0), L"row1999");
+  EXPECT_EQ(list_text(rows, 500, 1), L"sub 500");
   LVITEMW item{};
   item.mask = LVIF_IMAGE;
   item.iItem = 501;

@@ -206,7 +206,9 @@ TEST_F(LogonWindowTest, TabsSortingDeleteAndEnterWriteWhatTheRowsHold) {
   log_->clear();
 
   // Enter in the server box is OK.
-  press(server_, VK_RETURN);
+  SetFocus(server_);
+  driver::press_key(server_, VK_RETURN);
+  pump();
   EXPECT_EQ(log_->trace(), save_lines(L"SALES\\bwhite;PC042\\Administrators"));
   EXPECT_FALSE(visible());
 }
