@@ -121,9 +121,7 @@ class FakeDispatch : public Dispatch {
       : name_(std::move(name)), log_(log ? std::move(log) : std::make_shared<CallLog>()) {}
 
   const std::wstring& name() const { return name_; }
-  CallLog& log() { return *log_; }
   const std::shared_ptr<CallLog>& shared_log() const { return log_; }
-  std::vector<std::wstring> trace() const { return log_->trace(); }
   // Another fake whose calls land in the same log.
   std::shared_ptr<FakeDispatch> sibling(std::wstring name) const {
     return std::make_shared<FakeDispatch>(std::move(name), log_);

@@ -71,7 +71,7 @@ class ComponentClasses : public ::testing::Test {
   fakes::ScriptedUserInterface ui;
   Environment env{window_system, ui, [this](forms::Form&) {
                     return std::make_unique<fakes::RecordingPeer>(
-                        trace, [] { if (g_during_modal) g_during_modal(); }, L"");
+                        trace, [] { if (g_during_modal) g_during_modal(); });
                   }};
 };
 

@@ -61,32 +61,19 @@ TEST(VariantConversions, TypeMismatchAndInvalidUseOfNull) {
   EXPECT_EQ(Variant(true).to_text(), L"True");
 }
 
-TEST(VariantNumbers, TextOfNumbersAsCStrGivesIt) {
-  EXPECT_EQ(number_text(1e20), L"1E+20");
-  EXPECT_EQ(number_text(0.0001), L"0.0001");
-  EXPECT_EQ(number_text(0.00001), L"1E-05");
-  EXPECT_EQ(number_text(123456789012345.0), L"123456789012345");
-  EXPECT_EQ(number_text(1234567890123456.0), L"1.23456789012346E+15");
-  EXPECT_EQ(number_text(-0.0), L"0");
+TEST(CStrTexts, NumbersAndDatesUnderEnUs) {
+  const std::pair<double, const wchar_t*> numbers[] = {{1e20, L"1E+20"}, {0.0001, L"0.0001"}, {0.00001, L"1E-05"},
+      {123456789012345.0, L"123456789012345"}, {1234567890123456.0, L"1.23456789012346E+15"}, {-0.0, L"0"}};
+  for (const auto& [number, text] : numbers) EXPECT_EQ(number_text(number), text);
   EXPECT_EQ(Variant(0.1 + 0.2).to_text(), L"0.3");
   EXPECT_EQ(Variant(INT32_MIN).to_text(), L"-2147483648");
-}
-
-DateParts parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  DateParts p;
-  p.year = year, p.month = month, p.day = day, p.hour = hour, p.minute = minute, p.second = second;
-  return p;
-}
-
-TEST(Dates, TextAsCStrGivesItUnderEnUs) {
-  const Date evening = make_date(parts(2026, 12, 5, 23, 41, 4));
+  const Date evening = make_date({2026, 12, 5, 23, 41, 4});
   EXPECT_DOUBLE_EQ(evening.value, 46361 + (23 * 3600 + 41 * 60 + 4) / 86400.0);
   EXPECT_EQ(Variant(evening).to_text(), L"12/5/2026 11:41:04 PM");
-  EXPECT_EQ(date_text(make_date(parts(2026, 12, 5))), L"12/5/2026");
-  EXPECT_EQ(date_text(make_date(parts(2026, 1, 9, 0, 0, 7))), L"1/9/2026 12:00:07 AM");
-  EXPECT_EQ(date_text(Date{0}), L"12:00:00 AM");
-  EXPECT_EQ(date_text(Date{-1.25}), L"12/29/1899 6:00:00 AM");
-  EXPECT_EQ(date_text(Date{-0.5}), L"12:00:00 PM");
+  const std::pair<Date, const wchar_t*> dates[] = {{make_date({2026, 12, 5}), L"12/5/2026"},
+      {make_date({2026, 1, 9, 0, 0, 7}), L"1/9/2026 12:00:07 AM"}, {Date{0}, L"12:00:00 AM"},
+      {Date{-1.25}, L"12/29/1899 6:00:00 AM"}, {Date{-0.5}, L"12:00:00 PM"}};
+  for (const auto& [date, text] : dates) EXPECT_EQ(date_text(date), text);
 }
 
 TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {

@@ -41,8 +41,8 @@ inline std::wstring control_name(const forms::Control& c) {
 
 class RecordingPeer : public forms::FormPeer {
  public:
-  RecordingPeer(std::shared_ptr<Trace> trace, std::function<void()> modal_action, std::wstring label)
-      : trace_(std::move(trace)), modal_action_(std::move(modal_action)), label_(std::move(label)) {}
+  RecordingPeer(std::shared_ptr<Trace> trace, std::function<void()> modal_action)
+      : trace_(std::move(trace)), modal_action_(std::move(modal_action)) {}
 
   void create() override { add(L"create"); }
   void destroy() override { add(L"destroy"); }
@@ -54,9 +54,7 @@ class RecordingPeer : public forms::FormPeer {
     add(L"end_modal");
   }
   void zorder(int position) override { add(L"zorder " + std::to_wstring(position)); }
-  void refresh(const forms::Control* c) override {
-    add(c ? L"refresh " + control_name(*c) : L"refresh");
-  }
+  void refresh(const forms::Control* c) override { add(c ? L"refresh " + control_name(*c) : L"refresh"); }
   std::intptr_t hwnd() const override { return 0x2A0B4; }
   void form_changed(forms::Property p) override { add(L"form " + property_name(p)); }
   void control_changed(forms::Control& c, const forms::Change& change) override {
@@ -70,20 +68,10 @@ class RecordingPeer : public forms::FormPeer {
   }
 
  private:
-  void add(std::wstring line) { trace_->push_back(label_.empty() ? line : label_ + L" " + line); }
+  void add(std::wstring line) { trace_->push_back(std::move(line)); }
 
   std::shared_ptr<Trace> trace_;
   std::function<void()> modal_action_;
-  std::wstring label_;
 };
-
-// Gives a form a recording peer; the modal action runs inside run_modal. With
-// a label, each line starts with it.
-inline void record_peer(forms::Form& form, std::shared_ptr<Trace> trace,
-                        std::function<void()> modal_action = {}, std::wstring label = {}) {
-  form.set_peer_factory([trace, modal_action, label](forms::Form&) {
-    return std::make_unique<RecordingPeer>(trace, modal_action, label);
-  });
-}
 
 }  // namespace pendrel::fakes

@@ -76,7 +76,7 @@ class FakeTavisk : public Tavisk {
 class CaptionPeer : public fakes::RecordingPeer {
  public:
   CaptionPeer(forms::Form& form, std::shared_ptr<fakes::CallLog> log)
-      : RecordingPeer(std::make_shared<fakes::Trace>(), nullptr, L""), form_(form), log_(std::move(log)) {}
+      : RecordingPeer(std::make_shared<fakes::Trace>(), nullptr), form_(form), log_(std::move(log)) {}
   void form_changed(forms::Property p) override {
     if (p == forms::Property::Caption) log_->add({L"", L"Caption", InvokeKind::PropertyPut, {Variant(form_.caption())}});
   }

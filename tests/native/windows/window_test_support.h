@@ -42,7 +42,7 @@ struct WindowTestBed {
   ScriptedUserInterface ui;
   std::shared_ptr<Trace> peer_trace = std::make_shared<Trace>();
   component::Environment env{window_system, ui, [trace = peer_trace](forms::Form&) {
-                               return std::make_unique<RecordingPeer>(trace, nullptr, L"");
+                               return std::make_unique<RecordingPeer>(trace, nullptr);
                              }};
   std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
   std::shared_ptr<FakeDispatch> computer = std::make_shared<FakeDispatch>(L"Computer", log);
