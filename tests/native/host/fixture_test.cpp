@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "core/error.h"
@@ -30,7 +32,7 @@ TEST(FixtureParser, ReadsQuotingRootsAndSections) {
       "\xEF\xBB\xBF# comment\r\n" "[console]\r\n" "computer CONSOLE1\n" "domain SALES\n" "\n" "[computer PC042]\n"
       "  reachable no\n" "time 2026-03-14 09:26:53\n" "tzbias -60\n" "tz 0x1E0\n"
       "description \"  padded \"\"quoted\"\"  \"\n" "server-type 0x80001003\n" "user jdoe   John   Doe  \n"
-      "user guest\n" "GLOBAL-GROUP \"Domain Users\" All of them\n"
+      "user guest\n" "user \"M\xC3\xBCller, \"\"Jo\"\"\" \"first\r\n\r\n  third\"\n" "GLOBAL-GROUP \"Domain Users\" All of them\n"
       "registry HKLM \"SOFTWARE\\Vyx\\Gina\\Settings\" SendMsgServer sz EVENTS 1\n"
       "registry 0x80000002 SOFTWARE\\Vyx\\Gina\\Settings SendLogonMsg dword -1\n" "registry hkcu Key \"\" sz \"\"\n"
       "registry HKLM SOFTWARE\\Vyx\\GINA\\MRU ConsoleUser sz SALES\\old\n"
@@ -48,7 +50,7 @@ TEST(FixtureParser, ReadsQuotingRootsAndSections) {
             (std::vector<int>{2026, 3, 14, 9, 26, 53, -60, 480}));
   EXPECT_EQ(c.server.description, L"  padded \"quoted\"  ");
   EXPECT_EQ(c.server.type, 0x80001003u);
-  EXPECT_EQ(accounts(c.users), L"jdoe=John   Doe;guest=;");
+  EXPECT_EQ(accounts(c.users), L"jdoe=John   Doe;guest=;M\u00FCller, \"Jo\"=first\n\n  third;");
   EXPECT_EQ(accounts(c.global_groups), L"Domain Users=All of them;");
 
   // A later line for the same value (any case) replaces the earlier.
@@ -72,6 +74,9 @@ TEST(FixtureParser, BadLineIsReportedWithFileAndLineNumber) {
       {"[computer A]\ntz 2147483648", L"t.fixture line 2: '2147483648' is not a 32-bit number (bias in minutes)"},
       {"[computer A]\nuser \"Domain Users", L"t.fixture line 2: unterminated quoted text"},
       {"[computer A]\nuser \"a\"b", L"t.fixture line 2: a quoted text must be followed by a space"},
+      // A quoted text runs over lines; errors name the line where it starts.
+      {"[computer A]\nuser \"a\n\nb\"c", L"t.fixture line 2: a quoted text must be followed by a space"},
+      {"[computer A]\nuser \"a\nb\" x\nusr y", L"t.fixture line 4: unknown keyword 'usr' in a [computer] section"},
       {"[computer A]\ntime 2026-02-30 10:00:00",
        L"t.fixture line 2: '2026-02-30 10:00:00' is not a date and time like 2026-03-14 09:26:53"},
       {"[computer A]\nregistry HKXX K N sz v", L"t.fixture line 2: unknown registry root 'HKXX'"},
@@ -84,6 +89,26 @@ TEST(FixtureParser, BadLineIsReportedWithFileAndLineNumber) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(parse_error(text), expected) << text;
   EXPECT_EQ(parse_error("[computer A]\ndescription caf\xC3\xA9 \xF0\x9F\x98\x80"), L"");
   EXPECT_EQ(parse_error("[computer A]\ndelay 600000"), L"") << "the longest delay";
+}
+
+// tools/make-fixture writes what the parser reads back, the hard facts intact.
+TEST(FixtureParser, GeneratedFixtureOfManyComputers) {
+  const std::filesystem::path file = std::filesystem::temp_directory_path() / "host_fixture_test.fixture";
+  const std::string command = std::string(PENDREL_TOOLS_DIR) + "/make-fixture --computers 12 --bad --delay 20 --out " +
+                              file.string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const Fixture f = load_fixture(file.wstring());
+  std::filesystem::remove(file);
+  ASSERT_EQ(f.computers.size(), 18u);
+  EXPECT_EQ(f.computers[11].name, L"PC0012");
+  EXPECT_EQ(f.computers[11].injections.delay_for(L"Computer.GetUsers"), 20);
+  EXPECT_EQ(f.injections.delay_for(L"DomainObject.GetComputer"), 20);
+  ASSERT_NE(f.find_computer(L"PC,\"Q\""), nullptr);
+  EXPECT_EQ(f.find_computer(L"PCBREAK")->server.description, L"first line\nsecond line\nthird, \"quoted\"");
+  EXPECT_EQ(f.find_computer(L"PCLONG")->server.description.size(), 10000u);
+  EXPECT_EQ(f.find_computer(L"PCUMLAUT")->users.back().name, L"j\u00FCrgen.m\u00FCller");
+  EXPECT_FALSE(f.find_computer(L"PCGONE")->reachable);
+  EXPECT_NE(f.find_computer(L"PCFAIL")->injections.failure_for(L"Computer.GetUsers"), nullptr);
 }
 
 }  // namespace
