@@ -88,3 +88,35 @@ CREATE VIEW qryEquipment AS
          Equipment.MACAddr AS MACAddr,
          Equipment.DomainID AS DomainID
   FROM Equipment;
+
+-- The inventory's last known state: one row per report pendrel-inventory
+-- took (--database), so each computer keeps its history. Report is the
+-- report's JSON as the component wrote it; the other columns repeat the
+-- fields queries ask for. TakenAt is UTC, "YYYY-MM-DD HH:MM:SS".
+CREATE TABLE InventorySnapshot (
+  Computer VARCHAR(255) NOT NULL,
+  Domain VARCHAR(255) NOT NULL,
+  TakenAt TIMESTAMP NOT NULL,
+  Reachable BOOLEAN NOT NULL,
+  Report TEXT NOT NULL,
+  OS TEXT,
+  IPAddress TEXT,
+  MACAddress TEXT,
+  ConsoleAccount TEXT,
+  ClockSkewSeconds BIGINT
+);
+CREATE INDEX InventorySnapshot_Computer ON InventorySnapshot (Computer, Domain, TakenAt);
+
+-- The computers of a run that several pendrel-inventory processes share on
+-- a PostgreSQL server: each claims one row at a time (ClaimedBy, until
+-- ClaimedUntil, in the server's time) and marks it done with its snapshot;
+-- a claim that runs out goes back to the queue.
+CREATE TABLE InventoryQueue (
+  Run VARCHAR(64) NOT NULL,
+  Computer VARCHAR(255) NOT NULL,
+  Domain VARCHAR(255) NOT NULL,
+  ClaimedBy VARCHAR(100),
+  ClaimedUntil TIMESTAMP,
+  DoneAt TIMESTAMP,
+  PRIMARY KEY (Run, Computer, Domain)
+);

@@ -32,6 +32,12 @@ class OdbcConnection : public Connection {
   int32_t State() const override { return open_ ? kAdStateOpen : kAdStateClosed; }
   std::shared_ptr<Recordset> OpenRecordset(std::wstring_view source) override;
 
+  // Runs a statement that gives no rows (INSERT, UPDATE, DELETE), as the
+  // text stands, and gives the rows it affected (-1 when the driver cannot
+  // tell). A driver that counts no rows for RETURNING or a trigger cannot
+  // serve OpenRecordset for such a statement.
+  int64_t Execute(std::wstring_view sql);
+
   // The open connection's handles; error 3709 when closed.
   const OpenHandles& handles() const;
 

@@ -595,4 +595,16 @@ void OdbcRecordset::FindFirst(std::wstring_view criteria) {
 
 std::shared_ptr<Recordset> make_recordset() { return std::make_shared<OdbcRecordset>(); }
 
+int64_t OdbcConnection::Execute(std::wstring_view sql) {
+  unique_hstmt stmt = new_statement(handles().dbc.get());
+  sql_string text = to_sql(sql);
+  // SQL_NO_DATA: a searched UPDATE or DELETE that met no row.
+  const SQLRETURN rc = checked(SQLExecDirectW(stmt.get(), text.data(), static_cast<SQLINTEGER>(text.size())),
+                               SQL_HANDLE_STMT, stmt.get(), L"SQLExecDirect");
+  if (rc == SQL_NO_DATA) return 0;
+  SQLLEN rows = -1;
+  checked(SQLRowCount(stmt.get(), &rows), SQL_HANDLE_STMT, stmt.get(), L"SQLRowCount");
+  return rows;
+}
+
 }  // namespace pendrel::database::odbc

@@ -1,0 +1,49 @@
+#include "platform/win32/inventory/com_reporter.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "core/error.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/dispatch_client.h"
+#include "report/computer_report.h"
+
+namespace pendrel::win32 {
+
+ComApartment::ComApartment() {
+  const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(hr)) throw Error(hr, L"The worker's COM apartment could not be made");
+}
+
+ComApartment::~ComApartment() { CoUninitialize(); }
+
+DispatchPtr create_by_prog_id(const std::wstring& prog_id) {
+  CLSID clsid{};
+  com_ptr<IDispatch> object;
+  HRESULT hr = CLSIDFromProgID(prog_id.c_str(), &clsid);
+  if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
+  if (FAILED(hr)) throw Error(hr, L"Cannot create " + prog_id + L"; is it registered?");
+  return wrap_dispatch(object.get());
+}
+
+ComReporter::ComReporter(const inventory::Options& options)
+    : options_(options), domain_(create_by_prog_id(L"PendrelHost.DomainObject")) {
+  if (options_.live) {
+    domain_->call(L"OpenLive");
+  } else {
+    domain_->call(L"OpenFixture", {options_.fixture});
+  }
+}
+
+std::string ComReporter::report(const std::wstring& computer) {
+  DispatchPtr host_computer = domain_->call(L"GetComputer", {computer}).to_object();
+  DispatchPtr details = create_by_prog_id(L"Pendrel.Properties");
+  details->set(L"DomainObject", domain_);
+  details->set(L"Computer", host_computer);
+  if (!options_.database.empty()) details->let(L"Database", options_.database);
+  // By name, so that any build of the component with Report serves.
+  const Variant result = details->call(L"Report", {std::wstring(L"json"), options_.apps});
+  return report::to_utf8(result.to_text());
+}
+
+}  // namespace pendrel::win32
