@@ -99,13 +99,16 @@ std::size_t InventoryDatabase::queued(std::wstring_view run, bool not_done) {
 
 std::optional<EquipmentRow> InventoryDatabase::claim(std::wstring_view run, std::wstring_view owner,
                                                      int claim_seconds) {
+  // Inside WITH, so that a claim that finds nothing still gives an (empty)
+  // result rather than none, which the PostgreSQL driver would refuse to fetch.
   auto recordset = query(
-      L"UPDATE InventoryQueue SET ClaimedBy = " + sql_text(owner) + L", ClaimedUntil = LOCALTIMESTAMP + INTERVAL '" +
-      std::to_wstring(claim_seconds) +
+      L"WITH claimed AS (UPDATE InventoryQueue SET ClaimedBy = " + sql_text(owner) +
+      L", ClaimedUntil = LOCALTIMESTAMP + INTERVAL '" + std::to_wstring(claim_seconds) +
       L" seconds' WHERE (Run, Computer, Domain) = (SELECT Run, Computer, Domain FROM InventoryQueue WHERE Run = " +
       sql_text(run) +
       L" AND DoneAt IS NULL AND (ClaimedUntil IS NULL OR ClaimedUntil < LOCALTIMESTAMP)"
-      L" ORDER BY Computer, Domain LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING Computer, Domain");
+      L" ORDER BY Computer, Domain LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING Computer, Domain)"
+      L" SELECT Computer, Domain FROM claimed");
   if (recordset->EOF()) return std::nullopt;
   return EquipmentRow{(*recordset)[L"Computer"].to_text(), (*recordset)[L"Domain"].to_text()};
 }
