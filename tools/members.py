@@ -201,8 +201,9 @@ def render():
         for c in lib["coclasses"]:
             interface = lib["interfaces"][c["default"]]
             described.add(c["default"])
-            out += [f"### {c['progid']}", "", markdown(c["text"]), "",
-                    f"CLSID `{{{c['uuid'].lower()}}}`; default interface `{c['default']}`, "
+            out += [f"### {c['progid']}", "",
+                    f"Class `{c['name']}` (\"{markdown(c['text'])}\"), CLSID `{{{c['uuid'].lower()}}}`; "
+                    f"default interface `{c['default']}`, "
                     f"IID `{{{interface['uuid'].lower()}}}`.", ""]
             out += interface_section(f"#### Interface {c['default']}", interface)
         for name, interface in lib["interfaces"].items():
