@@ -105,6 +105,7 @@ def signature_arguments(params):
         text = f"{p['name']} As {p['type']}"
         default = p["attrs"].get("defaultvalue")
         if default is not None:
+            default = re.sub(r'^L"', '"', default)
             text += " = " + ({"0": "False", "-1": "True"}.get(default, default) if p["type"] == "Boolean" else default)
         shown.append(f"[{text}]" if "optional" in p["attrs"] else text)
     return shown
