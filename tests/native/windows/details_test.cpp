@@ -466,6 +466,7 @@ TEST_F(DetailsReportTest, FailuresBecomeErrorsAndTheRestStillComes) {
     EXPECT_EQ(r.reachable, c.reachable);
     EXPECT_EQ(r.ip_address, c.ip);
     EXPECT_EQ(r.remote_time, c.remote_time);
+    EXPECT_EQ(r.mac_address, c.reachable ? L"00-0C-29-4F-8E-35" : L"");  // not the design text
     ASSERT_EQ(r.users.size(), c.reachable ? 1u : 0u);  // the session is read before the details
     ASSERT_EQ(r.errors.size(), c.text.empty() ? 0u : 1u);
     if (c.text.empty()) continue;
