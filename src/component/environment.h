@@ -4,12 +4,17 @@
 // It also holds what the component objects of its thread share: their windows.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <typeindex>
 
 #include "forms/form.h"
 #include "forms/user_interface.h"
+
+namespace pendrel::forms {
+class HostControl;
+}
 
 namespace pendrel::component {
 
@@ -37,6 +42,9 @@ struct Environment {
   // What the details window needs beyond the user interface; null where a
   // test gives no such window its services.
   Services* services = nullptr;
+  // Gives a hosted control (Ping1) its object where no renderer does: in the
+  // hidden window of a report. Empty where nobody provides them.
+  std::function<void(forms::HostControl&)> host_controls{};
   // Ends with the environment, and the windows with it.
   ClassWindows class_windows{};
 };

@@ -46,6 +46,9 @@ class BasicProperties : public WindowClassOf<Window> {
   std::wstring Password() { return this->window().Password(); }
   void set_Password(std::wstring password) { this->window().set_Password(std::move(password)); }
 
+  // The details as the window would show them, in "json" or "csv".
+  std::wstring Report(const std::wstring& format, bool with_apps) { return this->window().Report(format, with_apps); }
+
   // ConnectString; the window is not touched.
   std::wstring Database() { return database::connect_string(); }
   void set_Database(std::wstring connect) { database::set_connect_string(std::move(connect)); }

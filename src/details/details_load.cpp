@@ -103,6 +103,7 @@ class DetailsLoad {
     root.set_image(1);
     form_.get<forms::ComboBox>(L"cmbTypes").clear();
     form_.get<forms::Label>(L"PingResults").set_caption(L"");
+    window_.ConsoleAccount.clear();
   }
 
   // The reachable computer whose remote time came: who is logged on, and the
@@ -114,6 +115,7 @@ class DetailsLoad {
     LoggedOnUsersStage(window_, state_);
     progress(L" -> Getting Interactively Logged On User ...");
     InteractiveUserStage(window_, state_);
+    window_.ConsoleAccount = state_.ConsoleAccount;
     LogonSessionsStage(window_, state_);
     progress(L" -> Getting Computer Details ...");
     if (ComputerDetailsStage(window_, state_)) return true;

@@ -299,6 +299,7 @@ void FrmComputerDetails::computer_set() {
 void FrmComputerDetails::chkActive_Click(int index) {
   const bool checked = form_.get<CheckBox>(L"chkActive", index).value() == forms::check_value::kChecked;
   if (index == 0) {
+    if (ReportOnly) return;
     database::StoreActive(database::management_database().EquipmentRecord, checked);
     return;
   }

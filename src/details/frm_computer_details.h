@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "apps/apps_window.h"
 #include "component/component_window.h"
@@ -53,6 +54,13 @@ class FrmComputerDetails : public component::ComponentWindow {
   std::wstring QMHome;        // the product's "Home" key path
   std::wstring TimeZoneSuffix;
   TimeZoneInformation LocalTimeZone;
+  std::wstring ConsoleAccount;  // the interactive user the last load found
+  // A report's window (details_report.h): the load writes nothing back.
+  bool ReportOnly = false;
+
+  // Properties.Report: the load of a hidden window as "json" or "csv" (any
+  // case; another format raises 5).
+  std::wstring Report(std::wstring_view format, bool with_apps);
 
   // The applications tab's view of this window; raises 91 without the host
   // objects.

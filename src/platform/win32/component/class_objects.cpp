@@ -181,6 +181,12 @@ class PropertiesObject final : public ClassObject<_Properties, component::Proper
   STDMETHODIMP put_Database(BSTR value) override {
     return run([&] { logic_.set_Database(text_of(value)); });
   }
+  STDMETHODIMP Report(BSTR format, VARIANT_BOOL with_apps, BSTR* result) override {
+    return run([&] {
+      checked(result);
+      *result = bstr_of(logic_.Report(text_of(format), with_apps != VARIANT_FALSE));
+    });
+  }
 };
 
 class LogonPropertiesObject final

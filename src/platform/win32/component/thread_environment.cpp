@@ -174,7 +174,7 @@ struct ThreadEnvironment {
   Win32RegistryApi registry;
   component::Services services{database_objects, tavisk, clock, registry, &create_object};
   component::Environment environment{window_system, user_interface, counted(ui::make_peer_factory(make_host_control)),
-                                     &services};
+                                     &services, &make_host_control};
 };
 
 // Only a plain pointer is thread_local: nothing of ours runs at thread exit.
