@@ -3,10 +3,11 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>  // the ODBC headers of Windows need its types
-#endif
+#include "platform/win32/odbc_headers.h"
+#else
 #include <sql.h>
 #include <sqlext.h>
+#endif
 
 #include <memory>
 #include <string>

@@ -126,12 +126,18 @@ std::optional<Date> shown_time(std::wstring_view text) {
 void read_window(FrmComputerDetails& window, report::ComputerReport& out) {
   forms::Form& form = window.form();
   auto label = [&form](int index) -> std::wstring { return form.get<forms::Label>(L"Label2", index).caption(); };
+  // The address labels show their design text until the load fills them; a
+  // name that did not resolve leaves the MAC address's so.
+  auto address = [&label](int index, std::wstring_view placeholder) {
+    std::wstring text = label(index);
+    return text == placeholder ? std::wstring() : text;
+  };
   const forms::CheckBox& active = form.get<forms::CheckBox>(L"chkActive", 0);
   if (active.visible()) out.active = active.value() == forms::check_value::kChecked;
   out.reachable = form.get<forms::CheckBox>(L"chkActive", 1).value() == forms::check_value::kChecked;
-  out.ip_address = label(5);
-  out.host_name = label(6);
-  out.mac_address = label(9);
+  out.ip_address = address(5, L"IP Address");
+  out.host_name = address(6, L"Full Name");
+  out.mac_address = address(9, L"MAC Address");
   out.os = label(2);
   forms::ComboBox& types = form.get<forms::ComboBox>(L"cmbTypes");
   for (int i = 0; i < types.list_count(); ++i) out.server_types.push_back(types.list(i));

@@ -6,7 +6,8 @@
 namespace pendrel::report {
 namespace {
 
-using nlohmann::json;
+// Fields in the order of the record, as a reader expects them, not sorted.
+using json = nlohmann::ordered_json;
 
 constexpr char32_t kReplacement = 0xFFFD;
 

@@ -1,19 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "details/details_report.h"
 #include "details/frm_computer_details.h"
 #include "details_fakes.h"
 #include "forms/captioned_control.h"
 #include "forms/check_box.h"
+#include "forms/combo_box.h"
 #include "forms/command_button.h"
 #include "forms/frame.h"
 #include "forms/host_control.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
+#include "raised.h"
 #include "window_test_support.h"
 
 namespace pendrel {
@@ -364,6 +371,144 @@ TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
   script();
   activate();
   EXPECT_TRUE(window.LoadedOnce);
+}
+
+
+// The report of a hidden window: its host objects are the window's, its Ping1
+// the one the environment hands out.
+class DetailsReportTest : public DetailsLoadTest {
+ protected:
+  DetailsReportTest() {
+    bed.env.host_controls = [this](forms::HostControl& control) { control.set_object(ping); };
+    bed.computer->on(L"TZBias").get(int32_t{0});
+  }
+  report::ComputerReport report() { return details::ReportComputer(window, false); }
+  std::wstring label(int index) { return form.get<forms::Label>(L"Label2", index).caption(); }
+};
+
+// The CSV's rows as Python's csv module reads them.
+nlohmann::json python_csv(const std::string& csv) {
+  const auto path = std::filesystem::temp_directory_path() / ("pendrel_report_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".csv");
+  std::ofstream(path, std::ios::binary) << csv;
+  std::string out;
+  FILE* python = popen(("python3 " PENDREL_CSV_CELLS " " + path.string()).c_str(), "r");
+  for (char buffer[4096]; python && fgets(buffer, sizeof buffer, python);) out += buffer;
+  const int status = python ? pclose(python) : -1;
+  std::filesystem::remove(path);
+  EXPECT_EQ(status, 0) << out;
+  return nlohmann::json::parse(out);
+}
+
+TEST_F(DetailsReportTest, TheReportHoldsWhatTheLoadedWindowShowsAndWritesNothing) {
+  const report::ComputerReport r = report();
+  EXPECT_EQ(fakes::count_of(bed.log->trace(), L"let Computer.LogonsEnabled = True"), 0);
+  EXPECT_FALSE(form.visible());
+  form.show(0);  // the window's own load, to compare with
+  ASSERT_TRUE(window.LoadedOnce);
+  EXPECT_EQ(r.computer + L"|" + r.domain + L"|" + r.console_account, L"PC042|CORP|CORP\\alice");
+  EXPECT_TRUE(r.reachable);
+  EXPECT_FALSE(r.active.has_value());  // no equipment row without a database
+  const std::pair<int, std::wstring> shown[] = {{5, r.ip_address}, {6, r.host_name}, {9, r.mac_address},
+                                                {2, r.os},         {1, r.description}, {0, r.remote_time}};
+  for (const auto& [index, value] : shown) EXPECT_EQ(label(index), value) << index;
+  EXPECT_EQ(label(5), L"127.0.0.1");
+  const forms::ComboBox& types = form.get<forms::ComboBox>(L"cmbTypes");
+  ASSERT_EQ(r.server_types.size(), static_cast<size_t>(types.list_count()));
+  for (int i = 0; i < types.list_count(); ++i) EXPECT_EQ(r.server_types[i], types.list(i));
+  forms::ListItems& users = form.get<ListView>(L"ListView1", 2).list_items();
+  ASSERT_EQ(r.users.size(), static_cast<size_t>(users.count()));
+  for (int i = 1; i <= users.count(); ++i) {
+    const forms::ListItem& row = users.item(i);
+    EXPECT_EQ(r.users[i - 1].type + L"|" + r.users[i - 1].name + L"|" + r.users[i - 1].description,
+              row.text() + L"|" + row.sub_item(1) + L"|" + row.sub_item(2));
+  }
+  EXPECT_EQ(r.clock_skew_seconds, 60);  // 09:31:00 on PC042 against 09:30:00 here, one zone
+  EXPECT_TRUE(r.errors.empty()) << r.errors[0].text;
+
+  const nlohmann::json json = nlohmann::json::parse(report::to_json(r));
+  EXPECT_EQ(json["users"][0]["name"], "CORP\\alice");
+  EXPECT_EQ(json["clock_skew_seconds"], 60);
+  EXPECT_TRUE(json["active"].is_null());
+  EXPECT_FALSE(json.contains("packages"));  // only with the applications
+  EXPECT_EQ(details::ClockSkewSeconds(L"Sat Mar 14 09:31:00 2026 (X)", L"Sat Mar 14 10:30:00 2026", 60), 60);
+  EXPECT_EQ(details::ClockSkewSeconds(L"N/A", L"Sat Mar 14 10:30:00 2026", 0), std::nullopt);
+}
+
+// A box the window would show becomes an error with its stage; what the load
+// found before and besides it still comes.
+TEST_F(DetailsReportTest, FailuresBecomeErrorsAndTheRestStillComes) {
+  const std::wstring kRpc = L"The RPC server is unavailable.";
+  struct Case {
+    std::function<void()> fault;
+    bool reachable;
+    std::wstring ip, remote_time, stage, text;
+  } cases[] = {
+      {[&] { bed.computer->on(L"Description").raise(Error(-2147023174, kRpc)); }, true,
+       L"127.0.0.1", L"Sat Mar 14 09:31:00 2026", L"Getting Computer Details ...", L"Form_Activate: " + kRpc},
+      {[this] {
+         bed.computer->on(L"GetServerInformation").call([](std::span<Argument> a) { return a[0].value.to_long() == 101 ? 5 : 0; });
+       },
+       true, L"127.0.0.1", L"Sat Mar 14 09:31:00 2026", L"Getting Computer Details ...",
+       L"There were errors while getting the Machine Information, see the log file."},
+      // A name that does not resolve: off-line, without addresses, and no box.
+      {[this] {
+         bed.computer->property(L"IPAddr", L"Error = 2");
+         bed.computer->on(L"GetServerInformation").call(int32_t{53});
+         ping->on(L"ResolveHost", 12).call(L"Error = 2");
+       },
+       false, L"N/A", L"N/A", L"", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    script();
+    c.fault();
+    const report::ComputerReport r = report();
+    EXPECT_EQ(r.reachable, c.reachable);
+    EXPECT_EQ(r.ip_address, c.ip);
+    EXPECT_EQ(r.remote_time, c.remote_time);
+    EXPECT_EQ(r.mac_address, c.reachable ? L"00-0C-29-4F-8E-35" : L"");  // not the design text
+    ASSERT_EQ(r.users.size(), c.reachable ? 1u : 0u);  // the session is read before the details
+    ASSERT_EQ(r.errors.size(), c.text.empty() ? 0u : 1u);
+    if (c.text.empty()) continue;
+    EXPECT_EQ(r.errors[0].stage, c.stage);
+    EXPECT_TRUE(r.errors[0].text.starts_with(c.text)) << r.errors[0].text;
+  }
+}
+
+// Texts a CSV or JSON writer gets wrong: quotes, commas and line breaks in a
+// name, a very long description, a user beyond ASCII and beyond the BMP.
+TEST_F(DetailsReportTest, BadTextsKeepTheJsonValidAndTheCsvRoundTripsThroughPython) {
+  const std::wstring name = L"PC\"0,4\r\n2 \"x\"";
+  std::wstring description(10000, L'd');
+  description.replace(5000, 7, L"\",\"\n\r\n,");
+  const std::wstring user = L"j\u00fcrgen \u674e \U0001F600";
+  bed.computer->on(L"Name").get(name);
+  bed.computer->on(L"Description").get(description);
+  alice->on(L"Name").get(user);
+  const report::ComputerReport r = report();
+  ASSERT_TRUE(r.errors.empty()) << r.errors[0].text;
+  ASSERT_EQ(r.users.size(), 1u);
+
+  const nlohmann::json json = nlohmann::json::parse(report::to_json(r));
+  EXPECT_EQ(json["computer"], report::to_utf8(name));
+  EXPECT_EQ(json["description"], report::to_utf8(description));
+  EXPECT_EQ(json["users"][0]["name"], report::to_utf8(L"CORP\\" + user));
+  EXPECT_EQ(report::from_utf8(json["users"][0]["name"].get<std::string>()), L"CORP\\" + user);
+
+  const nlohmann::json rows = python_csv(report::csv_header() + report::csv_row(r) + report::csv_row(r));
+  ASSERT_EQ(rows.size(), 3u);
+  std::map<std::string, std::string> cells;
+  for (size_t i = 0; i < rows[0].size(); ++i) cells[rows[0][i]] = rows[1][i];
+  EXPECT_EQ(rows[1], rows[2]);
+  EXPECT_EQ(cells.size(), rows[1].size());
+  EXPECT_EQ(cells["computer"], report::to_utf8(name));
+  EXPECT_EQ(cells["description"], report::to_utf8(description));
+  EXPECT_EQ(cells["users"], report::to_utf8(r.users[0].type + L": CORP\\" + user));
+  EXPECT_EQ(cells["reachable"], "true");
+  EXPECT_EQ(cells["clock_skew_seconds"], "60");
+
+  EXPECT_EQ(window.Report(L"CSV", false).substr(0, 16), L"computer,domain,");
+  EXPECT_EQ(error_number([&] { window.Report(L"xml", false); }), vb_error::kInvalidProcedureCall);
 }
 
 }  // namespace
