@@ -258,8 +258,11 @@ Progress run_workers(WorkSource& source, const ReporterFactory& reporters,
     progress.failed += progress.total > progress.done ? progress.total - progress.done : 0;
   }
   lock.unlock();
+  // Every worker has left its loop; what is left of each is its reporter's
+  // teardown, which on Windows (releasing the COM objects and leaving the
+  // apartment) need not end soon: the run does not wait for it.
   for (auto& [slot, thread] : workers) {
-    if (thread.joinable()) thread.join();
+    if (thread.joinable()) thread.detach();
   }
   if (!run->source_error.empty()) {
     throw Error(5, L"The run could not take its next computer: " + run->source_error);

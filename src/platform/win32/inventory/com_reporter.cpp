@@ -10,6 +10,21 @@
 
 namespace pendrel::win32 {
 
+namespace {
+
+// What the component's windows on this thread posted (their hidden report
+// window's end among it) is handled between computers, as a console's
+// message loop would.
+void pump_messages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
 ComApartment::ComApartment() {
   const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(hr)) throw Error(hr, L"The worker's COM apartment could not be made");
@@ -35,14 +50,23 @@ ComReporter::ComReporter(const inventory::Options& options)
   }
 }
 
+ComReporter::~ComReporter() {
+  domain_.reset();
+  pump_messages();
+}
+
 std::string ComReporter::report(const std::wstring& computer) {
-  DispatchPtr host_computer = domain_->call(L"GetComputer", {computer}).to_object();
-  DispatchPtr details = create_by_prog_id(L"Pendrel.Properties");
-  details->set(L"DomainObject", domain_);
-  details->set(L"Computer", host_computer);
-  if (!options_.database.empty()) details->let(L"Database", options_.database);
-  // By name, so that any build of the component with Report serves.
-  const Variant result = details->call(L"Report", {std::wstring(L"json"), options_.apps});
+  Variant result;
+  {
+    DispatchPtr host_computer = domain_->call(L"GetComputer", {computer}).to_object();
+    DispatchPtr details = create_by_prog_id(L"Pendrel.Properties");
+    details->set(L"DomainObject", domain_);
+    details->set(L"Computer", host_computer);
+    if (!options_.database.empty()) details->let(L"Database", options_.database);
+    // By name, so that any build of the component with Report serves.
+    result = details->call(L"Report", {std::wstring(L"json"), options_.apps});
+  }
+  pump_messages();
   return report::to_utf8(result.to_text());
 }
 

@@ -27,6 +27,7 @@ DispatchPtr create_by_prog_id(const std::wstring& prog_id);
 class ComReporter : public inventory::Reporter {
  public:
   explicit ComReporter(const inventory::Options& options);
+  ~ComReporter() override;
   std::string report(const std::wstring& computer) override;
 
  private:
