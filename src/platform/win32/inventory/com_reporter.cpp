@@ -37,8 +37,28 @@ DispatchPtr create_by_prog_id(const std::wstring& prog_id) {
   com_ptr<IDispatch> object;
   HRESULT hr = CLSIDFromProgID(prog_id.c_str(), &clsid);
   if (SUCCEEDED(hr)) hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
-  if (FAILED(hr)) throw Error(hr, L"Cannot create " + prog_id + L"; is it registered?");
+  if (FAILED(hr)) {
+    // The class's own description of why its construction failed, if it left one.
+    std::wstring why = L"is it registered?";
+    com_ptr<IErrorInfo> info;
+    unique_bstr description;
+    if (GetErrorInfo(0, info.put()) == S_OK && SUCCEEDED(info->GetDescription(description.put())) &&
+        description.get()) {
+      why = description.str();
+    }
+    throw Error(hr, L"Cannot create " + prog_id + L"; " + why);
+  }
   return wrap_dispatch(object.get());
+}
+
+void load_servers() {
+  for (const wchar_t* prog_id : {L"PendrelHost.DomainObject", L"Pendrel.Properties"}) {
+    CLSID clsid{};
+    com_ptr<IClassFactory> factory;
+    if (SUCCEEDED(CLSIDFromProgID(prog_id, &clsid))) {
+      CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.put_void());
+    }
+  }
 }
 
 ComReporter::ComReporter(const inventory::Options& options)

@@ -24,6 +24,13 @@ class ComApartment {
 // A registered class by ProgID, through its IDispatch.
 DispatchPtr create_by_prog_id(const std::wstring& prog_id);
 
+// Loads the servers of the reporters' classes on the calling thread (in its
+// apartment, which must live as long as the workers), so that the workers
+// do not load them at the same time. Under Wine (8.0) several threads
+// loading pendrel.dll at once through CoCreateInstance can deadlock in the
+// loader. A class that cannot be loaded is left to each worker's report.
+void load_servers();
+
 class ComReporter : public inventory::Reporter {
  public:
   explicit ComReporter(const inventory::Options& options);

@@ -23,6 +23,8 @@ int wmain(int argc, wchar_t** argv) {
     return usage->exit_code;
   }
   const inventory::Options& options = std::get<inventory::Options>(parsed);
+  const win32::ComApartment apartment;
+  win32::load_servers();
   const int rc = inventory::run_inventory(
       options, [&options] { return std::make_unique<win32::ComReporter>(options); }, stderr);
   std::fflush(stdout);

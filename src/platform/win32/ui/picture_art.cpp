@@ -194,7 +194,13 @@ unique_hicon draw_picture(int picture, int size) {
   }
   unique_hbitmap mask_bitmap(CreateBitmap(size, size, 1, 1, mask.data()));
   ICONINFO icon_info{TRUE, 0, 0, mask_bitmap.get(), colour.get()};
-  unique_hicon icon(CreateIconIndirect(&icon_info));
+  // Wine (8.0) may lose a new icon, setting no error, when another thread
+  // frees an icon at the same moment: its handle table entry is cleared by
+  // the free after the new icon took the same slot. The inventory's workers,
+  // each loading windows on its own thread, meet this a few times in a
+  // hundred loads; a second try gets a fresh handle.
+  unique_hicon icon;
+  for (int attempt = 0; attempt < 3 && !icon; ++attempt) icon.reset(CreateIconIndirect(&icon_info));
   if (!icon) fail(L"no icon");
   return icon;
 }
