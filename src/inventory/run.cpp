@@ -259,10 +259,10 @@ Progress run_workers(WorkSource& source, const ReporterFactory& reporters,
   }
   lock.unlock();
   // Every worker has left its loop; what is left of each is its reporter's
-  // teardown, which on Windows (releasing the COM objects and leaving the
-  // apartment) need not end soon: the run does not wait for it.
+  // teardown (releasing its objects, leaving its apartment). A worker given
+  // up after a time-out was detached then.
   for (auto& [slot, thread] : workers) {
-    if (thread.joinable()) thread.detach();
+    if (thread.joinable()) thread.join();
   }
   if (!run->source_error.empty()) {
     throw Error(5, L"The run could not take its next computer: " + run->source_error);

@@ -25,10 +25,11 @@ class ComApartment {
 DispatchPtr create_by_prog_id(const std::wstring& prog_id);
 
 // Loads the servers of the reporters' classes on the calling thread (in its
-// apartment, which must live as long as the workers), so that the workers
-// do not load them at the same time. Under Wine (8.0) several threads
-// loading pendrel.dll at once through CoCreateInstance can deadlock in the
-// loader. A class that cannot be loaded is left to each worker's report.
+// apartment, which must outlive the workers), so that the workers neither
+// load them at the same time nor unload them as each leaves its apartment:
+// under Wine (8.0) threads loading and unloading pendrel.dll at once through
+// COM can deadlock in the loader. A class that cannot be loaded is left to
+// each worker's report.
 void load_servers();
 
 class ComReporter : public inventory::Reporter {
