@@ -3,6 +3,7 @@
 // through the vtable.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "pendrel.h"
@@ -47,18 +48,9 @@ std::wstring lower(std::wstring text) {
   return text;
 }
 
-DWORD regsvr32(const wchar_t* options) {
-  std::wstring command = std::wstring(L"regsvr32.exe ") + options + L" \"" + dll_path() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return GetLastError();
-  unique_kernel_handle thread(process.hThread), running(process.hProcess);
-  WaitForSingleObject(running.get(), INFINITE);
-  DWORD code = 0xdeadbeef;
-  GetExitCodeProcess(running.get(), &code);
-  return code;
+// regsvr32's exit code, run through the command interpreter.
+int regsvr32(const wchar_t* options) {
+  return _wsystem((std::wstring(L"regsvr32.exe ") + options + L" \"" + dll_path() + L"\"").c_str());
 }
 
 // Each class by ProgID and CLSID, apartment-threaded, with its interface, and
@@ -85,10 +77,10 @@ void expect_registration(bool registered) {
 // writes it again.
 TEST(PendrelServer, Regsvr32WritesAndRemovesTheWholeRegistration) {
   expect_registration(true);
-  ASSERT_EQ(regsvr32(L"/s /u"), 0u);
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);
   expect_registration(false);
-  EXPECT_EQ(regsvr32(L"/s /u"), 0u);
-  ASSERT_EQ(regsvr32(L"/s"), 0u);
+  EXPECT_EQ(regsvr32(L"/s /u"), 0);
+  ASSERT_EQ(regsvr32(L"/s"), 0);
   expect_registration(true);
 }
 
@@ -105,47 +97,24 @@ struct ServerExports {
   HRESULT(STDAPICALLTYPE* get_class_object)(REFCLSID, REFIID, void**) = nullptr;
 };
 
-// DllCanUnloadNow says S_FALSE while a class factory, an object (of two) or
-// a lock is alive, S_OK once none is.
-TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
+// DllCanUnloadNow says S_FALSE while a class factory, an object (of two), a
+// lock or a window of ours lives, and S_OK only once none does and the window
+// classes are gone: Windows keeps a DLL's window classes registered after the
+// DLL unloads, and one left behind would call into the unloaded code. What the
+// thread's objects shared ends with the last of them: the next starts afresh.
+TEST(PendrelServer, CanUnloadOnlyWithoutObjectsLocksOrWindowClasses) {
   ComApartment apartment;
   const ServerExports server;
   ASSERT_TRUE(server.can_unload && server.get_class_object);
-  const IID clsid = __uuidof(::UnavailableProperties), iid = __uuidof(_UnavailableProperties);
   com_ptr<IClassFactory> factory;
-  EXPECT_EQ(server.get_class_object(iid, IID_IClassFactory, factory.put_void()), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(server.get_class_object(__uuidof(_Properties), IID_IClassFactory, factory.put_void()),
+            CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(server.can_unload(), S_OK);
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-  com_ptr<IUnknown> first, second;
-  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, first.put_void()),
-            CLASS_E_NOAGGREGATION);
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, second.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.reset();
-  first.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // an object and the lock
-  second.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the lock
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  factory.reset();
-  testing::pump();
-  EXPECT_EQ(server.can_unload(), S_OK);
-}
-
-// Windows keeps a DLL's window classes registered after the DLL unloads, and
-// one left behind would call into the unloaded code: the unload check says
-// S_FALSE while a window of ours lives and S_OK only once the classes are
-// gone. What the thread's objects shared ends with the last of them: the next
-// object starts afresh.
-TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
-  ComApartment apartment;
-  const ServerExports server;
-  ASSERT_TRUE(server.get_class_object);
-  com_ptr<IClassFactory> factory;
   ASSERT_EQ(server.get_class_object(__uuidof(::Properties), IID_IClassFactory, factory.put_void()), S_OK);
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
+  com_ptr<IUnknown> aggregated;
+  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, aggregated.put_void()),
+            CLASS_E_NOAGGREGATION);
   auto create = [&] {
     com_ptr<_Properties> made;
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(_Properties), made.put_void()), S_OK);
@@ -156,21 +125,23 @@ TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
     EXPECT_EQ(properties->get_Database(text.put()), S_OK);
     return text.str();
   };
-
-  com_ptr<_Properties> properties = create();
-  ASSERT_TRUE(properties);
+  com_ptr<_Properties> first = create(), second = create();
+  ASSERT_TRUE(first && second);
   const unique_bstr connect(L"DSN=Management");
-  EXPECT_EQ(properties->put_Database(connect.get()), S_OK);
-  EXPECT_EQ(database(create()), L"DSN=Management") << "shared while an object lives";
+  EXPECT_EQ(first->put_Database(connect.get()), S_OK);
+  EXPECT_EQ(database(second), L"DSN=Management") << "shared while an object lives";
   WNDCLASSEXW info{};
   info.cbSize = sizeof(info);
   EXPECT_TRUE(GetClassInfoExW(server.dll.get(), L"PendrelForm", &info));
-  properties.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-
-  properties = create();
-  EXPECT_EQ(database(properties), L"");
-  properties.reset();
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.reset();
+  first.reset();
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // an object and the lock
+  second.reset();
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // the lock
+  ASSERT_EQ(server.get_class_object(__uuidof(::Properties), IID_IClassFactory, factory.put_void()), S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(database(create()), L"");
   factory.reset();
   testing::pump();
   EXPECT_EQ(server.can_unload(), S_OK);
