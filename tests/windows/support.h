@@ -114,11 +114,8 @@ inline HWND hwnd_of(const DispatchPtr& form) {
 }
 
 // The child windows of one class, from the top of the window down.
-inline std::vector<HWND> children_of_class(HWND parent, const std::wstring& cls) {
-  std::vector<HWND> found;
-  for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (class_of(w) == cls) found.push_back(w);
-  }
+inline std::vector<HWND> children_of_class(HWND parent, const wchar_t* cls) {
+  std::vector<HWND> found = driver::descendants(parent, cls);
   const auto top = [](HWND w) {
     RECT r{};
     GetWindowRect(w, &r);

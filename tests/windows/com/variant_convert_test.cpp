@@ -101,27 +101,20 @@ TEST(VariantConvert, ClientTypesBecomeTheClosestKindAndReferencesAreReadThrough)
 
 TEST(VariantConvert, TypesWithoutAKindAreATypeMismatch) {
   ComApartment apartment;
-  unique_variant v;
-  V_VT(&v) = VT_ERROR;
-  V_ERROR(&v) = E_FAIL;
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-
-  SAFEARRAY* list = SafeArrayCreateVector(VT_VARIANT, 0, 1);
-  V_VT(&v) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&v) = list;
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-
-  // An object without IDispatch: a stream on memory.
-  com_ptr<IStream> stream;
+  com_ptr<IStream> stream;  // an object without IDispatch
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-  VariantClear(&v);
-  V_VT(&v) = VT_UNKNOWN;
-  V_UNKNOWN(&v) = stream.detach();
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-  VariantClear(&v);
-  V_VT(&v) = VT_UNKNOWN;
-  V_UNKNOWN(&v) = nullptr;
-  EXPECT_EQ(from_variant(v), Variant(DispatchPtr()));
+  for (const VARTYPE vt : {VARTYPE{VT_ERROR}, VARTYPE{VT_ARRAY | VT_VARIANT}, VARTYPE{VT_UNKNOWN}}) {
+    unique_variant v;
+    V_VT(&v) = vt;
+    if (vt == VT_ERROR) V_ERROR(&v) = E_FAIL;
+    if (vt == VT_UNKNOWN) V_UNKNOWN(&v) = stream.get(), stream->AddRef();
+    if (vt & VT_ARRAY) V_ARRAY(&v) = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch) << vt;
+  }
+  unique_variant nothing;
+  V_VT(&nothing) = VT_UNKNOWN;
+  V_UNKNOWN(&nothing) = nullptr;
+  EXPECT_EQ(from_variant(nothing), Variant(DispatchPtr()));
 }
 
 }  // namespace

@@ -34,12 +34,6 @@ DWORD stored_type(const wchar_t* name) {
   return type;
 }
 
-std::wstring current_user() {
-  wchar_t name[256];
-  DWORD size = std::size(name);
-  return GetUserNameW(name, &size) ? name : L"";
-}
-
 TEST(LiveBackend, ThisComputer) {
   auto domain = make_live_domain();
   std::wstring me = domain->this_computer_name();
@@ -70,8 +64,10 @@ TEST(LiveBackend, ThisComputer) {
   // This computer's users, the process's own among them.
   std::vector<Account> users{{L"poison", L""}};
   ASSERT_EQ(computer->users(users), 0);
-  EXPECT_NE(std::find_if(users.begin(), users.end(), [](const Account& a) { return a.name == current_user(); }),
-            users.end());
+  wchar_t name[256];
+  DWORD size = std::size(name);
+  ASSERT_TRUE(GetUserNameW(name, &size));
+  EXPECT_NE(std::find_if(users.begin(), users.end(), [&](const Account& a) { return a.name == name; }), users.end());
   EXPECT_EQ(domain->computer(L"\\\\localhost")->ip_address(), L"127.0.0.1");
 }
 

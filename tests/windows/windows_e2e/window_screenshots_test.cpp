@@ -91,7 +91,7 @@ void show_and_save(const Shot& shot) {
   EXPECT_GT(file.nFileSizeLow, 1000u);
   const Picture picture(hwnd);
   for (HWND tabs : driver::descendants(hwnd, WC_TABCONTROLW)) {
-    if (IsWindowVisible(tabs)) EXPECT_EQ(to_ansi(tab_page_fault(tabs, picture)), "");
+    EXPECT_EQ(IsWindowVisible(tabs) ? to_ansi(tab_page_fault(tabs, picture)) : "", "");
   }
   form->call(L"Quit");
   pump();
