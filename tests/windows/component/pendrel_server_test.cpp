@@ -1,12 +1,15 @@
 // pendrel.dll as a C++ client sees it: registration written and removed by
-// regsvr32, the unload check of its exports, and members and a failure
-// through the vtable.
+// regsvr32, the unload check of its exports, and members and failures
+// through the vtable and late bound.
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "core/error.h"
 #include "pendrel.h"
+#include "platform/win32/dispatch_client.h"
+#include "raised.h"
 #include "support.h"
 
 namespace pendrel::win32 {
@@ -173,6 +176,22 @@ TEST(PendrelServer, EarlyBoundClientsCallThroughTheVtable) {
   EXPECT_EQ(state, 0);
 
   EXPECT_EQ(properties->get_hwnd(nullptr), E_POINTER);
+
+  // Late bound through pendrel::Dispatch, as the windows call the host's
+  // objects: a failure is an error with its number and description, and one
+  // without a description names the member called.
+  const DispatchPtr late = wrap_dispatch(properties.get());
+  const Error overflow = error_of([&] { late->let(L"WindowState", Variant(int32_t{40000})); });
+  EXPECT_EQ(overflow.number(), vb_error::kOverflow);
+  EXPECT_EQ(overflow.description(), L"Overflow");
+  EXPECT_EQ(late->id_of(L"wINDOWsTATE"), 11);
+  EXPECT_EQ(error_number([&] { late->id_of(L"Nope"); }), vb_error::kObjectDoesNotSupportMember);
+  const Error count = error_of([&] { late->call(L"ZOrder"); });
+  EXPECT_EQ(count.number(), static_cast<int32_t>(DISP_E_BADPARAMCOUNT));
+  EXPECT_EQ(count.description(), L"Automation error 0x8002000E calling 'ZOrder'");
+  std::vector<Argument> none;
+  EXPECT_EQ(error_of([&] { late->invoke(777, InvokeKind::Method, none); }).description(),
+            L"Automation error 0x80020003 calling dispatch id 777");
 }
 
 }  // namespace
