@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_dispatch.h"
+#include "windows/logon_fakes.h"
 #include "support.h"
 
 namespace pendrel::win32::testing {
@@ -25,71 +26,32 @@ constexpr wchar_t kAllowCaption[] = L"&Allow Interactive logons to these specifi
 // Each row as "name|description", top to bottom.
 Strings rows_of(HWND list) { return testing::rows_of(list, 2); }
 
-Variant account(const std::shared_ptr<CallLog>& log, const wchar_t* name, const wchar_t* full_name) {
-  auto user = std::make_shared<FakeDispatch>(L"User", log);
-  user->on(L"Name").get(name);
-  user->on(L"GetUserInformation").call(int32_t{0});
-  user->on(L"FullName").get(full_name);
-  return DispatchPtr(user);
-}
-
-Variant group(const std::shared_ptr<CallLog>& log, const wchar_t* name, const wchar_t* description) {
-  auto g = std::make_shared<FakeDispatch>(L"Group", log);
-  g->on(L"Name").get(name);
-  g->on(L"GetDescription").call(description);
-  g->on(L"Description").get(description);
-  return DispatchPtr(g);
-}
-
-DispatchPtr collection(const std::shared_ptr<CallLog>& log, const wchar_t* name,
-                                         std::vector<std::pair<std::wstring, Variant>> entries) {
-  auto c = std::make_shared<FakeDispatch>(name, log);
-  c->items(std::move(entries));
-  c->on(L"GetItems").call(int32_t{0});
-  return c;
-}
-
 TEST(LogonWindowTest, TabsSortingDeleteAndEnterWriteWhatTheRowsHold) {
   ComApartment apartment;
-  auto log = std::make_shared<CallLog>();
-  auto computer = std::make_shared<FakeDispatch>(L"Computer", log);
-  auto domain_object = std::make_shared<FakeDispatch>(L"DomainObject", log);
+  // A host that names every account of the stored lists.
+  fakes::FakeAccountHost host(std::make_shared<FakeDispatch>(L"Computer"));
+  const std::shared_ptr<CallLog> log = host.log;
+  host.users.stock_user(L"Administrator", L"Built-in");
+  host.local_local_groups.stock_group(L"Administrators", L"Members can fully administer the computer");
+  fakes::FakeDomain& sales = host.domain(L"SALES");
+  sales.users.stock_user(L"jdoe", L"John Doe");
+  sales.users.stock_user(L"asmith", L"Ann Smith");
+  sales.users.stock_user(L"bwhite", L"Bob White");
   const std::map<std::wstring, Variant> stored = {
       {L"SendMsgServer", L"EVENTS1"},
       {L"SendLogonMsg", int32_t{1}},
       {L"SendLogoffMsg", int32_t{0}},
       {L"WatchForUsersToLogon", L"SALES\\jdoe;PC042\\Administrators;SALES\\bwhite"},
       {L"AllowOnlyInteractiveLogon", L"SALES\\asmith"}};
-  computer->on(L"Value", kDispIdValue).get(L"PC042");
-  computer->on(L"Name").get(L"PC042");
-  computer->on(L"GetRegistryValue").call([&](std::span<Argument> args) -> Variant {
+  host.computer->on(L"Domain").get(L"SALES");
+  host.computer->on(L"GetRegistryValue").call([&](std::span<Argument> args) -> Variant {
     auto it = stored.find(args[2].value.text());
     return it != stored.end() ? it->second : Variant(L"");
   });
-  computer->on(L"SetRegistryValue").call(int32_t{0});
-  // Host objects that name every account of the stored lists.
-  computer->on(L"Users").get(
-      collection(log, L"ComputerUsers", {{L"Administrator", account(log, L"Administrator", L"Built-in")}}));
-  computer->on(L"LocalLocalGroups")
-      .get(collection(log, L"LocalLocalGroups",
-                      {{L"Administrators", group(log, L"Administrators", L"Members can fully administer the computer")}}));
-  computer->on(L"Domain").get(L"SALES");
-  auto sales = std::make_shared<FakeDispatch>(L"SALES", log);
-  sales->on(L"Count").get(int32_t{1});
-  sales->on(L"GetGroups").call(int32_t{0});
-  sales->on(L"GlobalGroups").get(collection(log, L"GlobalGroups", {}));
-  sales->on(L"LocalGroups").get(collection(log, L"LocalGroups", {}));
-  sales->on(L"Users").get(collection(log, L"DomainUsers",
-                                     {{L"jdoe", account(log, L"jdoe", L"John Doe")},
-                                      {L"asmith", account(log, L"asmith", L"Ann Smith")},
-                                      {L"bwhite", account(log, L"bwhite", L"Bob White")}}));
-  domain_object->on(L"Domains").get([sales](std::span<Argument> args) -> Variant {
-    if (args[0].value.text() != L"SALES") throw Error::vb(vb_error::kInvalidProcedureCall);
-    return Variant(DispatchPtr(sales));
-  });
+  host.computer->on(L"SetRegistryValue").call(int32_t{0});
 
   // Its activation fills the four lists and ends with the read of the deny list.
-  DispatchPtr form = show_form(L"Pendrel.LogonProperties", domain_object, computer);
+  DispatchPtr form = show_form(L"Pendrel.LogonProperties", host.domain_object, host.computer);
   const HWND window = hwnd_of(form);
   ASSERT_TRUE(pump_until([&] {
     for (const auto& call : log->calls())
