@@ -1,7 +1,8 @@
 // Each of the three windows as the reference host opens it for the demo
 // computer: created by ProgID, given the host's DomainObject and Computer,
 // shown modeless and saved as a picture for people to look at. The checks are
-// the titles and the colour of the tab pages, read back from the screen.
+// the titles, the caption buttons' font and the colour of the tab pages, read
+// back from the screen.
 #include <cwchar>
 #include <string>
 
@@ -95,6 +96,20 @@ void show_and_save(const Shot& shot) {
   }
   form->call(L"Quit");
   pump();
+}
+
+// Wine draws the caption buttons with the Marlett font; a prefix without it
+// shows letters instead of the close button's cross in every picture.
+TEST(WindowScreenshots, CaptionButtonsHaveTheirFont) {
+  const HDC dc = GetDC(nullptr);
+  const HFONT font = CreateFontW(16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Marlett");
+  const HGDIOBJ previous = SelectObject(dc, font);
+  wchar_t face[LF_FACESIZE] = L"";
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  EXPECT_STREQ(to_ansi(face).c_str(), "Marlett");
 }
 
 TEST(WindowScreenshots, EachWindow) {
