@@ -82,7 +82,7 @@ TEST_P(AppsFaults, TheBoxThenAUsableWindowWithTheTreeWalkedSoFar) {
   HWND window = hwnd_of(form);
   ASSERT_TRUE(pump_until([&] { return text_of(window) == L"SALES\\PC042"; }, 30000)) << to_ansi(text_of(window));
   HWND tree = nullptr;
-  EnumChildWindows(window, [](HWND child, LPARAM out) -> BOOL {
+  EnumChildWindows(window, [](HWND child, LPARAM out) CALLBACK -> BOOL {
     if (class_of(child) == WC_TREEVIEWW) *reinterpret_cast<HWND*>(out) = child;
     return TRUE;
   }, reinterpret_cast<LPARAM>(&tree));

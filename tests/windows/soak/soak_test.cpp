@@ -124,7 +124,7 @@ long our_windows(HMODULE pendrel) {
   } search{pendrel, 0};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
+      [](HWND window, LPARAM param) CALLBACK -> BOOL {
         auto& s = *reinterpret_cast<Search*>(param);
         if (reinterpret_cast<HMODULE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == s.module) ++s.found;
         return TRUE;
