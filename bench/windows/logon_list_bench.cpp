@@ -63,7 +63,7 @@ HWND find_list_view(HWND window, int rows) {
   } search{rows, nullptr};
   EnumChildWindows(
       window,
-      [](HWND child, LPARAM param) -> BOOL {
+      [](HWND child, LPARAM param) CALLBACK -> BOOL {
         auto& s = *reinterpret_cast<Search*>(param);
         wchar_t class_name[64] = {};
         GetClassNameW(child, class_name, 64);

@@ -69,7 +69,7 @@ class ExOnlyObject final : public IDispatchEx {
                     L" args " + std::to_wstring(params->cArgs));
     if (invoke_result == DISP_E_EXCEPTION) {
       excep->wCode = 1234;
-      excep->pfnDeferredFillIn = [](EXCEPINFO* e) -> HRESULT {
+      excep->pfnDeferredFillIn = [](EXCEPINFO* e) STDMETHODCALLTYPE -> HRESULT {
         e->bstrDescription = SysAllocString(L"filled in later");
         e->bstrSource = SysAllocString(L"ExSource");
         return S_OK;

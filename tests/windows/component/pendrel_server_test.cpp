@@ -73,7 +73,8 @@ void expect_registration(bool registered) {
                             interface_key.put()) == ERROR_SUCCESS,
               registered);
   }
-  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409\\win64")), lower(expected(dll_path())));
+  const wchar_t* platform = sizeof(void*) == 8 ? L"\\win64" : L"\\win32";
+  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409" + platform)), lower(expected(dll_path())));
 }
 
 // regsvr32 /u removes all of it (and, run again, still succeeds); regsvr32

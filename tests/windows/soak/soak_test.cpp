@@ -111,7 +111,7 @@ Counts counts() { return {user_objects(), gdi_objects(), process_handles()}; }
 // Top-level windows of pendrel.dll on this thread.
 long our_windows(HMODULE pendrel) {
   std::pair<HMODULE, long> search{pendrel, 0};
-  const auto count = [](HWND window, LPARAM param) -> BOOL {
+  const auto count = [](HWND window, LPARAM param) CALLBACK -> BOOL {
     auto& [module, found] = *reinterpret_cast<std::pair<HMODULE, long>*>(param);
     found += reinterpret_cast<HMODULE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == module;
     return TRUE;
