@@ -1,19 +1,21 @@
 // What the real registry cannot show: the buffer sizes asked for, the value
-// reset by its kind, the machine root's connection and the INI buffer growth.
-// The values themselves are read back from the real registry under Wine.
+// reset by its kind, a REG_DWORD read again into 32 bits, the machine root's
+// connection and the INI buffer growth. The values themselves are read back
+// from the real registry under Wine.
 #include "apps/registry_access.h"
 
 #include <gtest/gtest.h>
 
-#include "apps/fake_registry.h"
-#include "fake_dispatch.h"
 #include "outside/computer.h"
 #include "outside/domain_object.h"
+#include "support/fakes.h"
 
 namespace pendrel::apps {
 namespace {
 
 using Log = std::vector<std::string>;
+using fakes::FakeRegistry;
+using Data = FakeRegistry::Data;
 
 TEST(RegistryAccess, GetRegValueAsksAgainOnlyForLongTextResetsByKindAndClosesTheKey) {
   const std::tuple<uint32_t, Data, Variant, int32_t, Variant, Log> cases[] = {
@@ -23,6 +25,10 @@ TEST(RegistryAccess, GetRegValueAsksAgainOnlyForLongTextResetsByKindAndClosesThe
       {11, Data(2000, 1), int32_t{7}, kStatusMoreData, int16_t{0}, {"1024"}},
       {0, "missing", true, 2, false, {"1024"}},
       {0, "no key", L"x", 2, L"", {}},
+      // A REG_DWORD is read again into 32 bits; that read's status is the result.
+      {kRegDword, {"\x07\x01\0\0", 4}, L"x", 0, int32_t{0x107}, {"1024"}},
+      {kRegDword, {"\x07\x01\0\0\0\0\0\0", 8}, L"x", kStatusMoreData, int32_t{0}, {"1024", "4"}},
+      {kRegDword, {"\x07\x01", 2}, L"x", 0, int32_t{0x107}, {"1024", "4"}},
   };
   for (const auto& [type, data, before, status, expected, queries] : cases) {
     SCOPED_TRACE(testing::Message() << "type " << type << ", " << data.size() << " bytes");

@@ -6,7 +6,7 @@
 
 #include "forms/check_box.h"
 #include "raised.h"
-#include "windows/window_test_support.h"
+#include "support/fakes.h"
 
 namespace pendrel::component {
 namespace {

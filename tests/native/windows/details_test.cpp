@@ -1,11 +1,25 @@
+// The details window: its design, its commands, its staged load and its
+// edges (the host letting go of its last object inside one of the window's
+// events, caught by ASan; an empty remote time; "&Wake Up" after a load that
+// ended early), and the host reads whose order or number is fixed.
+#include "details/frm_computer_details.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "details/frm_computer_details.h"
-#include "details_fakes.h"
+#include "apps/registry_access.h"
+#include "component/properties.h"
+#include "database/demo_db.h"
+#include "database/management_database.h"
+#include "details/database_stage.h"
+#include "details/system_stages.h"
+#include "details/time_zone.h"
+#include "details/users.h"
 #include "forms/captioned_control.h"
 #include "forms/check_box.h"
 #include "forms/command_button.h"
@@ -14,12 +28,14 @@
 #include "forms/label.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
-#include "window_test_support.h"
+#include "raised.h"
+#include "support/fakes.h"
 
-namespace pendrel {
+namespace pendrel::details {
 namespace {
 
 using forms::ListView;
+using Lines = std::vector<std::wstring>;
 
 class DetailsTest : public ::testing::Test {
  protected:
@@ -244,12 +260,6 @@ TEST_F(DetailsCommandsTest, AFailingCommandIsShownByItsNameAndTheWindowGoesOn) {
   EXPECT_EQ(alerts.use_count(), 2);
 }
 
-using Lines = std::vector<std::wstring>;
-
-struct LoadBed : fakes::DetailsTestBed {
-  LoadBed() { env.peer_factory = [log = log](forms::Form& f) { return std::make_unique<fakes::CaptionPeer>(f, log); }; }
-};
-
 class DetailsLoadTest : public ::testing::Test {
  protected:
   DetailsLoadTest() {
@@ -264,8 +274,9 @@ class DetailsLoadTest : public ::testing::Test {
   // PC042 of domain CORP, answering everything the load asks.
   void script() {
     auto& c = *bed.computer;
-    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Name", L"PC042"}, {L"Domain", L"CORP"},
-         {L"Time", make_date({2026, 3, 14, 9, 31, 0})}, {L"Description", L"Front desk"}, {L"PlatformId", 500},
+    bed.pc042(L"CORP");
+    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Time", make_date({2026, 3, 14, 9, 31, 0})},
+         {L"Description", L"Front desk"}, {L"PlatformId", 500},
          {L"VersionMajor", 5}, {L"VersionMinor", 1}, {L"PlatFormType", 0x1003}})
       c.on(member).get(value);
     for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Reachable", false},
@@ -278,8 +289,6 @@ class DetailsLoadTest : public ::testing::Test {
     c.on(L"LoggedOnUsers").get([this](std::span<Argument> args) {
       return Variant(args.empty() ? DispatchPtr(sessions) : DispatchPtr(alice));
     });
-    bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
-    bed.domain_object->on(L"ThisDomainName").get(L"CORP");
     alice->on(L"Domain").get(L"CORP");
     alice->on(L"Name").get(L"alice");
     sessions->items({{L"1", Variant(DispatchPtr(alice))}});
@@ -297,7 +306,7 @@ class DetailsLoadTest : public ::testing::Test {
     form.show(0);
   }
 
-  LoadBed bed;
+  fakes::DetailsTestBed bed{true};
   std::shared_ptr<fakes::FakeDispatch> sessions = bed.computer->sibling(L"LoggedOnUsers");
   std::shared_ptr<fakes::FakeDispatch> alice = bed.computer->sibling(L"Session1");
   std::shared_ptr<fakes::FakeDispatch> ping = bed.computer->sibling(L"Ping1");
@@ -366,5 +375,174 @@ TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
   EXPECT_TRUE(window.LoadedOnce);
 }
 
+struct BoxUi : fakes::ScriptedUserInterface {
+  std::function<void()> during_box;  // runs while the next message box is up
+  int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
+    if (during_box) std::exchange(during_box, nullptr)();
+    return ScriptedUserInterface::message_box(prompt, style, title);
+  }
+};
+
+class DetailsEdges : public ::testing::Test {
+ protected:
+  DetailsEdges() {
+    bed.pc042(L"CORP");
+    bed.computer->property(L"Reachable", false);
+    bed.computer->property(L"LogonsEnabled", false);
+    object->set_DomainObject(bed.domain_object);
+    object->set_Computer(bed.computer);
+  }
+  auto& window() { return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.begin()->second); }
+  forms::Form& form() { return window().form(); }
+  forms::CommandButton& button(int index) { return form().get<forms::CommandButton>(L"Command1", index); }
+
+  BoxUi ui;
+  fakes::DetailsTestBed bed;
+  component::Environment env{bed.window_system, ui, {}, &bed.services};
+  std::unique_ptr<component::Properties> object = std::make_unique<component::Properties>(env);
+  std::function<void()> let_go = [this] { object.reset(); };
+};
+
+TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEventReturns) {
+  auto ping = bed.computer->sibling(L"Ping1"), logon = bed.computer->sibling(L"LogonProperties");
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"ping reply", [&] {
+         ui.on_do_events = let_go;
+         ping->on(L"PingHost", 6).let([](std::span<Argument>) {}).get(L"PC042");
+         ping->on(L"PingCount", 5).get(int32_t{3});
+         ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+         auto* control = &form().get<forms::HostControl>(L"Ping1");
+         ping->on(L"StartPing", 11).call([control](std::span<Argument>) {
+           for (Variant ms : {1, 1, 1}) control->fire_event(L"ReplyReceived", std::span(&ms, 1));
+         });
+         control->set_object(ping);
+         button(1).user_click();
+         EXPECT_EQ(ui.do_events_calls(), 1);  // the later replies are dropped
+       }},
+      {"box during the load", [&] {
+         ui.during_box = let_go;
+         form().show(0);
+       }},
+      {"modal logon window", [&] {
+         logon->property(L"DomainObject");
+         logon->property(L"Computer");
+         logon->on(L"Show").call([&](std::span<Argument>) { let_go(); });
+         bed.classes[L"Pendrel.LogonProperties"] = logon;
+         button(3).user_click();
+       }},
+  };
+  for (const auto& [name, run] : cases) {
+    SCOPED_TRACE(name);
+    if (!object) {
+      object = std::make_unique<component::Properties>(env);
+      object->set_Computer(bed.computer);
+    }
+    run();
+    EXPECT_TRUE(env.class_windows.windows.empty());
+  }
+}
+
+TEST_F(DetailsEdges, AnEmptyRemoteTimeEndsTheLoadNormallyWithoutWhatNeedsIt) {
+  bed.computer->on(L"Time").get(L"");
+  form().show(0);
+  EXPECT_TRUE(window().LoadedOnce);
+  EXPECT_TRUE(ui.prompts().empty());
+  EXPECT_EQ(bed.log->trace().back(), L"get Computer.Name");  // the last caption, nothing after the time
+  EXPECT_FALSE(button(2).enabled());
+}
+
+TEST_F(DetailsEdges, WakeUpCannotBeClickedAfterALoadThatEndedEarly) {
+  bed.computer->property(L"MACAddr");
+  bed.computer->on(L"Wake").call(int32_t{0});
+  form().show(0);  // the remote time cannot be read
+  ASSERT_FALSE(window().LoadedOnce);
+  bed.log->clear();
+  button(2).user_click();
+  EXPECT_EQ(bed.log->trace(), std::vector<std::wstring>{});
+  EXPECT_TRUE(form().loaded());
+}
+
+// Writes dates its own way, so that a label shows whether the clock wrote it.
+struct RegionalClock : fakes::FakeClock {
+  std::wstring DateTimeText(Date date) override { return L"regional " + std::to_wstring(to_parts(date).day); }
+};
+
+class DetailsReadsTest : public ::testing::Test {
+ protected:
+  DetailsReadsTest() {
+    bed.env.services = &services;
+    bed.pc042();
+    window.set_DomainObject(bed.domain_object);
+    window.set_Computer(bed.computer);
+    bed.log->clear();
+  }
+  ~DetailsReadsTest() override { database::release_management_database(); }
+
+  fakes::DetailsTestBed bed;
+  RegionalClock regional;
+  component::Services services{bed.odbc, bed.tavisk, regional, bed.registry, bed.services.create_object};
+  FrmComputerDetails window{bed.env};
+  LoadState state;
+};
+
+TEST_F(DetailsReadsTest, NameComesBeforeDomainInTheQueries) {
+  database::DemoDatabase demo;
+  database::ManagementDatabase& db = database::management_database();
+  db.ConnectString = demo.connection_string();
+  DatabaseStage({db, bed.odbc, bed.ui, window.form(), window.computer()}, state.err);  // the equipment row
+  AssignedUsersStage(window, state);
+  Lines reads = bed.log->trace();
+  std::erase_if(reads, [](const std::wstring& l) { return l != L"get Computer.Name" && l != L"get Computer.Domain"; });
+  EXPECT_EQ(reads, (Lines{L"get Computer.Name", L"get Computer.Domain", L"get Computer.Name", L"get Computer.Domain"}));
+}
+
+TEST_F(DetailsReadsTest, TheMachineRootOfAnotherComputerStillReadsAllFourNames) {
+  apps::RegKey root;
+  apps::OpenMachineRoot(bed.registry, window.computer(), window.domain_object(), root);
+  EXPECT_EQ(bed.log->trace(), (Lines{L"get Computer.Name", L"get DomainObject.ThisComputerName",
+                                     L"get Computer.Domain", L"get DomainObject.ThisDomainName"}));
+}
+
+TEST_F(DetailsReadsTest, TheZoneClickReadsTZBiasAgainAndTheCaptionAnew) {
+  for (auto member : {L"TZBias", L"tz"}) bed.computer->on(member).get(int32_t{-60});
+  window.form().get<forms::Label>(L"Label2", 0).set_caption(L"10:15");
+  ShowRemoteTimeZone(window);
+  const Lines trace = bed.log->trace();
+  EXPECT_EQ(fakes::count_of(trace, L"get Computer.TZBias"), 2);
+  EXPECT_EQ(Lines(trace.end() - 2, trace.end()), (Lines{L"get Computer.Domain", L"get Computer.Name"}));
+
+  auto ping = bed.computer->sibling(L"Ping1");  // the ping line: the host, then the count
+  for (auto [member, id] : {std::pair{L"PingHost", 6}, {L"PingCount", 5}, {L"StartPing", 11}})
+    ping->on(member, id).let(0).get(int32_t{3}).call(0);
+  window.form().get<forms::HostControl>(L"Ping1").set_object(ping);
+  window.Command1_Click(1);
+  const Lines pinged = bed.log->trace();
+  EXPECT_LT(std::find(pinged.begin(), pinged.end(), L"get Ping1.PingHost"),
+            std::find(pinged.begin(), pinged.end(), L"get Ping1.PingCount"));
+}
+
+TEST_F(DetailsReadsTest, ConsoleAccountBeyondAToZAndTheTransitionDateInTheClocksForm) {
+  auto sessions = bed.computer->sibling(L"LoggedOnUsers"), entry = bed.computer->sibling(L"Session");
+  sessions->on(L"Count").get(int32_t{1});
+  entry->on(L"Domain").get(L"SALES"), entry->on(L"Name").get(L"j\u00fcrgen");
+  bed.computer->on(L"LoggedOnUsers").get(
+      [=](std::span<Argument> args) { return Variant(DispatchPtr(args.empty() ? sessions : entry)); });
+  state.ConsoleAccount = L"SALES\\J\u00dcRGEN";
+  LogonSessionsStage(window, state);
+  const forms::ListItem& row = window.form().get<forms::ListView>(L"ListView1", 2).list_items().item(1);
+  EXPECT_EQ(row.text() + std::to_wstring(row.icon() * 100 + row.small_icon()), L"Interactive1111");
+
+  regional.zone.StandardDate = {0, 10, 0, 5, 3};
+  LocalTimeZoneStage(window, state);
+  EXPECT_EQ(window.form().get<forms::Label>(L"Label2", 8).caption(), L"regional 25");
+}
+
+TEST(ServerTypesRange, AWordBeyondThirtyTwoBitsOverflows) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  for (double value : {1e20, -1e20, nan, inf, -inf, 4294967296.0, -2147483649.0})
+    EXPECT_EQ(error_number([&] { ServerTypes(value); }), vb_error::kOverflow) << value;
+  EXPECT_EQ(ServerTypes(4294967295.0).size(), 23u);
+}
+
 }  // namespace
-}  // namespace pendrel
+}  // namespace pendrel::details

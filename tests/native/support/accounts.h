@@ -5,13 +5,8 @@
 
 #include <cwctype>
 #include <map>
-#include <memory>
 #include <optional>
-#include <span>
-#include <string>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 #include "fake_dispatch.h"
 
@@ -26,7 +21,6 @@ class FakeAccounts {
     for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
     return name;
   }
-
   FakeAccounts(std::wstring name, std::shared_ptr<CallLog> log)
       : object(std::make_shared<FakeDispatch>(std::move(name), std::move(log))) {
     object->on(L"Count").get([this](std::span<Argument>) {
@@ -48,8 +42,6 @@ class FakeAccounts {
     object->on(L"GetItems").call([this](std::span<Argument>) { fetch(); });
   }
   FakeAccounts(const FakeAccounts&) = delete;
-  FakeAccounts& operator=(const FakeAccounts&) = delete;
-
   void fetch() {
     loaded.clear();
     for (const auto& [name, item] : stocked) loaded.emplace(folded(name), item);
