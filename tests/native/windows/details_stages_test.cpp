@@ -5,15 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "apps/registry_access.h"
 #include "database/demo_db.h"
 #include "database/management_database.h"
 #include "database/odbc_connection.h"
@@ -27,6 +30,7 @@
 #include "forms/host_control.h"
 #include "forms/label.h"
 #include "forms/list_view.h"
+#include "raised.h"
 #include "support/fakes.h"
 
 // The ODBC headers stay inside the binding, even for a test that derives
@@ -79,6 +83,71 @@ TEST(SystemTexts, ServerTypesSystemTimeTransitionsAndZoneNames) {
 
   EXPECT_EQ(GetZoneName(std::wstring(L"Pacific\0junk", 12)), L"Pacific");
   EXPECT_EQ(GetZoneName(L"  Pacific  "), L"Pacific");
+
+  // A word beyond 32 bits overflows.
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  for (double value : {1e20, -1e20, nan, inf, -inf, 4294967296.0, -2147483649.0})
+    EXPECT_EQ(error_number([&] { ServerTypes(value); }), vb_error::kOverflow) << value;
+  EXPECT_EQ(ServerTypes(4294967295.0).size(), 23u);
+}
+
+TEST_F(SystemStagesTest, HostReadsWhoseOrderOrNumberIsFixed) {
+  // Name before Domain in the queries: the equipment row, then the assigned users.
+  database::DemoDatabase demo;
+  database::ManagementDatabase& db = database::management_database();
+  db.ConnectString = demo.connection_string();
+  DatabaseStage({db, bed.odbc, bed.ui, window.form(), window.computer()}, state.err);
+  AssignedUsersStage(window, state);
+  Lines reads = bed.log->trace();
+  std::erase_if(reads, [](const std::wstring& l) { return l != L"get Computer.Name" && l != L"get Computer.Domain"; });
+  EXPECT_EQ(reads, (Lines{L"get Computer.Name", L"get Computer.Domain", L"get Computer.Name", L"get Computer.Domain"}));
+
+  // The machine root of another computer still reads all four names.
+  bed.log->clear();
+  apps::RegKey root;
+  apps::OpenMachineRoot(bed.registry, window.computer(), window.domain_object(), root);
+  EXPECT_EQ(bed.log->trace(), (Lines{L"get Computer.Name", L"get DomainObject.ThisComputerName",
+                                     L"get Computer.Domain", L"get DomainObject.ThisDomainName"}));
+
+  // The zone click reads TZBias again and the caption anew.
+  for (auto member : {L"TZBias", L"tz"}) bed.computer->on(member).get(int32_t{-60});
+  Label2(0).set_caption(L"10:15");
+  bed.log->clear();
+  ShowRemoteTimeZone(window);
+  const Lines trace = bed.log->trace();
+  EXPECT_EQ(count_of(trace, L"get Computer.TZBias"), 2);
+  EXPECT_EQ(Lines(trace.end() - 2, trace.end()), (Lines{L"get Computer.Domain", L"get Computer.Name"}));
+
+  // The ping line: the host, then the count.
+  ping->on(L"PingHost").get(L"PC042"), ping->on(L"PingCount").get(int32_t{3}), ping->on(L"StartPing", 11).call(0);
+  window.Command1_Click(1);
+  const Lines pinged = bed.log->trace();
+  EXPECT_LT(std::find(pinged.begin(), pinged.end(), L"get Ping1.PingHost"),
+            std::find(pinged.begin(), pinged.end(), L"get Ping1.PingCount"));
+}
+
+// Writes dates its own way, so that a label shows whether the clock wrote it.
+struct RegionalClock : fakes::FakeClock {
+  std::wstring DateTimeText(Date date) override { return L"regional " + std::to_wstring(to_parts(date).day); }
+};
+
+TEST_F(SystemStagesTest, ConsoleAccountBeyondAToZAndTheTransitionDateInTheClocksForm) {
+  auto sessions = bed.computer->sibling(L"LoggedOnUsers"), entry = bed.computer->sibling(L"Session");
+  sessions->on(L"Count").get(int32_t{1});
+  entry->on(L"Domain").get(L"SALES"), entry->on(L"Name").get(L"j\u00fcrgen");
+  bed.computer->on(L"LoggedOnUsers").get(
+      [=](std::span<Argument> args) { return Variant(DispatchPtr(args.empty() ? sessions : entry)); });
+  state.ConsoleAccount = L"SALES\\J\u00dcRGEN";
+  LogonSessionsStage(window, state);
+  const forms::ListItem& row = form.get<forms::ListView>(L"ListView1", 2).list_items().item(1);
+  EXPECT_EQ(row.text() + std::to_wstring(row.icon() * 100 + row.small_icon()), L"Interactive1111");
+
+  RegionalClock regional;
+  regional.zone.StandardDate = {0, 10, 0, 5, 3};
+  component::Services services{bed.odbc, bed.tavisk, regional, bed.registry, nullptr};
+  bed.env.services = &services;
+  LocalTimeZoneStage(window, state);
+  EXPECT_EQ(Label2(8).caption(), L"regional 25");
 }
 
 TEST_F(SystemStagesTest, UnreachableComputerIsShownOffLine) {
@@ -288,45 +357,46 @@ const std::wstring kQuestion =
 
 // A recordset, a connection and their factory that log every call with an
 // effect, in order.
-class FakeRecordset : public Recordset {
+struct Logged {
+  std::shared_ptr<Lines> log;
+  void note(const std::wstring& what) { log->push_back(what); }
+};
+
+class FakeRecordset : public Recordset, Logged {
  public:
   struct FakeField : Field {
     FakeField(FakeRecordset& rs, std::wstring name) : rs(rs), name(std::move(name)) {}
     const std::wstring& Name() const override { return name; }
     Variant Value() const override { return rs.rows.at(0).at(name); }
-    void set_Value(Variant v) override { rs.note(name + L" = " + v.to_text()), rs.rows.at(0)[name] = std::move(v); }
+    void set_Value(Variant v) override { rs.note(L"Recordset." + name + L" = " + v.to_text()), rs.rows.at(0)[name] = v; }
     FakeRecordset& rs;
     std::wstring name;
   };
-
-  FakeRecordset(std::shared_ptr<Lines> log, std::vector<Row> rows) : log(std::move(log)), rows(std::move(rows)) {}
-  void note(const std::wstring& what) { log->push_back(L"Recordset." + what); }
-
-  std::shared_ptr<Lines> log;
+  FakeRecordset(std::shared_ptr<Lines> log, std::vector<Row> rows) : Logged{std::move(log)}, rows(std::move(rows)) {}
   std::vector<Row> rows;
   std::optional<Error> open_error, update_error;
   int32_t state = kAdStateClosed;
 
   void set_ActiveConnection(std::shared_ptr<Connection> c) override {
-    note(std::wstring(L"ActiveConnection = ") + (c ? L"Connection" : L"Nothing"));
+    note(std::wstring(L"Recordset.ActiveConnection = ") + (c ? L"Connection" : L"Nothing"));
   }
   int32_t CursorLocation() const override { return 0; }
   int32_t CursorType() const override { return 0; }
   int32_t LockType() const override { return 0; }
-  void set_CursorLocation(int32_t v) override { note(L"CursorLocation = " + std::to_wstring(v)); }
-  void set_CursorType(int32_t v) override { note(L"CursorType = " + std::to_wstring(v)); }
-  void set_LockType(int32_t v) override { note(L"LockType = " + std::to_wstring(v)); }
+  void set_CursorLocation(int32_t v) override { note(L"Recordset.CursorLocation = " + std::to_wstring(v)); }
+  void set_CursorType(int32_t v) override { note(L"Recordset.CursorType = " + std::to_wstring(v)); }
+  void set_LockType(int32_t v) override { note(L"Recordset.LockType = " + std::to_wstring(v)); }
   const std::wstring& Source() const override { return source_; }
-  void set_Source(std::wstring s) override { note(L"Source = " + (source_ = std::move(s))); }
+  void set_Source(std::wstring s) override { note(L"Recordset.Source = " + (source_ = std::move(s))); }
   void Open() override {
-    if (note(L"Open"), open_error) throw *open_error;
+    if (note(L"Recordset.Open"), open_error) throw *open_error;
     state = kAdStateOpen;
   }
   int32_t State() const override { return state; }
   int32_t RecordCount() const override { return static_cast<int32_t>(rows.size()); }
-  void Close() override { note(L"Close"), state = kAdStateClosed; }
+  void Close() override { note(L"Recordset.Close"), state = kAdStateClosed; }
   void Update() override {
-    if (note(L"Update"), update_error) throw *update_error;
+    if (note(L"Recordset.Update"), update_error) throw *update_error;
   }
   void MoveFirst() override {}
   void MoveNext() override {}
@@ -340,25 +410,23 @@ class FakeRecordset : public Recordset {
   std::deque<FakeField> fields_;
 };
 
-class FakeConnection : public Connection {
+class FakeConnection : public Connection, Logged {
  public:
-  explicit FakeConnection(std::shared_ptr<Lines> log) : log(std::move(log)) {}
-  std::shared_ptr<Lines> log;
+  explicit FakeConnection(std::shared_ptr<Lines> log) : Logged{std::move(log)} {}
   std::deque<Error> open_errors;  // the next Open calls fail with these
   int32_t state = kAdStateClosed;
 
   int32_t CursorLocation() const override { return 0; }
-  void set_CursorLocation(int32_t v) override { log->push_back(L"Connection.CursorLocation = " + std::to_wstring(v)); }
+  void set_CursorLocation(int32_t v) override { note(L"Connection.CursorLocation = " + std::to_wstring(v)); }
   const std::wstring& ConnectionString() const override { return text_; }
-  void set_ConnectionString(std::wstring t) override { log->push_back(L"Connection.ConnectionString = " + (text_ = t)); }
+  void set_ConnectionString(std::wstring t) override { note(L"Connection.ConnectionString = " + (text_ = t)); }
   void Open() override {
-    log->push_back(L"Connection.Open");
-    if (open_errors.empty()) return void(state = kAdStateOpen);
+    if (note(L"Connection.Open"), open_errors.empty()) return void(state = kAdStateOpen);
     const Error e = open_errors.front();
     open_errors.pop_front();
     throw e;
   }
-  void Close() override { log->push_back(L"Connection.Close"), state = kAdStateClosed; }
+  void Close() override { note(L"Connection.Close"), state = kAdStateClosed; }
   int32_t State() const override { return state; }
   std::shared_ptr<Recordset> OpenRecordset(std::wstring_view) override { return nullptr; }
 
@@ -366,19 +434,14 @@ class FakeConnection : public Connection {
   std::wstring text_;
 };
 
-struct FakeObjects : DatabaseObjects {
-  explicit FakeObjects(std::shared_ptr<Lines> log) : log(std::move(log)) {}
-  std::shared_ptr<Lines> log;
-  std::shared_ptr<FakeConnection> connection;
+struct FakeObjects : DatabaseObjects, Logged {
+  explicit FakeObjects(std::shared_ptr<Lines> log) : Logged{std::move(log)} {}
+  std::shared_ptr<FakeConnection> connection = std::make_shared<FakeConnection>(log);
   std::shared_ptr<FakeRecordset> recordset;
   std::optional<Error> recordset_error;
-
-  std::shared_ptr<Connection> CreateConnection() override {
-    return log->push_back(L"CreateObject(ADODB.Connection)"), connection;
-  }
+  std::shared_ptr<Connection> CreateConnection() override { return note(L"CreateObject(ADODB.Connection)"), connection; }
   std::shared_ptr<Recordset> CreateRecordset() override {
-    log->push_back(L"CreateObject(ADODB.Recordset)");
-    if (recordset_error) throw *recordset_error;
+    if (note(L"CreateObject(ADODB.Recordset)"), recordset_error) throw *recordset_error;
     return std::exchange(recordset, nullptr);
   }
 };
@@ -391,7 +454,6 @@ class StageTest : public ::testing::Test {
     db = {};
     computer->on(L"Name").get(L"PC042");
     computer->on(L"Domain").get(L"SALES");
-    objects.connection = connection;
   }
   void TearDown() override { db = {}; }
 
@@ -405,7 +467,7 @@ class StageTest : public ::testing::Test {
   ManagementDatabase& db = management_database();
   std::shared_ptr<Lines> log = std::make_shared<Lines>();
   FakeObjects objects{log};
-  std::shared_ptr<FakeConnection> connection = std::make_shared<FakeConnection>(log);
+  std::shared_ptr<FakeConnection>& connection = objects.connection;
   fakes::WindowTestBed bed;
   std::shared_ptr<fakes::FakeDispatch>& computer = bed.computer;
   FrmComputerDetails window{bed.env};

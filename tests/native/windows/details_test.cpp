@@ -1,25 +1,16 @@
 // The details window: its design, its commands, its staged load and its
 // edges (the host letting go of its last object inside one of the window's
 // events, caught by ASan; an empty remote time; "&Wake Up" after a load that
-// ended early), and the host reads whose order or number is fixed.
+// ended early).
 #include "details/frm_computer_details.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "apps/registry_access.h"
 #include "component/properties.h"
-#include "database/demo_db.h"
-#include "database/management_database.h"
-#include "details/database_stage.h"
-#include "details/system_stages.h"
-#include "details/time_zone.h"
-#include "details/users.h"
 #include "forms/captioned_control.h"
 #include "forms/check_box.h"
 #include "forms/command_button.h"
@@ -109,23 +100,17 @@ class DetailsCommandsTest : public ::testing::Test {
  protected:
   DetailsCommandsTest() {
     bed.computer->on(L"Name").get(L"PC042");
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.load();
-    window.LoadedOnce = true;
-    form.show(0);
-    bed.log->clear();
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    window.LoadedOnce = true, form.show(0), bed.log->clear();
   }
   void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
   forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
   // A window of ours as CreateObject gives it to the details window.
   std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
     auto object = bed.computer->sibling(name);
-    object->on(L"DomainObject").set([](std::span<Argument>) {});
-    object->on(L"Computer").set([](std::span<Argument>) {});
-    object->on(L"Show").call([](std::span<Argument>) {});
-    bed.classes[prog_id] = object;
-    return object;
+    object->on(L"DomainObject").set([](auto) {}), object->on(L"Computer").set([](auto) {});
+    object->on(L"Show").call([](auto) {});
+    return bed.classes[prog_id] = object, object;
   }
 
   fakes::DetailsTestBed bed;
@@ -375,14 +360,6 @@ TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
   EXPECT_TRUE(window.LoadedOnce);
 }
 
-struct BoxUi : fakes::ScriptedUserInterface {
-  std::function<void()> during_box;  // runs while the next message box is up
-  int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
-    if (during_box) std::exchange(during_box, nullptr)();
-    return ScriptedUserInterface::message_box(prompt, style, title);
-  }
-};
-
 class DetailsEdges : public ::testing::Test {
  protected:
   DetailsEdges() {
@@ -396,8 +373,8 @@ class DetailsEdges : public ::testing::Test {
   forms::Form& form() { return window().form(); }
   forms::CommandButton& button(int index) { return form().get<forms::CommandButton>(L"Command1", index); }
 
-  BoxUi ui;
   fakes::DetailsTestBed bed;
+  fakes::ScriptedUserInterface& ui = bed.ui;
   component::Environment env{bed.window_system, ui, {}, &bed.services};
   std::unique_ptr<component::Properties> object = std::make_unique<component::Properties>(env);
   std::function<void()> let_go = [this] { object.reset(); };
@@ -460,88 +437,6 @@ TEST_F(DetailsEdges, WakeUpCannotBeClickedAfterALoadThatEndedEarly) {
   button(2).user_click();
   EXPECT_EQ(bed.log->trace(), std::vector<std::wstring>{});
   EXPECT_TRUE(form().loaded());
-}
-
-// Writes dates its own way, so that a label shows whether the clock wrote it.
-struct RegionalClock : fakes::FakeClock {
-  std::wstring DateTimeText(Date date) override { return L"regional " + std::to_wstring(to_parts(date).day); }
-};
-
-class DetailsReadsTest : public ::testing::Test {
- protected:
-  DetailsReadsTest() {
-    bed.env.services = &services;
-    bed.pc042();
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    bed.log->clear();
-  }
-  ~DetailsReadsTest() override { database::release_management_database(); }
-
-  fakes::DetailsTestBed bed;
-  RegionalClock regional;
-  component::Services services{bed.odbc, bed.tavisk, regional, bed.registry, bed.services.create_object};
-  FrmComputerDetails window{bed.env};
-  LoadState state;
-};
-
-TEST_F(DetailsReadsTest, NameComesBeforeDomainInTheQueries) {
-  database::DemoDatabase demo;
-  database::ManagementDatabase& db = database::management_database();
-  db.ConnectString = demo.connection_string();
-  DatabaseStage({db, bed.odbc, bed.ui, window.form(), window.computer()}, state.err);  // the equipment row
-  AssignedUsersStage(window, state);
-  Lines reads = bed.log->trace();
-  std::erase_if(reads, [](const std::wstring& l) { return l != L"get Computer.Name" && l != L"get Computer.Domain"; });
-  EXPECT_EQ(reads, (Lines{L"get Computer.Name", L"get Computer.Domain", L"get Computer.Name", L"get Computer.Domain"}));
-}
-
-TEST_F(DetailsReadsTest, TheMachineRootOfAnotherComputerStillReadsAllFourNames) {
-  apps::RegKey root;
-  apps::OpenMachineRoot(bed.registry, window.computer(), window.domain_object(), root);
-  EXPECT_EQ(bed.log->trace(), (Lines{L"get Computer.Name", L"get DomainObject.ThisComputerName",
-                                     L"get Computer.Domain", L"get DomainObject.ThisDomainName"}));
-}
-
-TEST_F(DetailsReadsTest, TheZoneClickReadsTZBiasAgainAndTheCaptionAnew) {
-  for (auto member : {L"TZBias", L"tz"}) bed.computer->on(member).get(int32_t{-60});
-  window.form().get<forms::Label>(L"Label2", 0).set_caption(L"10:15");
-  ShowRemoteTimeZone(window);
-  const Lines trace = bed.log->trace();
-  EXPECT_EQ(fakes::count_of(trace, L"get Computer.TZBias"), 2);
-  EXPECT_EQ(Lines(trace.end() - 2, trace.end()), (Lines{L"get Computer.Domain", L"get Computer.Name"}));
-
-  auto ping = bed.computer->sibling(L"Ping1");  // the ping line: the host, then the count
-  for (auto [member, id] : {std::pair{L"PingHost", 6}, {L"PingCount", 5}, {L"StartPing", 11}})
-    ping->on(member, id).let(0).get(int32_t{3}).call(0);
-  window.form().get<forms::HostControl>(L"Ping1").set_object(ping);
-  window.Command1_Click(1);
-  const Lines pinged = bed.log->trace();
-  EXPECT_LT(std::find(pinged.begin(), pinged.end(), L"get Ping1.PingHost"),
-            std::find(pinged.begin(), pinged.end(), L"get Ping1.PingCount"));
-}
-
-TEST_F(DetailsReadsTest, ConsoleAccountBeyondAToZAndTheTransitionDateInTheClocksForm) {
-  auto sessions = bed.computer->sibling(L"LoggedOnUsers"), entry = bed.computer->sibling(L"Session");
-  sessions->on(L"Count").get(int32_t{1});
-  entry->on(L"Domain").get(L"SALES"), entry->on(L"Name").get(L"j\u00fcrgen");
-  bed.computer->on(L"LoggedOnUsers").get(
-      [=](std::span<Argument> args) { return Variant(DispatchPtr(args.empty() ? sessions : entry)); });
-  state.ConsoleAccount = L"SALES\\J\u00dcRGEN";
-  LogonSessionsStage(window, state);
-  const forms::ListItem& row = window.form().get<forms::ListView>(L"ListView1", 2).list_items().item(1);
-  EXPECT_EQ(row.text() + std::to_wstring(row.icon() * 100 + row.small_icon()), L"Interactive1111");
-
-  regional.zone.StandardDate = {0, 10, 0, 5, 3};
-  LocalTimeZoneStage(window, state);
-  EXPECT_EQ(window.form().get<forms::Label>(L"Label2", 8).caption(), L"regional 25");
-}
-
-TEST(ServerTypesRange, AWordBeyondThirtyTwoBitsOverflows) {
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  for (double value : {1e20, -1e20, nan, inf, -inf, 4294967296.0, -2147483649.0})
-    EXPECT_EQ(error_number([&] { ServerTypes(value); }), vb_error::kOverflow) << value;
-  EXPECT_EQ(ServerTypes(4294967295.0).size(), 23u);
 }
 
 }  // namespace
