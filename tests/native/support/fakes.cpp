@@ -81,6 +81,7 @@ std::map<std::string, std::pair<uint32_t, FakeRegistry::Data>, FakeRegistry::NoC
 
 int32_t FakeRegistry::RegOpenKeyExA(apps::RegHandle root, const char* subkey, uint32_t, uint32_t access,
                                     apps::RegHandle& key) {
+  if (fails && fails("RegOpenKeyExA")) return 5;
   if (root != apps::kLocalMachine && !open.contains(root)) return 6;
   const std::string base = root == apps::kLocalMachine ? "" : open.at(root);
   const std::string path = base.empty() ? subkey : *subkey ? base + "\\" + subkey : base;
@@ -91,6 +92,7 @@ int32_t FakeRegistry::RegOpenKeyExA(apps::RegHandle root, const char* subkey, ui
 
 int32_t FakeRegistry::RegQueryValueExA(apps::RegHandle key, const char* name, uint32_t& type, uint8_t* data,
                                        uint32_t& size) {
+  if (fails && fails("RegQueryValueExA")) return 5;
   log.push_back(data ? std::to_string(size) : "-");
   if (!keys.at(open.at(key)).contains(name)) return 2;
   const auto& [stored_type, stored] = keys.at(open.at(key)).at(name);
@@ -102,6 +104,7 @@ int32_t FakeRegistry::RegQueryValueExA(apps::RegHandle key, const char* name, ui
 }
 
 int32_t FakeRegistry::RegEnumKeyA(apps::RegHandle key, uint32_t index, char* name, uint32_t size) {
+  if (fails && fails("RegEnumKeyA")) return 5;
   const std::string prefix = open.at(key).empty() ? "" : open.at(key) + "\\";
   std::set<std::string, NoCase> children;
   for (auto it = keys.lower_bound(prefix); it != keys.end() && lower(it->first).starts_with(lower(prefix)); ++it) {
@@ -121,6 +124,7 @@ int32_t FakeRegistry::RegCloseKey(apps::RegHandle key) {
 }
 
 int32_t FakeRegistry::RegConnectRegistryA(const char* machine, apps::RegHandle root, apps::RegHandle& key) {
+  if (fails && fails("RegConnectRegistryA")) return 53;
   log.push_back(std::string(machine) + " " + std::to_string(root));
   if (std::string(machine) == "GONE") return 53;
   open[key = next++] = "";
@@ -129,6 +133,7 @@ int32_t FakeRegistry::RegConnectRegistryA(const char* machine, apps::RegHandle r
 
 uint32_t FakeRegistry::GetPrivateProfileStringA(const char* section, const char* key, const char* dflt, char* buffer,
                                                 uint32_t size, const char* file) {
+  if (fails && fails("GetPrivateProfileStringA")) return 0;
   const std::string asked = std::string(section ? section : "-") + "/" + (key ? key : "-");
   log.push_back(asked + "/" + dflt + "/" + std::to_string(size) + "/" + file);
   const auto answer = ini_keys.find(asked);
@@ -141,6 +146,7 @@ uint32_t FakeRegistry::GetPrivateProfileStringA(const char* section, const char*
 }
 
 uint32_t FakeRegistry::GetFileAttributesA(const char* path) {
+  if (fails && fails("GetFileAttributesA")) return apps::kNoFileAttributes;
   const auto it = files.find(path);
   return it == files.end() ? apps::kNoFileAttributes : it->second;
 }

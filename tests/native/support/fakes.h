@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -100,6 +101,7 @@ struct FakeRegistry : apps::RegistryApi {
   std::map<std::string, std::string> ini_keys;  // "section/key" -> text, else ini
   std::map<std::string, uint32_t> files;        // path -> attributes
   apps::RegHandle next = 100;
+  std::function<bool(std::string_view function)> fails;  // asked first by each call that can fail
 
   // Adds a key with its parents, as RegCreateKey would.
   std::map<std::string, std::pair<uint32_t, Data>, NoCase>& key(const std::string& path);

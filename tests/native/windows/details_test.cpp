@@ -28,9 +28,26 @@ namespace {
 using forms::ListView;
 using Lines = std::vector<std::wstring>;
 
-class DetailsTest : public ::testing::Test {
+// The window shown with its load already done, so that each test runs only
+// the commands it drives.
+class DetailsCommandsTest : public ::testing::Test {
  protected:
-  fakes::WindowTestBed bed;
+  DetailsCommandsTest() {
+    bed.computer->on(L"Name").get(L"PC042");
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    window.LoadedOnce = true, form.show(0), bed.log->clear();
+  }
+  void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
+  forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
+  // A window of ours as CreateObject gives it to the details window.
+  std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
+    auto object = bed.computer->sibling(name);
+    object->on(L"DomainObject").set([](auto) {}), object->on(L"Computer").set([](auto) {});
+    object->on(L"Show").call([](auto) {});
+    return bed.classes[prog_id] = object, object;
+  }
+
+  fakes::DetailsTestBed bed;
   details::FrmComputerDetails window{bed.env};
   forms::Form& form = window.form();
 };
@@ -67,8 +84,7 @@ const Designed kDesign[] = {
     {L"Command1", 3, 4, L"Lo&gon Alerts", L""},
 };
 
-TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheWindow) {
-  form.load();
+TEST_F(DetailsCommandsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheWindow) {
   for (const Designed& d : kDesign) {
     SCOPED_TRACE(std::wstring(d.name) + L"(" + std::to_wstring(d.index) + L")");
     forms::Control* control = form.find(d.name, d.index);
@@ -87,36 +103,11 @@ TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheW
   EXPECT_EQ(columns.item(1).text() + L"," + columns.item(2).text() + L"," + columns.item(3).text(), L"Type,Name,Description");
   EXPECT_EQ(form.get<forms::HostControl>(L"Ping1").class_name(), L"Ping");
 
-  bed.computer->on(L"Name").get(L"PC042");
   window.set_Computer(bed.computer);
   EXPECT_EQ(form.caption(), L"PC042 ...");
   window.set_Computer(nullptr);
   EXPECT_EQ(form.caption(), L"No Computer was given!");
 }
-
-// The window shown with its load already done, so that each test runs only
-// the commands it drives.
-class DetailsCommandsTest : public ::testing::Test {
- protected:
-  DetailsCommandsTest() {
-    bed.computer->on(L"Name").get(L"PC042");
-    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
-    window.LoadedOnce = true, form.show(0), bed.log->clear();
-  }
-  void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
-  forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
-  // A window of ours as CreateObject gives it to the details window.
-  std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
-    auto object = bed.computer->sibling(name);
-    object->on(L"DomainObject").set([](auto) {}), object->on(L"Computer").set([](auto) {});
-    object->on(L"Show").call([](auto) {});
-    return bed.classes[prog_id] = object, object;
-  }
-
-  fakes::DetailsTestBed bed;
-  details::FrmComputerDetails window{bed.env};
-  forms::Form& form = window.form();
-};
 
 TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) {
   const std::wstring unmap = L"call IPC$.UnMap(True)";
@@ -133,11 +124,8 @@ TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) 
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_wstring(c.ipc) + L" " + std::to_wstring(c.hive) + L" " + std::to_wstring(c.unload_results.size()));
     auto share = bed.computer->sibling(L"IPC$");
-    share->on(L"UnMap").call([](std::span<Argument>) {});
-    bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
-    form.load();
-    window.LoadedOnce = true;  // shown without the load
-    form.show(0);
+    share->on(L"UnMap").call([](auto) {}), bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
+    form.load(), window.LoadedOnce = true, form.show(0);  // shown without the load
     window.IpcMapped = c.ipc, window.QMHiveLoaded = c.hive;
     for (int32_t result : c.unload_results) bed.tavisk.answers.push_back({result, {}, {}});
     bed.log->clear(), bed.tavisk.calls.clear();
@@ -151,19 +139,15 @@ TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) 
 
 TEST_F(DetailsCommandsTest, LogonsPermittedAsksTheUnavailableSettingsWhenUnchecked) {
   auto settings = component_class(L"Pendrel.UnavailableProperties", L"Unavailable");
-  const std::vector<std::wstring> enabled = {L"let Computer.LogonsEnabled = True",
-                                             L"let Computer.UnlocksEnabled = True"};
   for (const wchar_t* flag : {L"LogonsEnabled", L"UnlocksEnabled"}) bed.computer->property(flag);
   forms::CheckBox& logons = box(L"chkLogonsPermitted");
   for (bool confirmed : {false, true}) {
-    logons.user_set_value(1);
-    settings->on(L"OK").get(confirmed);
-    bed.log->clear();
+    logons.user_set_value(1), settings->on(L"OK").get(confirmed), bed.log->clear();
     logons.user_set_value(0);
-    std::vector<std::wstring> expected = {L"set Unavailable.DomainObject = DomainObject",
-                                          L"set Unavailable.Computer = Computer", L"call Unavailable.Show(1)",
-                                          L"get Unavailable.OK"};
-    if (!confirmed) expected.insert(expected.end(), enabled.begin(), enabled.end());
+    Lines expected = {L"set Unavailable.DomainObject = DomainObject", L"set Unavailable.Computer = Computer",
+                      L"call Unavailable.Show(1)", L"get Unavailable.OK"};
+    if (!confirmed) expected.insert(expected.end(), {L"let Computer.LogonsEnabled = True",
+                                                     L"let Computer.UnlocksEnabled = True"});
     EXPECT_EQ(bed.log->trace(), expected) << confirmed;
     EXPECT_EQ(logons.value(), confirmed ? 0 : 1);
     EXPECT_EQ(settings.use_count(), 2) << "released";
@@ -189,22 +173,18 @@ TEST_F(DetailsCommandsTest, ColumnClicksSortAscendingThenFlip) {
 TEST_F(DetailsCommandsTest, WakeUpSendsToTheShownAddressTellsTheUserAndCloses) {
   form.get<forms::Label>(L"Label2", 9).set_caption(L"00-0C-29-4F-8E-35");
   form.get<forms::CommandButton>(L"Command1", 2).set_enabled(true);  // as the off-line load leaves it
-  bed.computer->on(L"MACAddr").let([](std::span<Argument>) {});
-  bed.computer->on(L"Wake").call([](std::span<Argument>) { return false; });
+  bed.computer->on(L"MACAddr").let([](auto) {}), bed.computer->on(L"Wake").call(false);
   click(2);
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"",
-                                                         L"call Computer.Wake"}));
+  EXPECT_EQ(bed.log->trace(), (Lines{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"", L"call Computer.Wake"}));
   EXPECT_EQ(bed.ui.prompts(), std::vector{fakes::message(L"Wake up message has been sent.  Check this computer "
                                                          L"again in a few minutes.", 64, L"Pendrel")});
   EXPECT_FALSE(form.loaded());
 }
 
 TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
-  auto ping = std::make_shared<fakes::FakeDispatch>(L"Ping1", bed.log);
-  ping->property(L"PingHost", Variant(L""));
-  ping->on(L"PingHost", 6);
-  ping->on(L"PingCount", 5).get(int16_t{3});
-  ping->on(L"PingAddress", 7).get(L"10.0.0.7");
+  auto ping = bed.computer->sibling(L"Ping1");
+  ping->property(L"PingHost", Variant(L"")), ping->on(L"PingHost", 6);
+  ping->on(L"PingCount", 5).get(int16_t{3}), ping->on(L"PingAddress", 7).get(L"10.0.0.7");
   forms::HostControl& control = form.get<forms::HostControl>(L"Ping1");
   control.set_object(ping);
   std::vector<std::pair<std::wstring, Variant>> events;
@@ -224,7 +204,7 @@ TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
   EXPECT_EQ(results.caption(), header + reply + reply + reply);
   EXPECT_EQ(bed.ui.do_events_calls(), 3);
   EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let", L"call"}),
-            (std::vector<std::wstring>{L"let Ping1.PingHost = \"PC042\"", L"call Ping1.StartPing"}));
+            (Lines{L"let Ping1.PingHost = \"PC042\"", L"call Ping1.StartPing"}));
 
   events = {{L"StatusMessage", Variant(L"Request timed out.")}, {L"StatusMessage", Variant(L"")}};
   click(1);
@@ -239,9 +219,8 @@ TEST_F(DetailsCommandsTest, AFailingCommandIsShownByItsNameAndTheWindowGoesOn) {
 
   auto alerts = component_class(L"Pendrel.LogonProperties", L"LogonAlerts");
   click(3);
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"set LogonAlerts.DomainObject = DomainObject",
-                                                         L"set LogonAlerts.Computer = Computer",
-                                                         L"call LogonAlerts.Show(1)"}));
+  EXPECT_EQ(bed.log->trace(), (Lines{L"set LogonAlerts.DomainObject = DomainObject",
+                                     L"set LogonAlerts.Computer = Computer", L"call LogonAlerts.Show(1)"}));
   EXPECT_EQ(alerts.use_count(), 2);
 }
 
@@ -249,11 +228,8 @@ class DetailsLoadTest : public ::testing::Test {
  protected:
   DetailsLoadTest() {
     script();
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.load();
-    form.get<forms::HostControl>(L"Ping1").set_object(ping);
-    bed.log->clear();
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    form.get<forms::HostControl>(L"Ping1").set_object(ping), bed.log->clear();
   }
 
   // PC042 of domain CORP, answering everything the load asks.
@@ -274,8 +250,7 @@ class DetailsLoadTest : public ::testing::Test {
     c.on(L"LoggedOnUsers").get([this](std::span<Argument> args) {
       return Variant(args.empty() ? DispatchPtr(sessions) : DispatchPtr(alice));
     });
-    alice->on(L"Domain").get(L"CORP");
-    alice->on(L"Name").get(L"alice");
+    alice->on(L"Domain").get(L"CORP"), alice->on(L"Name").get(L"alice");
     sessions->items({{L"1", Variant(DispatchPtr(alice))}});
     ping->on(L"PingSetting", 2).let(0);
     ping->on(L"PingCount", 5).let(0).get(int32_t{3});
@@ -286,10 +261,7 @@ class DetailsLoadTest : public ::testing::Test {
   }
 
   // Activates the window again, as the user coming back to it.
-  void activate() {
-    form.hide();
-    form.show(0);
-  }
+  void activate() { form.hide(), form.show(0); }
 
   fakes::DetailsTestBed bed{true};
   std::shared_ptr<fakes::FakeDispatch> sessions = bed.computer->sibling(L"LoggedOnUsers");
@@ -363,11 +335,8 @@ TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
 class DetailsEdges : public ::testing::Test {
  protected:
   DetailsEdges() {
-    bed.pc042(L"CORP");
-    bed.computer->property(L"Reachable", false);
-    bed.computer->property(L"LogonsEnabled", false);
-    object->set_DomainObject(bed.domain_object);
-    object->set_Computer(bed.computer);
+    bed.pc042(L"CORP"), bed.computer->property(L"Reachable", false), bed.computer->property(L"LogonsEnabled", false);
+    object->set_DomainObject(bed.domain_object), object->set_Computer(bed.computer);
   }
   auto& window() { return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.begin()->second); }
   forms::Form& form() { return window().form(); }
@@ -385,9 +354,8 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
   const std::pair<const char*, std::function<void()>> cases[] = {
       {"ping reply", [&] {
          ui.on_do_events = let_go;
-         ping->on(L"PingHost", 6).let([](std::span<Argument>) {}).get(L"PC042");
-         ping->on(L"PingCount", 5).get(int32_t{3});
-         ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+         ping->on(L"PingHost", 6).let([](auto) {}).get(L"PC042");
+         ping->on(L"PingCount", 5).get(int32_t{3}), ping->on(L"PingAddress", 7).get(L"127.0.0.1");
          auto* control = &form().get<forms::HostControl>(L"Ping1");
          ping->on(L"StartPing", 11).call([control](std::span<Argument>) {
            for (Variant ms : {1, 1, 1}) control->fire_event(L"ReplyReceived", std::span(&ms, 1));
@@ -396,13 +364,9 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
          button(1).user_click();
          EXPECT_EQ(ui.do_events_calls(), 1);  // the later replies are dropped
        }},
-      {"box during the load", [&] {
-         ui.during_box = let_go;
-         form().show(0);
-       }},
+      {"box during the load", [&] { ui.during_box = let_go, form().show(0); }},
       {"modal logon window", [&] {
-         logon->property(L"DomainObject");
-         logon->property(L"Computer");
+         logon->property(L"DomainObject"), logon->property(L"Computer");
          logon->on(L"Show").call([&](std::span<Argument>) { let_go(); });
          bed.classes[L"Pendrel.LogonProperties"] = logon;
          button(3).user_click();
@@ -410,10 +374,7 @@ TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEve
   };
   for (const auto& [name, run] : cases) {
     SCOPED_TRACE(name);
-    if (!object) {
-      object = std::make_unique<component::Properties>(env);
-      object->set_Computer(bed.computer);
-    }
+    if (!object) object = std::make_unique<component::Properties>(env), object->set_Computer(bed.computer);
     run();
     EXPECT_TRUE(env.class_windows.windows.empty());
   }
@@ -429,8 +390,7 @@ TEST_F(DetailsEdges, AnEmptyRemoteTimeEndsTheLoadNormallyWithoutWhatNeedsIt) {
 }
 
 TEST_F(DetailsEdges, WakeUpCannotBeClickedAfterALoadThatEndedEarly) {
-  bed.computer->property(L"MACAddr");
-  bed.computer->on(L"Wake").call(int32_t{0});
+  bed.computer->property(L"MACAddr"), bed.computer->on(L"Wake").call(int32_t{0});
   form().show(0);  // the remote time cannot be read
   ASSERT_FALSE(window().LoadedOnce);
   bed.log->clear();
