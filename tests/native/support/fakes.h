@@ -180,10 +180,14 @@ struct DetailsTestBed : WindowTestBed {
     env.services = &services;
     if (captions) env.peer_factory = [log = log](forms::Form& f) { return std::make_unique<CaptionPeer>(f, log); };
   }
-  // PC042 seen from the console CONSOLE1, both of `domain`.
+  // PC042 seen from the console CONSOLE1, both of `domain`; RemNull drops NULs.
   void pc042(const wchar_t* domain = L"SALES") {
     computer->on(L"Name").get(L"PC042"), computer->on(L"Domain").get(domain);
     domain_object->on(L"ThisComputerName").get(L"CONSOLE1"), domain_object->on(L"ThisDomainName").get(domain);
+    domain_object->on(L"RemNull").call([](std::span<Argument> args) {
+      std::wstring text = args[0].value.to_text();
+      return std::erase(text, L'\0'), text;
+    });
   }
 };
 

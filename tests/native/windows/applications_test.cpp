@@ -55,16 +55,8 @@ struct Pc042Test : ::testing::Test {
 struct ApplicationsTest : Pc042Test {
   ApplicationsTest() {
     bed.computer->property(L"Reachable", true);
-    bed.domain_object->on(L"RemNull").call([](std::span<Argument> args) {
-      std::wstring text = args[0].value.to_text();
-      std::erase(text, L'\0');
-      return text;
-    });
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.load();
-    window.LoadedOnce = true;  // shown without the staged load
-    form.show(0);
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    window.LoadedOnce = true, form.show(0);  // shown without the staged load
     tree().nodes().add(L"Root", kUnloadedText);
     reg.key("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")["SystemRoot"] = {kRegSz, {"C:\\WINNT\0", 9}};
     reg.key("SOFTWARE\\Quillmark\\Local_Machine_Settings")["Home"] = {kRegSz, {"QM\\\0", 4}};
@@ -240,10 +232,6 @@ struct Loads {
       group->on(L"Name").get(kind), group->on(L"GetDescription").call(L"");
       groups->items({{kind, Variant(DispatchPtr(group))}}), computer->on(kind).get(Variant(DispatchPtr(groups)));
     }
-    bed.domain_object->on(L"RemNull").call([](std::span<Argument> a) {
-      std::wstring text = a[0].value.to_text();
-      return std::erase(text, L'\0'), text;
-    });
     reg.key("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")["SystemRoot"] = {kRegSz, "C:\\WINNT"};
     reg.key("SOFTWARE\\Quillmark\\Local_Machine_Settings")["Home"] = {kRegSz, "QM\\"};
     reg.key(kEnvironment)["MachinesCfg_Path"] = {kRegSz, "C:"};

@@ -37,21 +37,17 @@ class LogonTest : public ::testing::Test {
       return it == stored.end() ? args[3].value : it->second;
     });
     bed.computer->on(L"SetRegistryValue").call(int32_t{0});
-    host.domain(L"SALES").users.stock_user(L"jdoe", L"John Doe");
-    host.domain(L"SALES").users.stock_user(L"amy", L"Amy Zed");
-    host.domain(L"SALES").global_groups.stock_group(L"Admins", L"Domain admins");
-    for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](std::span<Argument>) {});
-    kestrow->on_id(8).call([this](std::span<Argument>) { return browse_result; });
-    kestrow->on_id(4).get([this](std::span<Argument>) { return selection; });
+    auto& sales = host.domain(L"SALES");
+    sales.users.stock_user(L"jdoe", L"John Doe"), sales.users.stock_user(L"amy", L"Amy Zed");
+    sales.global_groups.stock_group(L"Admins", L"Domain admins");
+    for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](auto) {});
+    kestrow->on_id(8).call([this](auto) { return browse_result; }), kestrow->on_id(4).get([this](auto) { return selection; });
   }
 
   // Computer and DomainObject passed, the browse control in place, shown.
   void open() {
-    window.set_DomainObject(host.domain_object);
-    window.set_Computer(bed.computer);
-    form.get<forms::HostControl>(L"Kestrow1").set_object(kestrow);
-    bed.log->clear();
-    form.show();
+    window.set_DomainObject(host.domain_object), window.set_Computer(bed.computer);
+    form.get<forms::HostControl>(L"Kestrow1").set_object(kestrow), bed.log->clear(), form.show();
   }
   ListView& list(int i) { return form.get<ListView>(L"ListView1", i); }
   // "text|description", with "|icon" when asked, for each row in order.
@@ -97,8 +93,7 @@ TEST_F(LogonTest, EitherCheckBoxReappliesBothFrames) {
   stored = {{L"SendLogonMsg", int32_t{1}}};
   window.set_Computer(bed.computer);
   ASSERT_EQ(enabled(2), L"1111 0000");
-  form.get<ListView>(L"ListView1", 1).set_enabled(true);
-  frame(0).set_enabled(false);
+  form.get<ListView>(L"ListView1", 1).set_enabled(true), frame(0).set_enabled(false);
   box(0).user_click();
   EXPECT_EQ(enabled(2), L"0000 0000");
   box(1).user_click();
@@ -152,8 +147,7 @@ TEST_F(LogonTest, ActivationReadsTheFourListsAndPreparesTheBrowseControl) {
   list(2).list_items().item(1).set_selected(true);
   click(9);
   ASSERT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed"}));
-  form.hide();
-  form.show();
+  form.hide(), form.show();
   EXPECT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed", L"SALES\\Admins|Domain admins"}));
 }
 
@@ -174,9 +168,7 @@ TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsCle
   EXPECT_FALSE(form.loaded());
 
   // Both boxes clear (2 is not set): the watch lists keep their stored text.
-  stored[L"SendLogonMsg"] = int32_t{2};
-  stored.erase(L"SendLogoffMsg");
-  stored.erase(L"DenyInteractiveLogon");
+  stored[L"SendLogonMsg"] = int32_t{2}, stored.erase(L"SendLogoffMsg"), stored.erase(L"DenyInteractiveLogon");
   open();
   ASSERT_EQ(texts(0).size(), 2u);
   click(0);
@@ -287,22 +279,17 @@ const std::wstring kKey = L"-2147483646, \"SOFTWARE\\Vyx\\Gina\\Restrictions\", 
 class UnavailableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    bed.computer->on(L"Name").get(L"PC042");
-    bed.computer->property(L"UnAvailableCaption", L"Closed");
-    bed.computer->property(L"UnAvailableText", L"Back at six");
-    bed.computer->property(L"UnlocksEnabled", int32_t{5});
-    bed.computer->property(L"LogonsEnabled", true);
-    bed.computer->on(L"GetRegistryValue").call([this](std::span<Argument> args) {
-      return stored_time_out.is_empty() ? args[3].value : stored_time_out;
-    });
-    bed.computer->on(L"SetRegistryValue").call(int32_t{0});
+    auto& c = *bed.computer;
+    c.on(L"Name").get(L"PC042"), c.property(L"UnAvailableCaption", L"Closed");
+    c.property(L"UnAvailableText", L"Back at six"), c.property(L"UnlocksEnabled", int32_t{5});
+    c.property(L"LogonsEnabled", true), c.on(L"SetRegistryValue").call(int32_t{0});
+    c.on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });  // nothing stored
     window.set_Computer(bed.computer);
   }
 
   forms::TextBox& box(int index) { return form.get<forms::TextBox>(L"txtData", index); }
 
   fakes::WindowTestBed bed;
-  Variant stored_time_out;
   unavailable::FrmUnavailable window{bed.env};
   forms::Form& form = window.form();
 };
@@ -329,11 +316,8 @@ TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
   form.show();
   bool ok_at_first_write = false;
   bed.computer->on(L"UnAvailableCaption").let([&](std::span<Argument>) { ok_at_first_write = window.OK(); });
-  box(0).user_edited(L"Maintenance");
-  box(1).user_edited(L"Line one\r\nLine two");
-  box(2).user_edited(L"0045");
-  form.get<forms::CheckBox>(L"chkUnlocksPermitted").user_click();
-  bed.log->clear();
+  box(0).user_edited(L"Maintenance"), box(1).user_edited(L"Line one\r\nLine two"), box(2).user_edited(L"0045");
+  form.get<forms::CheckBox>(L"chkUnlocksPermitted").user_click(), bed.log->clear();
 
   EXPECT_TRUE(form.user_enter_key());
   EXPECT_EQ(bed.log->trace(),
