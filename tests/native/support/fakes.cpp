@@ -75,7 +75,8 @@ bool FakeRegistry::NoCase::operator()(const std::string& a, const std::string& b
 
 std::map<std::string, std::pair<uint32_t, FakeRegistry::Data>, FakeRegistry::NoCase>& FakeRegistry::key(
     const std::string& path) {
-  for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) keys[path.substr(0, at)];
+  for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1))
+    keys[path.substr(0, at)];
   return keys[path];
 }
 

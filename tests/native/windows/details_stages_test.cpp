@@ -48,15 +48,11 @@ using Lines = std::vector<std::wstring>;
 class SystemStagesTest : public ::testing::Test {
  protected:
   SystemStagesTest() {
-    bed.pc042();
-    bed.computer->property(L"Reachable", false);
+    bed.pc042(), bed.computer->property(L"Reachable", false);
     for (auto [member, id] : {std::pair{L"PingHost", 6}, {L"PingCount", 5}, {L"PingSetting", 2}}) ping->on(member, id).let(0);
-    ping->on(L"PingAddress", 7).get(L"127.0.0.1");
-    ping->on(L"PingFullName", 8).get(L"pc042.sales.test");
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.get<forms::HostControl>(L"Ping1").set_object(ping);
-    bed.log->clear();
+    ping->on(L"PingAddress", 7).get(L"127.0.0.1"), ping->on(L"PingFullName", 8).get(L"pc042.sales.test");
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer);
+    form.get<forms::HostControl>(L"Ping1").set_object(ping), bed.log->clear();
   }
   ~SystemStagesTest() override { database::release_management_database(); }
 
@@ -368,7 +364,7 @@ class FakeRecordset : public Recordset, Logged {
     FakeField(FakeRecordset& rs, std::wstring name) : rs(rs), name(std::move(name)) {}
     const std::wstring& Name() const override { return name; }
     Variant Value() const override { return rs.rows.at(0).at(name); }
-    void set_Value(Variant v) override { rs.note(L"Recordset." + name + L" = " + v.to_text()), rs.rows.at(0)[name] = v; }
+    void set_Value(Variant v) override { rs.note(L"Recordset." + name + L" = " + v.to_text()), rs.rows[0][name] = v; }
     FakeRecordset& rs;
     std::wstring name;
   };
@@ -439,7 +435,9 @@ struct FakeObjects : DatabaseObjects, Logged {
   std::shared_ptr<FakeConnection> connection = std::make_shared<FakeConnection>(log);
   std::shared_ptr<FakeRecordset> recordset;
   std::optional<Error> recordset_error;
-  std::shared_ptr<Connection> CreateConnection() override { return note(L"CreateObject(ADODB.Connection)"), connection; }
+  std::shared_ptr<Connection> CreateConnection() override {
+    return note(L"CreateObject(ADODB.Connection)"), connection;
+  }
   std::shared_ptr<Recordset> CreateRecordset() override {
     if (note(L"CreateObject(ADODB.Recordset)"), recordset_error) throw *recordset_error;
     return std::exchange(recordset, nullptr);
@@ -452,8 +450,7 @@ class StageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     db = {};
-    computer->on(L"Name").get(L"PC042");
-    computer->on(L"Domain").get(L"SALES");
+    computer->on(L"Name").get(L"PC042"), computer->on(L"Domain").get(L"SALES");
   }
   void TearDown() override { db = {}; }
 

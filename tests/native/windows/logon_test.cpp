@@ -41,7 +41,8 @@ class LogonTest : public ::testing::Test {
     sales.users.stock_user(L"jdoe", L"John Doe"), sales.users.stock_user(L"amy", L"Amy Zed");
     sales.global_groups.stock_group(L"Admins", L"Domain admins");
     for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](auto) {});
-    kestrow->on_id(8).call([this](auto) { return browse_result; }), kestrow->on_id(4).get([this](auto) { return selection; });
+    kestrow->on_id(8).call([this](auto) { return browse_result; });
+    kestrow->on_id(4).get([this](auto) { return selection; });
   }
 
   // Computer and DomainObject passed, the browse control in place, shown.
