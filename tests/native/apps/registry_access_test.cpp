@@ -46,8 +46,7 @@ TEST(RegistryAccess, GetRegValueAsksAgainOnlyForLongTextResetsByKindAndClosesThe
 TEST(RegistryAccess, TheMachineRootIsThisMachinesOwnOrAConnection) {
   auto computer = std::make_shared<fakes::FakeDispatch>(L"Computer");
   auto domain_object = std::make_shared<fakes::FakeDispatch>(L"DomainObject");
-  domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
-  domain_object->on(L"ThisDomainName").get(L"SALES");
+  domain_object->on(L"ThisComputerName").get(L"CONSOLE1"), domain_object->on(L"ThisDomainName").get(L"SALES");
   const std::tuple<const wchar_t*, const wchar_t*, int32_t, const char*> cases[] = {
       {L"CONSOLE1", L"SALES", 0, nullptr},
       {L"CONSOLE1", L"HR", 0, "CONSOLE1 2147483650"},
@@ -55,8 +54,7 @@ TEST(RegistryAccess, TheMachineRootIsThisMachinesOwnOrAConnection) {
       {L"GONE", L"SALES", 53, "GONE 2147483650"}};
   for (const auto& [name, domain, status, connect] : cases) {
     FakeRegistry api;
-    computer->on(L"Name").get(name);
-    computer->on(L"Domain").get(domain);
+    computer->on(L"Name").get(name), computer->on(L"Domain").get(domain);
     RegKey root;
     EXPECT_EQ(OpenMachineRoot(api, outside::Computer(computer), outside::DomainObject(domain_object), root), status);
     EXPECT_EQ(root.get() == kLocalMachine, connect == nullptr);

@@ -56,11 +56,7 @@ using UnavailableProperties = BasicUnavailableProperties<UnavailableWindow>;
 
 class ComponentClasses : public ::testing::Test {
  protected:
-  ComponentClasses() {
-    g_trace = trace.get();
-    g_during_modal = nullptr;
-    window_system.trace = trace.get();
-  }
+  ComponentClasses() { g_trace = window_system.trace = trace.get(), g_during_modal = nullptr; }
   ~ComponentClasses() override { g_trace = nullptr; }
 
   // The trace since the last call.
@@ -78,11 +74,9 @@ class ComponentClasses : public ::testing::Test {
 TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAndCredentialsAlongNotTheDatabase) {
   {
     UnavailableProperties unavailable(env);
-    unavailable.set_OnTop(true);
-    unavailable.set_OK(true);
+    unavailable.set_OnTop(true), unavailable.set_OK(true);
     Properties properties(env);
-    properties.set_Password(L"s3cret");
-    properties.set_Database(L"DSN=Management;UID=console");
+    properties.set_Password(L"s3cret"), properties.set_Database(L"DSN=Management;UID=console");
   }
   UnavailableProperties unavailable(env);
   EXPECT_FALSE(unavailable.OnTop());
@@ -95,20 +89,13 @@ TEST_F(ComponentClasses, TheLastObjectOfTheThreadTakesTheWindowsAndCredentialsAl
 
 TEST_F(ComponentClasses, ShowModalHidesFirstAndZOrderZeroActivates) {
   UnavailableProperties unavailable(env);
-  unavailable.Show();
-  unavailable.Show();
-  take();
-  g_during_modal = [&] {
-    g_trace->push_back(L"user confirms");
-    unavailable.Hide();
-  };
+  unavailable.Show(), unavailable.Show(), take();
+  g_during_modal = [&] { g_trace->push_back(L"user confirms"), unavailable.Hide(); };
   unavailable.Show(Variant(int16_t{1}));
   EXPECT_EQ(take(), (Trace{L"hide", L"show", L"run_modal", L"user confirms", L"hide", L"end_modal"}));
 
   EXPECT_TRUE(unavailable.ZOrder(0).is_empty());
-  unavailable.ZOrder(1);
-  unavailable.set_OnTop(true);
-  unavailable.set_OnTop(false);
+  unavailable.ZOrder(1), unavailable.set_OnTop(true), unavailable.set_OnTop(false);
   EXPECT_EQ(take(), (Trace{L"zorder 0", L"SetForegroundWindow 172212", L"SetActiveWindow 172212", L"zorder 1",
                            L"SetWindowPos 172212 -1 0 0 0 0 19", L"SetWindowPos 172212 -2 0 0 0 0 19"}));
   EXPECT_EQ(error_number([&] { unavailable.ZOrder(INT32_MIN); }), vb_error::kOverflow);

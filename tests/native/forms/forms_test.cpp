@@ -25,8 +25,7 @@ TEST(Failures, UserEventsReportThemAndCodeEventsRaiseThem) {
 
   std::vector<int32_t> reported;
   form.set_error_reporter([&](const Error& e) { reported.push_back(e.number()); });
-  wake.user_click();
-  active.user_set_value(1);
+  wake.user_click(), active.user_set_value(1);
   EXPECT_EQ(error_number([&] { active.set_value(0); }), 5) << "the click handler's error reaches the code";
   EXPECT_EQ(active.value(), 0);
   EXPECT_EQ(reported, (std::vector<int32_t>{91, 5}));
@@ -47,8 +46,7 @@ class ListViewTest : public ::testing::Test {
  protected:
   Form form_{L"frmLogonProperty", [](Form& f) {
                auto& list = f.add<ListView>(L"ListView1", 0);
-               list.column_headers().add(L"Name", 2350);
-               list.column_headers().add(L"Description");
+               list.column_headers().add(L"Name", 2350), list.column_headers().add(L"Description");
              }};
   ListView& list_ = form_.get<ListView>(L"ListView1", 0);
   ListItems& items_ = list_.list_items();

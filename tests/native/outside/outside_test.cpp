@@ -57,9 +57,7 @@ TEST_F(RawTaviskTest, ConsoleUserBuffersKeepTheTextBeforeTheirFirstNul) {
 
   // A failed look-up that writes nothing gets freshly cleared buffers and
   // leaves nothing of the previous call.
-  recorded.user_bytes.clear();
-  recorded.account_bytes.clear();
-  recorded.status = 53;
+  recorded.user_bytes.clear(), recorded.account_bytes.clear(), recorded.status = 53;
   EXPECT_EQ(tavisk.NetGetInteractiveUser(L"\\\\PC", user, account), 53);
   EXPECT_TRUE(recorded.buffers_were_nul);
   EXPECT_EQ(user + L"|" + account, L"|");

@@ -38,18 +38,13 @@ struct PingTest : ::testing::Test {
 
   // "ReplyReceived 1", "StatusMessage 2 $text": $ marks a text argument.
   Lines run(const std::wstring& host, std::deque<EchoResult> results, int16_t count, int16_t setting = 5) {
-    events.clear();
-    transport->calls.clear();
-    transport->results = std::move(results);
+    events.clear(), transport->calls.clear(), transport->results = std::move(results);
     object->set_event_sink([this](std::wstring_view event, std::span<Variant> args) {
       std::wstring line(event);
       for (const Variant& arg : args) line += (arg.kind() == Variant::Kind::Int32 ? L" " : L" $") + arg.to_text();
       events.push_back(line);
     });
-    ping.set_ping_host(host);
-    ping.set_ping_count(count);
-    ping.set_ping_setting(setting);
-    ping.start_ping();
+    ping.set_ping_host(host), ping.set_ping_count(count), ping.set_ping_setting(setting), ping.start_ping();
     return events;
   }
 };
