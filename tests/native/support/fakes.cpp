@@ -33,12 +33,6 @@ std::wstring control_name(const forms::Control& c) {
 
 }  // namespace
 
-void FakeWindowSystem::add(std::wstring line, std::initializer_list<std::intptr_t> args) {
-  if (!trace) return;
-  for (std::intptr_t a : args) line += L" " + std::to_wstring(a);
-  trace->push_back(std::move(line));
-}
-
 void RecordingPeer::run_modal() {
   add(L"run_modal");
   if (modal_action_) modal_action_();
@@ -55,10 +49,6 @@ void RecordingPeer::control_changed(forms::Control& c, const forms::Change& chan
     if (change.node) line += L" " + change.node->key();
   }
   add(line);
-}
-
-void CaptionPeer::form_changed(forms::Property p) {
-  if (p == forms::Property::Caption) log_->add({L"", L"Caption", InvokeKind::PropertyPut, {Variant(form_.caption())}});
 }
 
 std::vector<std::wstring> list_rows(forms::ListItems& items) {
@@ -154,28 +144,6 @@ uint32_t FakeRegistry::GetFileAttributesA(const char* path) {
 
 bool FakeRegistry::SetFileAttributesA(const char* path, uint32_t attributes) {
   return files.contains(path) && (files[path] = attributes, true);
-}
-
-int32_t FakeTavisk::NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) {
-  const Answer a = next(L"NetGetInteractiveUser " + std::wstring(server));
-  user = a.user, account = a.account;
-  return a.status;
-}
-int32_t FakeTavisk::NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
-                                  std::wstring_view hive) {
-  return next(L"NetRegLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " + std::wstring(key) +
-              L" " + std::wstring(hive)).status;
-}
-int32_t FakeTavisk::NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) {
-  return next(L"NetRegUnLoadKey " + std::wstring(machine) + L" " + std::to_wstring(root) + L" " + std::wstring(key))
-      .status;
-}
-FakeTavisk::Answer FakeTavisk::next(std::wstring call) {
-  calls.push_back(std::move(call));
-  if (answers.empty()) return {};
-  Answer a = answers.front();
-  answers.erase(answers.begin());
-  return a;
 }
 
 }  // namespace pendrel::fakes

@@ -42,7 +42,10 @@ class FakeWindowSystem : public component::WindowSystem {
   std::intptr_t SetActiveWindow(std::intptr_t hwnd) override { return add(L"SetActiveWindow", {hwnd}), 0; }
 
  private:
-  void add(std::wstring line, std::initializer_list<std::intptr_t> args);
+  void add(std::wstring line, std::initializer_list<std::intptr_t> args) {
+    for (std::intptr_t a : args) line += L" " + std::to_wstring(a);
+    if (trace) trace->push_back(std::move(line));
+  }
 };
 
 // Writes what the model tells it into a shared trace ("create", "show",
@@ -75,7 +78,9 @@ class CaptionPeer : public RecordingPeer {
  public:
   CaptionPeer(forms::Form& form, std::shared_ptr<CallLog> log)
       : RecordingPeer(std::make_shared<Trace>(), nullptr), form_(form), log_(std::move(log)) {}
-  void form_changed(forms::Property p) override;
+  void form_changed(forms::Property p) override {
+    if (p == forms::Property::Caption) log_->add({L"", L"Caption", InvokeKind::PropertyPut, {Variant(form_.caption())}});
+  }
 
  private:
   forms::Form& form_;
@@ -139,13 +144,28 @@ class FakeTavisk : public Tavisk {
   std::vector<Answer> answers;
   std::vector<std::wstring> calls;
 
-  int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override;
+  int32_t NetGetInteractiveUser(std::wstring_view server, std::wstring& user, std::wstring& account) override {
+    const Answer a = next(L"NetGetInteractiveUser " + std::wstring(server));
+    return user = a.user, account = a.account, a.status;
+  }
   int32_t NetRegLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key,
-                        std::wstring_view hive) override;
-  int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override;
+                        std::wstring_view hive) override {
+    return next(L"NetRegLoadKey " + on(machine, root, key) + L" " + std::wstring(hive)).status;
+  }
+  int32_t NetRegUnLoadKey(std::wstring_view machine, int32_t root, std::wstring_view key) override {
+    return next(L"NetRegUnLoadKey " + on(machine, root, key)).status;
+  }
 
  private:
-  Answer next(std::wstring call);
+  static std::wstring on(std::wstring_view machine, int32_t root, std::wstring_view key) {
+    return std::wstring(machine) + L" " + std::to_wstring(root) + L" " + std::wstring(key);
+  }
+  Answer next(std::wstring call) {
+    calls.push_back(std::move(call));
+    if (answers.empty()) return {};
+    const Answer a = answers.front();
+    return answers.erase(answers.begin()), a;
+  }
 };
 
 // An environment with a scripted user interface, the answering window system,

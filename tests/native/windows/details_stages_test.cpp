@@ -499,7 +499,7 @@ TEST_F(StageTest, OpenFailureReconnectsOnceAndDropsTheEarlierRecord) {
   EXPECT_EQ(err.description(), kNoDsn.description());
 }
 
-TEST_F(StageTest, FailuresAreIgnoredOnlyWithAConnectString) {
+TEST_F(StageTest, FailuresAreIgnoredOnlyWithAConnectStringAndAFailedCreationIsReported) {
   // Without one, the record an earlier load left decides the box, and a
   // failing write-back reaches the load.
   auto earlier = std::make_shared<FakeRecordset>(log, std::vector<Row>{{{L"Active", true}}});
@@ -530,9 +530,8 @@ TEST_F(StageTest, FailuresAreIgnoredOnlyWithAConnectString) {
   log->clear();
   StoreActive(std::make_shared<FakeRecordset>(log, std::vector<Row>{}), true);
   EXPECT_TRUE(log->empty());
-}
 
-TEST_F(StageTest, GetRecordsetReportsAFailedCreation) {
+  // GetRecordset reports a failed creation.
   objects.recordset_error = Error(429, L"ActiveX component can't create object");
   EXPECT_EQ(GetRecordset(objects, bed.ui, err, connection, L"qryUsers", true), nullptr);
   EXPECT_EQ(bed.ui.prompts(),

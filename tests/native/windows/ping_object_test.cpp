@@ -49,7 +49,7 @@ struct PingTest : ::testing::Test {
   }
 };
 
-TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
+TEST_F(PingTest, RepliesAndOtherOutcomesInOrderAndNamesThatDoNotResolve) {
   EXPECT_EQ(run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 0}, {EchoOutcome::Reply, 12}}, 3),
             (Lines{L"ReplyReceived 1", L"ReplyReceived 0", L"ReplyReceived 12"}));
   EXPECT_EQ(transport->calls, (Lines{L"resolve PC042", L"echo 10.0.0.7 5000", L"echo 10.0.0.7 5000",
@@ -62,9 +62,8 @@ TEST_F(PingTest, RepliesAndOtherOutcomesInOrder) {
             (Lines{L"StatusMessage 11010 $Request timed out.", L"StatusMessage 11003 $Destination host unreachable.",
                    L"StatusMessage 11002 $Destination net unreachable.",
                    L"StatusMessage 11050 $Transmit failed. Error = 11050."}));
-}
 
-TEST_F(PingTest, NamesThatDoNotResolve) {
+  // Names that do not resolve.
   EXPECT_EQ(ping.resolve_host(L"NOWHERE.invalid"), L"Error = 2");
   for (const std::wstring host : {L"NOWHERE.invalid", L"", L"  "}) {
     EXPECT_EQ(run(host, {}, 3), Lines{L"StatusMessage 2 $Ping request could not find host " + host + L". Error = 2"});
