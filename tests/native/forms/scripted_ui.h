@@ -27,7 +27,6 @@ struct Prompt {
 inline Prompt message(std::wstring prompt, int style, std::wstring title) {
   return Prompt{Prompt::Kind::Message, std::move(prompt), std::move(title), style, {}};
 }
-
 inline Prompt input(std::wstring prompt, std::wstring title, std::wstring default_text) {
   return Prompt{Prompt::Kind::Input, std::move(prompt), std::move(title), 0, std::move(default_text)};
 }

@@ -33,11 +33,6 @@ std::wstring control_name(const forms::Control& c) {
 
 }  // namespace
 
-void RecordingPeer::run_modal() {
-  add(L"run_modal");
-  if (modal_action_) modal_action_();
-  add(L"end_modal");
-}
 void RecordingPeer::refresh(const forms::Control* c) { add(c ? L"refresh " + control_name(*c) : L"refresh"); }
 void RecordingPeer::form_changed(forms::Property p) { add(L"form " + property_name(p)); }
 void RecordingPeer::control_changed(forms::Control& c, const forms::Change& change) {

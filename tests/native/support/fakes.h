@@ -59,7 +59,10 @@ class RecordingPeer : public forms::FormPeer {
   void destroy() override { add(L"destroy"); }
   void show() override { add(L"show"); }
   void hide() override { add(L"hide"); }
-  void run_modal() override;
+  void run_modal() override {
+    if (add(L"run_modal"), modal_action_) modal_action_();
+    add(L"end_modal");
+  }
   void zorder(int position) override { add(L"zorder " + std::to_wstring(position)); }
   void refresh(const forms::Control* c) override;
   std::intptr_t hwnd() const override { return 0x2A0B4; }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +42,23 @@ Lines shown(const forms::TreeView& tree) {
   Lines lines;
   for (const forms::Node* node : tree.top_nodes()) shown(*node, 0, lines);
   return lines;
+}
+
+// The configuration files' answers for an Intel machine.
+const std::map<std::string, std::string> kHardware = {{"PC042/Hardware.cfg", "P3"}, {"P3/CPUMAKE", "Intel"},
+    {"P3/CPUMODEL", "Pentium"}, {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"}};
+
+// The groups member of `computer` answering each (name, description) pair.
+void groups(fakes::FakeDispatch& computer, const wchar_t* member,
+            std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> entries) {
+  std::vector<std::pair<std::wstring, Variant>> items;
+  for (const auto& [name, description] : entries) {
+    auto item = computer.sibling(std::wstring(member) + L"." + name);
+    item->on(L"GetDescription").call(description), item->on(L"Name").get(name);
+    items.emplace_back(name, Variant(DispatchPtr(item)));
+  }
+  auto collection = computer.sibling(member);
+  collection->items(items), computer.on(member).get(Variant(DispatchPtr(collection)));
 }
 
 // PC042 of SALES seen from the console CONSOLE1, its registry in memory.
@@ -125,21 +144,10 @@ constexpr wchar_t kLogical[] = L"|QM Logical Computer Group||6,6";
 struct MachineConfigTest : Pc042Test {
   MachineConfigTest() {
     bed.computer->on(L"GetGroups").call([](auto) {});
-    std::map<std::wstring, std::vector<std::pair<std::wstring, Variant>>> groups;
-    for (const auto& [member, group, description] : {std::tuple{L"GlobalGroups", L"Admins", L""},
-         {L"GlobalGroups", L"Staff", L"All staff"}, {L"LocalGroups", L"Admins", L"Local admins"}}) {
-      auto item = bed.computer->sibling(std::wstring(member) + L"." + group);
-      item->on(L"GetDescription").call(description), item->on(L"Name").get(group);
-      groups[member].emplace_back(group, Variant(DispatchPtr(item)));
-    }
-    for (auto& [member, items] : groups) {
-      auto collection = bed.computer->sibling(member);
-      collection->items(items), bed.computer->on(member).get(Variant(DispatchPtr(collection)));
-    }
+    groups(*bed.computer, L"GlobalGroups", {{L"Admins", L""}, {L"Staff", L"All staff"}});
+    groups(*bed.computer, L"LocalGroups", {{L"Admins", L"Local admins"}});
     reg.key("QM"), reg.key(kEnvironment)["MachinesCfg_Path"] = {kRegSz, {"C:\\QM\\Cfg\0", 10}};
-    reg.ini_keys = {{"PC042/Hardware.cfg", "P3"}, {"P3/CPUMAKE", "Intel"}, {"P3/CPUMODEL", "Pentium"},
-                    {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"},
-                    {"PC042/MachineGroups", "Lab,,Office"}};
+    reg.ini_keys = kHardware, reg.ini_keys["PC042/MachineGroups"] = "Lab,,Office";
     window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
     list().add(L"stale", L"stale"), label().set_caption(L"old"), bed.log->clear();
   }
@@ -230,17 +238,12 @@ struct Loads {
   explicit Loads(int host_fail_at = 0) {
     auto& computer = bed.computer;
     bed.pc042(), computer->property(L"Reachable", true), computer->on(L"GetGroups").call([](auto) {});
-    for (const wchar_t* kind : {L"GlobalGroups", L"LocalGroups"}) {
-      auto group = computer->sibling(kind), groups = computer->sibling(kind);
-      group->on(L"Name").get(kind), group->on(L"GetDescription").call(L"");
-      groups->items({{kind, Variant(DispatchPtr(group))}}), computer->on(kind).get(Variant(DispatchPtr(groups)));
-    }
+    for (const wchar_t* kind : {L"GlobalGroups", L"LocalGroups"}) groups(*computer, kind, {{kind, L""}});
     reg.key("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")["SystemRoot"] = {kRegSz, "C:\\WINNT"};
     reg.key("SOFTWARE\\Quillmark\\Local_Machine_Settings")["Home"] = {kRegSz, "QM\\"};
     reg.key(kEnvironment)["MachinesCfg_Path"] = {kRegSz, "C:"};
     reg.files["\\\\PC042\\C$\\WINNT\\SYSTEM32\\system.dbx"] = 0x27;
-    reg.ini_keys = {{"PC042/Hardware.cfg", "P3"}, {"P3/CPUMAKE", "Intel"}, {"P3/CPUMODEL", "Pentium"},
-                    {"P3/CPUSERIES", "III"}, {"P3/NIC", "3C905"}, {"P3/VideoDriver", "ati"}};
+    reg.ini_keys = kHardware;
     bed.env.services = &services;
     window = std::make_unique<details::FrmComputerDetails>(bed.env);
     window->set_DomainObject(bed.domain_object), window->set_Computer(computer);

@@ -255,12 +255,9 @@ class DetailsLoadTest : public ::testing::Test {
     });
     alice->on(L"Domain").get(L"CORP"), alice->on(L"Name").get(L"alice");
     sessions->items({{L"1", Variant(DispatchPtr(alice))}});
-    ping->on(L"PingSetting", 2).let(0);
-    ping->on(L"PingCount", 5).let(0).get(int32_t{3});
-    ping->on(L"PingHost", 6).let(0).get(L"PC042");
-    ping->on(L"PingAddress", 7).get(L"127.0.0.1");
-    ping->on(L"PingFullName", 8).get(L"pc042.corp");
-    ping->on(L"ResolveHost", 12).call(L"127.0.0.1");
+    ping->on(L"PingSetting", 2).let(0), ping->on(L"PingCount", 5).let(0).get(int32_t{3});
+    ping->on(L"PingHost", 6).let(0).get(L"PC042"), ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+    ping->on(L"PingFullName", 8).get(L"pc042.corp"), ping->on(L"ResolveHost", 12).call(L"127.0.0.1");
   }
 
   // Activates the window again, as the user coming back to it.

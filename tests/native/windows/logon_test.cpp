@@ -237,8 +237,7 @@ TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedR
 }
 
 TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
-  window.set_DomainObject(host.domain_object);
-  window.set_Computer(bed.computer);
+  window.set_DomainObject(host.domain_object), window.set_Computer(bed.computer);
   host.domain(L"SALES").users.stock_user(L"Admins", L"Admin user");
   host.local_local_groups.stock_group(L"Guests", L"Guests group");
   auto load = [&](const std::wstring& data, int i = 2) { window.LoadListView(list(i), data); };
@@ -251,8 +250,7 @@ TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
   host.local_local_groups.missing_gives_nothing = true;
   host.users.broken = Error(-2147023570, L"Access denied");
 
-  load(L";");
-  load(L"\\");
+  load(L";"), load(L"\\");
   load(L"\\jdoe;SALES\\;" + long_name + L";" + long_domain + L"\\jdoe");
   load(L"M\u00dcNCHEN\\J\u00fcrgen;\u6771\u4eac\\\u30e6\u30fc\u30b6\u30fc;SALES\\Admins;PC042\\Guests;PC042\\None");
   const Lines expected{L"\\||0", L"\\jdoe||0", L"SALES\\||0", long_name + L"||0",
@@ -295,7 +293,7 @@ class UnavailableTest : public ::testing::Test {
   forms::Form& form = window.form();
 };
 
-TEST_F(UnavailableTest, TimeOutTakesDigitsAndBackspaceOnlyAndMessageStopsAt8192) {
+TEST_F(UnavailableTest, TimeOutTakesDigitsOnlyMessageStopsAt8192AndEnterConfirmsWithWritesInOrder) {
   form.show();
   for (int index : {0, 1, 2}) {
     box(index).set_text(L"");
@@ -311,10 +309,8 @@ TEST_F(UnavailableTest, TimeOutTakesDigitsAndBackspaceOnlyAndMessageStopsAt8192)
   EXPECT_TRUE(box(1).user_typed(L'y'));
   EXPECT_FALSE(box(1).user_typed(L'z'));
   EXPECT_EQ(box(1).text(), std::wstring(8191, L'x') + L"y");
-}
 
-TEST_F(UnavailableTest, EnterConfirmsWithWritesInOrder) {
-  form.show();
+  // Enter confirms, with the writes in order.
   bool ok_at_first_write = false;
   bed.computer->on(L"UnAvailableCaption").let([&](std::span<Argument>) { ok_at_first_write = window.OK(); });
   box(0).user_edited(L"Maintenance"), box(1).user_edited(L"Line one\r\nLine two"), box(2).user_edited(L"0045");
