@@ -18,7 +18,7 @@
 #include "forms/list_view.h"
 #include "logon/frm_logon_property.h"
 #include "platform/win32/ui/renderer.h"
-#include "windows/logon_fakes.h"
+#include "support/accounts.h"
 
 namespace pendrel {
 namespace {

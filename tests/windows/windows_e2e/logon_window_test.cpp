@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fake_dispatch.h"
-#include "windows/logon_fakes.h"
+#include "support/accounts.h"
 #include "support.h"
 
 namespace pendrel::win32::testing {

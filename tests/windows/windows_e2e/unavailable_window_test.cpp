@@ -2,7 +2,7 @@
 // created by ProgID, a recording Computer handed over late-bound, the real
 // window driven with window messages (typing, a click, OK) and the host calls
 // it made checked in order. The window's rules in full (the time-out limits,
-// Enter, Esc, Cancel): tests/native/windows/unavailable_test.cpp.
+// Enter, Esc, Cancel): tests/native/windows/logon_test.cpp.
 #include <memory>
 #include <string>
 #include <vector>
