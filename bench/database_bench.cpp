@@ -21,7 +21,7 @@
 #include "database/odbc_connection.h"
 #include "details/users.h"
 #include "forms/list_view.h"
-#include "windows/details_fakes.h"
+#include "support/fakes.h"
 
 namespace {
 

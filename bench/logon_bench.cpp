@@ -13,7 +13,7 @@
 #include "forms/form_peer.h"
 #include "forms/list_view.h"
 #include "logon/account_lists.h"
-#include "windows/logon_fakes.h"
+#include "support/accounts.h"
 
 namespace pendrel {
 namespace {

@@ -18,7 +18,6 @@ using pendrel::win32::unique_hkey;
 using pendrel::win32::unique_kernel_handle;
 
 constexpr std::size_t kBufferSize = 50;
-constexpr char kConsoleUserVariable[] = "PENDREL_TAVISK_CONSOLE_USER";
 constexpr char kWinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 
 template <class F>
@@ -115,6 +114,11 @@ void copy_cut(char* buffer, std::string_view text) {
   buffer[length] = '\0';
 }
 
+#ifdef PENDREL_TEST_SEAMS
+// The test seam: tests stand in for the console of any computer through the
+// environment. Release builds leave it out.
+constexpr char kConsoleUserVariable[] = "PENDREL_TAVISK_CONSOLE_USER";
+
 std::optional<std::string> environment_value(const char* name) {
   std::string value(64, '\0');
   for (;;) {
@@ -140,6 +144,7 @@ LONG injected_console_user(const std::string& value, ConsoleUser& out) {
   out.account = value;
   return ERROR_SUCCESS;
 }
+#endif
 
 // The console of this computer is where the console program runs, so its
 // user is the user this process runs as.
@@ -209,9 +214,12 @@ extern "C" int32_t WINAPI NetGetInteractiveUser(const char* server, char* user, 
     const std::string_view machine = bare_name(server);
     ConsoleUser found;
     LONG status;
+#ifdef PENDREL_TEST_SEAMS
     if (const auto injected = environment_value(kConsoleUserVariable)) {
       status = injected_console_user(*injected, found);
-    } else if (is_this_computer(machine)) {
+    } else
+#endif
+    if (is_this_computer(machine)) {
       status = this_console_user(found);
     } else {
       status = remote_console_user(machine, found);

@@ -14,8 +14,9 @@ extern "C" {
 // written past 50 characters of either buffer. On failure both are untouched.
 //
 // Where the console user comes from, in this order:
-//  - the environment variable PENDREL_TAVISK_CONSOLE_USER ("AUTHORITY\account")
-//    of the calling process, for any server: tests use it to stand in for the
+//  - in test builds (PENDREL_TEST_SEAMS), the environment variable
+//    PENDREL_TAVISK_CONSOLE_USER ("AUTHORITY\account") of the calling
+//    process, for any server: tests use it to stand in for the
 //    console of the computer asked about; set but empty means "nobody at the
 //    console" (1312);
 //  - this computer: the user this process runs as, with the authority that

@@ -18,7 +18,7 @@
 #include "forms/list_view.h"
 #include "logon/frm_logon_property.h"
 #include "platform/win32/ui/renderer.h"
-#include "windows/logon_fakes.h"
+#include "support/accounts.h"
 
 namespace pendrel {
 namespace {
@@ -63,7 +63,7 @@ HWND find_list_view(HWND window, int rows) {
   } search{rows, nullptr};
   EnumChildWindows(
       window,
-      [](HWND child, LPARAM param) -> BOOL {
+      [](HWND child, LPARAM param) CALLBACK -> BOOL {
         auto& s = *reinterpret_cast<Search*>(param);
         wchar_t class_name[64] = {};
         GetClassNameW(child, class_name, 64);

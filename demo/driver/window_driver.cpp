@@ -110,7 +110,7 @@ std::vector<HWND> descendants(HWND root, const wchar_t* class_name, const wchar_
   } search{class_name, text, prefix, {}};
   EnumChildWindows(
       root,
-      [](HWND child, LPARAM param) -> BOOL {
+      [](HWND child, LPARAM param) CALLBACK -> BOOL {
         auto& s = *reinterpret_cast<Search*>(param);
         if (lstrcmpiW(class_of(child).c_str(), s.class_name) != 0) return TRUE;
         const std::wstring text = s.text ? text_of(child) : std::wstring();

@@ -20,7 +20,8 @@
 // - Users are read at level 20 (name and full name); accounts of several
 //   sessions are listed once among the logged-on users.
 // - Wake-on-LAN goes to UDP port 9 of the limited broadcast address, or to the
-//   IPv4 "address[:port]" in the environment variable PENDREL_WAKE_TARGET.
+//   IPv4 "address[:port]" in the environment variable PENDREL_WAKE_TARGET
+//   (test builds only, PENDREL_TEST_SEAMS).
 #pragma once
 
 #include <memory>

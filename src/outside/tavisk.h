@@ -38,12 +38,21 @@ class Tavisk {
                                   std::wstring_view key) = 0;
 };
 
+// The library's functions are stdcall, as Windows' own are: on x86 the
+// called function takes its arguments off the stack, so a pointer to it must
+// say so. Other targets have one convention.
+#if defined(_WIN32) && (defined(__i386__) || defined(_M_IX86))
+#define PENDREL_TAVISK_CALL __stdcall
+#else
+#define PENDREL_TAVISK_CALL
+#endif
+
 // The library's exported functions as plain function pointers.
 struct TaviskEntryPoints {
-  int32_t (*NetGetInteractiveUser)(const char* server, char* user, char* account);
-  int32_t (*NetRegLoadKey)(const char* machine, int32_t root, const char* key,
-                           const char* hive_file);
-  int32_t (*NetRegUnLoadKey)(const char* machine, int32_t root, const char* key);
+  int32_t(PENDREL_TAVISK_CALL* NetGetInteractiveUser)(const char* server, char* user, char* account);
+  int32_t(PENDREL_TAVISK_CALL* NetRegLoadKey)(const char* machine, int32_t root, const char* key,
+                                              const char* hive_file);
+  int32_t(PENDREL_TAVISK_CALL* NetRegUnLoadKey)(const char* machine, int32_t root, const char* key);
 };
 
 // Tavisk over its raw entry points: texts go in converted to the ANSI code

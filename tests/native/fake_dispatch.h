@@ -45,6 +45,8 @@ class CallLog {
   }
   const std::vector<Call>& calls() const { return calls_; }
   void clear() { calls_.clear(); }
+  // Runs at each call to a fake of this log before it is logged; may throw.
+  std::function<void()> on_call;
 
   // One line per call: `get Computer.Name` (a late-bound read, Method |
   // PropertyGet; "propget" is PropertyGet alone), `call Computer.GetUsers(True)`,
@@ -90,8 +92,7 @@ class FakeDispatch : public Dispatch {
       for (InvokeKind k : kAllKinds) handlers_[k] = [error](std::span<Argument>) -> Variant { throw error; };
       return *this;
     }
-    template <class A>
-    Member& on(InvokeKind kind, A&& answer) {
+    template <class A> Member& on(InvokeKind kind, A&& answer) {
       if constexpr (!std::is_invocable_v<A, std::span<Argument>>) {
         handlers_[kind] = [v = Variant(std::forward<A>(answer))](std::span<Argument>) { return v; };
       } else if constexpr (std::is_void_v<std::invoke_result_t<A, std::span<Argument>>>) {
@@ -131,14 +132,11 @@ class FakeDispatch : public Dispatch {
   // 1000, or with the id given.
   Member& on(std::wstring_view name, DispId id) {
     Member& m = on(name);
-    by_id_.erase(m.id);
-    by_id_[m.id = id] = &m;
-    return m;
+    return by_id_.erase(m.id), *(by_id_[m.id = id] = &m);
   }
   Member& on(std::wstring_view name) {
-    for (auto& m : members_)
-      if (m->named && equal_no_case(m->name, name)) return *m;
-    return add(std::wstring(name), next_id_++);
+    const auto it = std::find_if(members_.begin(), members_.end(), [&](auto& m) { return named(*m, name); });
+    return it != members_.end() ? **it : add(std::wstring(name), next_id_++);
   }
   // A member known only by its dispatch id.
   Member& on_id(DispId id) {
@@ -183,10 +181,11 @@ class FakeDispatch : public Dispatch {
 
   DispId id_of(std::wstring_view name) override {
     for (auto& m : members_)
-      if (m->named && equal_no_case(m->name, name)) return m->id;
+      if (named(*m, name)) return m->id;
     throw Error::vb(vb_error::kObjectDoesNotSupportMember);
   }
   Variant invoke(DispId id, InvokeKind kind, std::span<Argument> args) override {
+    if (log_->on_call) log_->on_call();
     auto it = by_id_.find(id);
     Call call{name_, it != by_id_.end() ? it->second->name : L"#" + std::to_wstring(id), kind, {}};
     for (const Argument& a : args) call.args.push_back(a.value);
@@ -197,6 +196,7 @@ class FakeDispatch : public Dispatch {
   }
 
  private:
+  static bool named(const Member& m, std::wstring_view name) { return m.named && equal_no_case(m.name, name); }
   Member& add(std::wstring name, DispId id, bool named = true) {
     auto& m = members_.emplace_back(std::make_unique<Member>());
     m->name = std::move(name), m->id = id, m->named = named;

@@ -12,15 +12,25 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/dispatch.h"
 #include "core/text.h"
+#include "fake_dispatch.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/dispatch_client.h"
 #include "platform/win32/handles.h"
 #include "window_driver.h"
+
+namespace pendrel {
+// Readable failure messages: kind index and the value as the fakes show it.
+inline void PrintTo(const Variant& v, std::ostream* os) {
+  *os << "kind " << static_cast<int>(v.kind()) << " " << to_ansi(fakes::CallLog::describe(v));
+}
+}  // namespace pendrel
 
 namespace pendrel::win32::testing {
 
@@ -38,21 +48,27 @@ class ComApartment {
   HRESULT hr_;
 };
 
-// A new object of a registered class, created as a script does: by its ProgID.
-inline com_ptr<IDispatch> create_dispatch(const wchar_t* prog_id) {
+// A new object of a registered class, created as a script does (by its
+// ProgID), reached through pendrel::Dispatch.
+inline DispatchPtr create(const wchar_t* prog_id) {
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
   EXPECT_EQ(hr, S_OK) << to_ansi(prog_id) << " is not registered";
   com_ptr<IDispatch> object;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.put_void());
   EXPECT_EQ(hr, S_OK) << std::hex << "CoCreateInstance hr " << hr;
-  return object;
+  return object ? wrap_dispatch(object.get()) : nullptr;
 }
 
-// The same, reached through pendrel::Dispatch.
-inline DispatchPtr create(const wchar_t* prog_id) {
-  com_ptr<IDispatch> object = create_dispatch(prog_id);
-  return object ? wrap_dispatch(object.get()) : nullptr;
+// The reference host over a fixture file: its DomainObject and Computer PC042.
+struct FixtureHost {
+  DispatchPtr domain, computer;
+};
+inline FixtureHost fixture_host(const std::wstring& fixture) {
+  DispatchPtr domain = create(L"PendrelHost.DomainObject");
+  if (!domain) return {};
+  domain->call(L"OpenFixture", {fixture});
+  return {domain, domain->call(L"GetComputer", {std::wstring(L"PC042")}).object()};
 }
 
 // A host's message loop: it knows nothing of our windows.
@@ -80,17 +96,26 @@ inline std::wstring registry_line(const wchar_t* get_or_set, const std::wstring&
          L"\", \"" + name + L"\", " + value + L")";
 }
 
+// A class created by ProgID, handed the host's objects and shown modeless, as
+// a console opens it; the queue has run once.
+inline DispatchPtr show_form(const wchar_t* prog_id, const DispatchPtr& domain, const DispatchPtr& computer) {
+  DispatchPtr form = create(prog_id);
+  if (!form) throw std::runtime_error(to_ansi(prog_id) + " not created");
+  if (domain) form->set(L"DomainObject", domain);
+  form->set(L"Computer", computer);
+  form->call(L"Show");
+  pump();
+  return form;
+}
+
 // The window a Form's hwnd member names.
 inline HWND hwnd_of(const DispatchPtr& form) {
   return reinterpret_cast<HWND>(static_cast<intptr_t>(form->get(L"hwnd").to_long()));
 }
 
 // The child windows of one class, from the top of the window down.
-inline std::vector<HWND> children_of_class(HWND parent, const std::wstring& cls) {
-  std::vector<HWND> found;
-  for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (class_of(w) == cls) found.push_back(w);
-  }
+inline std::vector<HWND> children_of_class(HWND parent, const wchar_t* cls) {
+  std::vector<HWND> found = driver::descendants(parent, cls);
   const auto top = [](HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
@@ -110,23 +135,6 @@ inline HWND under_middle_of(HWND window) {
 // A mouse click in the middle of a tab, taken from the queue.
 inline void click_tab(HWND tabs, int index) {
   driver::click_tab(tabs, index);
-  pump();
-}
-
-// The tab control's own notification of a selection made with TCM_SETCURSEL.
-inline void select_tab(HWND tabs, int index) {
-  SendMessageW(tabs, TCM_SETCURSEL, index, 0);
-  NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
-  SendMessageW(GetParent(tabs), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
-  pump();
-}
-
-inline void click_column(HWND list, int column) {
-  NMLISTVIEW click{};
-  click.hdr = NMHDR{list, static_cast<UINT_PTR>(GetDlgCtrlID(list)), static_cast<UINT>(LVN_COLUMNCLICK)};
-  click.iItem = -1;
-  click.iSubItem = column;
-  SendMessageW(GetParent(list), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
   pump();
 }
 

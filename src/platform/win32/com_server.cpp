@@ -144,6 +144,21 @@ LibraryFacts read_library(const std::wstring& path) {
   return facts;
 }
 
+// TypeLib\{libid}\<major>.<minor>, as RegisterTypeLib names it.
+std::wstring library_key(const LibraryFacts& facts) {
+  wchar_t version[16];
+  swprintf(version, 16, L"%x.%x", facts.major, facts.minor);
+  return L"TypeLib\\" + guid_text(facts.libid) + L"\\" + version;
+}
+
+// \<lcid>\win32 or \win64: the library's file for its locale and platform.
+std::wstring platform_key(const LibraryFacts& facts) {
+  wchar_t key[32];
+  const wchar_t* platform = facts.syskind == SYS_WIN64 ? L"win64" : facts.syskind == SYS_WIN16 ? L"win16" : L"win32";
+  swprintf(key, 32, L"\\%lx\\%ls", static_cast<unsigned long>(facts.lcid), platform);
+  return key;
+}
+
 void unregister(const LibraryFacts& facts) {
   for (const Coclass& c : facts.coclasses) {
     std::wstring clsid_key = L"CLSID\\" + guid_text(c.clsid);
@@ -158,10 +173,9 @@ void unregister(const LibraryFacts& facts) {
     }
   }
   // Wine answers E_INVALIDARG for a library that is not registered, Windows
-  // TYPE_E_REGISTRYACCESS: look first.
-  wchar_t version[16];
-  swprintf(version, 16, L"%x.%x", facts.major, facts.minor);
-  if (key_exists(L"TypeLib\\" + guid_text(facts.libid) + L"\\" + version)) {
+  // TYPE_E_REGISTRYACCESS: look first, for this platform's file, since the
+  // other bitness's copy of the server keeps the library's key.
+  if (key_exists(library_key(facts) + platform_key(facts))) {
     check_hr(UnRegisterTypeLib(facts.libid, facts.major, facts.minor, facts.lcid, facts.syskind),
              L"Cannot unregister the type library");
   }
@@ -173,7 +187,72 @@ void undo_registration(const LibraryFacts& facts) {
   ignore_errors([&] { unregister(facts); });
 }
 
+std::vector<RegistryRow> class_rows(const LibraryFacts& facts, const std::wstring& server_path) {
+  std::vector<RegistryRow> rows;
+  const std::wstring libid = guid_text(facts.libid);
+  for (const Coclass& c : facts.coclasses) {
+    const std::wstring clsid = guid_text(c.clsid);
+    const std::wstring clsid_key = L"CLSID\\" + clsid;
+    rows.push_back({clsid_key, L"", c.description});
+    rows.push_back({clsid_key + L"\\InprocServer32", L"", server_path});
+    rows.push_back({clsid_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    rows.push_back({clsid_key + L"\\ProgID", L"", c.prog_id});
+    rows.push_back({clsid_key + L"\\TypeLib", L"", libid});
+    rows.push_back({c.prog_id, L"", c.description});
+    rows.push_back({c.prog_id + L"\\CLSID", L"", clsid});
+  }
+  return rows;
+}
+
 }  // namespace
+
+std::vector<RegistryRow> class_rows(const std::wstring& library_file, const std::wstring& server_path) {
+  return class_rows(read_library(library_file), server_path);
+}
+
+// As RegisterTypeLib writes them: the library's help string, its file for
+// its locale and platform, its flags and help folder; then each dual or
+// dispatch-only interface, and each automation-compatible one, with the
+// type library marshaler as its proxy.
+std::vector<RegistryRow> type_library_rows(const std::wstring& library_file, const std::wstring& server_path,
+                                           const std::wstring& help_dir) {
+  const LibraryFacts facts = read_library(library_file);
+  ITypeLib* library = facts.library.get();
+  std::vector<RegistryRow> rows;
+  const std::wstring libid = guid_text(facts.libid);
+  wchar_t version[16];
+  swprintf(version, 16, L"%x.%x", facts.major, facts.minor);
+  const std::wstring key = library_key(facts);
+  std::wstring help_string;
+  doc_name(library, -1, &help_string);
+  if (!help_string.empty()) rows.push_back({key, L"", help_string});
+  rows.push_back({key + platform_key(facts), L"", server_path});
+  {
+    lib_attr attr(library);
+    if (!attr.get()) throw Error(E_FAIL, L"Cannot read the type library's attributes");
+    rows.push_back({key + L"\\FLAGS", L"", std::to_wstring(attr->wLibFlags)});
+  }
+  rows.push_back({key + L"\\HELPDIR", L"", help_dir});
+  const std::wstring marshaler = L"{00020424-0000-0000-C000-000000000046}";
+  const UINT count = library->GetTypeInfoCount();
+  for (UINT i = 0; i < count; ++i) {
+    TYPEKIND kind;
+    check_hr(library->GetTypeInfoType(i, &kind), L"Cannot read a type of the type library");
+    if (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH) continue;
+    com_ptr<ITypeInfo> info;
+    check_hr(library->GetTypeInfo(i, info.put()), L"Cannot read a type of the type library");
+    type_attr attr(info.get());
+    if (!attr.get()) throw Error(E_FAIL, L"Cannot read an interface's attributes");
+    if (kind == TKIND_INTERFACE && !(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION)) continue;
+    const std::wstring interface_key = L"Interface\\" + guid_text(attr->guid);
+    rows.push_back({interface_key, L"", doc_name(library, static_cast<INT>(i))});
+    rows.push_back({interface_key + L"\\ProxyStubClsid", L"", marshaler});
+    rows.push_back({interface_key + L"\\ProxyStubClsid32", L"", marshaler});
+    rows.push_back({interface_key + L"\\TypeLib", L"", libid});
+    rows.push_back({interface_key + L"\\TypeLib", L"Version", version});
+  }
+  return rows;
+}
 
 HRESULT get_class_object(std::span<const CreatableClass> classes, REFCLSID clsid, REFIID iid,
                          void** out) noexcept {
@@ -193,18 +272,7 @@ HRESULT register_server() noexcept {
     try {
       check_hr(RegisterTypeLib(facts.library.get(), path.data(), nullptr),
             L"Cannot register the type library");
-      std::wstring libid = guid_text(facts.libid);
-      for (const Coclass& c : facts.coclasses) {
-        std::wstring clsid = guid_text(c.clsid);
-        std::wstring clsid_key = L"CLSID\\" + clsid;
-        write_text(clsid_key, L"", c.description);
-        write_text(clsid_key + L"\\InprocServer32", L"", path);
-        write_text(clsid_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-        write_text(clsid_key + L"\\ProgID", L"", c.prog_id);
-        write_text(clsid_key + L"\\TypeLib", L"", libid);
-        write_text(c.prog_id, L"", c.description);
-        write_text(c.prog_id + L"\\CLSID", L"", clsid);
-      }
+      for (const RegistryRow& row : class_rows(facts, path)) write_text(row.key, row.name.c_str(), row.value);
     } catch (...) {
       undo_registration(facts);
       throw;

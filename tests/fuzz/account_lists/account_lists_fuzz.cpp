@@ -11,7 +11,7 @@
 #include "forms/list_view.h"
 #include "fuzz_support.h"
 #include "logon/account_lists.h"
-#include "windows/logon_fakes.h"
+#include "support/accounts.h"
 
 namespace {
 

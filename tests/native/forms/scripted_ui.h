@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/user_interface.h"
@@ -26,7 +27,6 @@ struct Prompt {
 inline Prompt message(std::wstring prompt, int style, std::wstring title) {
   return Prompt{Prompt::Kind::Message, std::move(prompt), std::move(title), style, {}};
 }
-
 inline Prompt input(std::wstring prompt, std::wstring title, std::wstring default_text) {
   return Prompt{Prompt::Kind::Input, std::move(prompt), std::move(title), 0, std::move(default_text)};
 }
@@ -38,6 +38,8 @@ class ScriptedUserInterface : public forms::UserInterface {
   void answer_input(std::wstring text) { texts_.push_back(std::move(text)); }
   // Runs on each DoEvents, as the user acting while a window waits.
   std::function<void()> on_do_events;
+  // Runs once, while the next message box is up.
+  std::function<void()> during_box;
 
   const std::vector<Prompt>& prompts() const { return prompts_; }
   int do_events_calls() const { return do_events_calls_; }
@@ -46,6 +48,7 @@ class ScriptedUserInterface : public forms::UserInterface {
 
   int message_box(std::wstring_view prompt, int style, std::wstring_view title) override {
     prompts_.push_back(message(std::wstring(prompt), style, std::wstring(title)));
+    if (during_box) std::exchange(during_box, nullptr)();
     if (buttons_.empty()) return forms::default_button(style);
     const int button = buttons_.front();
     buttons_.pop_front();
@@ -62,15 +65,11 @@ class ScriptedUserInterface : public forms::UserInterface {
   }
 
   void do_events() override {
-    ++do_events_calls_;
-    if (on_do_events) on_do_events();
+    if (++do_events_calls_, on_do_events) on_do_events();
   }
 
   int mouse_pointer() const override { return pointer_; }
-  void set_mouse_pointer(int pointer) override {
-    pointer_ = pointer;
-    pointers_.push_back(pointer);
-  }
+  void set_mouse_pointer(int pointer) override { pointers_.push_back(pointer_ = pointer); }
 
  private:
   std::deque<int> buttons_;

@@ -1,6 +1,13 @@
+// The details window: its design, its commands, its staged load and its
+// edges (the host letting go of its last object inside one of the window's
+// events, caught by ASan; an empty remote time; "&Wake Up" after a load that
+// ended early); and the ping object it reaches.
+#include "details/frm_computer_details.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -8,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "component/properties.h"
 #include "details/details_report.h"
-#include "details/frm_computer_details.h"
-#include "details_fakes.h"
+#include "details/ping_object.h"
 #include "forms/captioned_control.h"
 #include "forms/check_box.h"
 #include "forms/combo_box.h"
@@ -20,17 +27,36 @@
 #include "forms/label.h"
 #include "forms/list_view.h"
 #include "forms/tab_strip.h"
+#include "outside/controls.h"
 #include "raised.h"
-#include "window_test_support.h"
+#include "support/fakes.h"
 
-namespace pendrel {
+namespace pendrel::details {
 namespace {
 
 using forms::ListView;
+using Lines = std::vector<std::wstring>;
 
-class DetailsTest : public ::testing::Test {
+// The window shown with its load already done, so that each test runs only
+// the commands it drives.
+class DetailsCommandsTest : public ::testing::Test {
  protected:
-  fakes::WindowTestBed bed;
+  DetailsCommandsTest() {
+    bed.computer->on(L"Name").get(L"PC042");
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    window.LoadedOnce = true, form.show(0), bed.log->clear();
+  }
+  void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
+  forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
+  // A window of ours as CreateObject gives it to the details window.
+  std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
+    auto object = bed.computer->sibling(name);
+    object->on(L"DomainObject").set([](auto) {}), object->on(L"Computer").set([](auto) {});
+    object->on(L"Show").call([](auto) {});
+    return bed.classes[prog_id] = object, object;
+  }
+
+  fakes::DetailsTestBed bed;
   details::FrmComputerDetails window{bed.env};
   forms::Form& form = window.form();
 };
@@ -67,8 +93,7 @@ const Designed kDesign[] = {
     {L"Command1", 3, 4, L"Lo&gon Alerts", L""},
 };
 
-TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheWindow) {
-  form.load();
+TEST_F(DetailsCommandsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheWindow) {
   for (const Designed& d : kDesign) {
     SCOPED_TRACE(std::wstring(d.name) + L"(" + std::to_wstring(d.index) + L")");
     forms::Control* control = form.find(d.name, d.index);
@@ -87,42 +112,11 @@ TEST_F(DetailsTest, LoadGivesEveryDesignedControlItsTextsAndComputerSetNamesTheW
   EXPECT_EQ(columns.item(1).text() + L"," + columns.item(2).text() + L"," + columns.item(3).text(), L"Type,Name,Description");
   EXPECT_EQ(form.get<forms::HostControl>(L"Ping1").class_name(), L"Ping");
 
-  bed.computer->on(L"Name").get(L"PC042");
   window.set_Computer(bed.computer);
   EXPECT_EQ(form.caption(), L"PC042 ...");
   window.set_Computer(nullptr);
   EXPECT_EQ(form.caption(), L"No Computer was given!");
 }
-
-// The window shown with its load already done, so that each test runs only
-// the commands it drives.
-class DetailsCommandsTest : public ::testing::Test {
- protected:
-  DetailsCommandsTest() {
-    bed.computer->on(L"Name").get(L"PC042");
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.load();
-    window.LoadedOnce = true;
-    form.show(0);
-    bed.log->clear();
-  }
-  void click(int index) { form.get<forms::CommandButton>(L"Command1", index).user_click(); }
-  forms::CheckBox& box(const wchar_t* name, int index = -1) { return form.get<forms::CheckBox>(name, index); }
-  // A window of ours as CreateObject gives it to the details window.
-  std::shared_ptr<fakes::FakeDispatch> component_class(const wchar_t* prog_id, const wchar_t* name) {
-    auto object = bed.computer->sibling(name);
-    object->on(L"DomainObject").set([](std::span<Argument>) {});
-    object->on(L"Computer").set([](std::span<Argument>) {});
-    object->on(L"Show").call([](std::span<Argument>) {});
-    bed.classes[prog_id] = object;
-    return object;
-  }
-
-  fakes::DetailsTestBed bed;
-  details::FrmComputerDetails window{bed.env};
-  forms::Form& form = window.form();
-};
 
 TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) {
   const std::wstring unmap = L"call IPC$.UnMap(True)";
@@ -139,11 +133,8 @@ TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) 
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_wstring(c.ipc) + L" " + std::to_wstring(c.hive) + L" " + std::to_wstring(c.unload_results.size()));
     auto share = bed.computer->sibling(L"IPC$");
-    share->on(L"UnMap").call([](std::span<Argument>) {});
-    bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
-    form.load();
-    window.LoadedOnce = true;  // shown without the load
-    form.show(0);
+    share->on(L"UnMap").call([](auto) {}), bed.computer->on(L"Resources").get(Variant(DispatchPtr(share)));
+    form.load(), window.LoadedOnce = true, form.show(0);  // shown without the load
     window.IpcMapped = c.ipc, window.QMHiveLoaded = c.hive;
     for (int32_t result : c.unload_results) bed.tavisk.answers.push_back({result, {}, {}});
     bed.log->clear(), bed.tavisk.calls.clear();
@@ -157,19 +148,15 @@ TEST_F(DetailsCommandsTest, OkReleasesWhatTheWindowTookThenTheUnloadTriesAgain) 
 
 TEST_F(DetailsCommandsTest, LogonsPermittedAsksTheUnavailableSettingsWhenUnchecked) {
   auto settings = component_class(L"Pendrel.UnavailableProperties", L"Unavailable");
-  const std::vector<std::wstring> enabled = {L"let Computer.LogonsEnabled = True",
-                                             L"let Computer.UnlocksEnabled = True"};
   for (const wchar_t* flag : {L"LogonsEnabled", L"UnlocksEnabled"}) bed.computer->property(flag);
   forms::CheckBox& logons = box(L"chkLogonsPermitted");
   for (bool confirmed : {false, true}) {
-    logons.user_set_value(1);
-    settings->on(L"OK").get(confirmed);
-    bed.log->clear();
+    logons.user_set_value(1), settings->on(L"OK").get(confirmed), bed.log->clear();
     logons.user_set_value(0);
-    std::vector<std::wstring> expected = {L"set Unavailable.DomainObject = DomainObject",
-                                          L"set Unavailable.Computer = Computer", L"call Unavailable.Show(1)",
-                                          L"get Unavailable.OK"};
-    if (!confirmed) expected.insert(expected.end(), enabled.begin(), enabled.end());
+    Lines expected = {L"set Unavailable.DomainObject = DomainObject", L"set Unavailable.Computer = Computer",
+                      L"call Unavailable.Show(1)", L"get Unavailable.OK"};
+    if (!confirmed) expected.insert(expected.end(), {L"let Computer.LogonsEnabled = True",
+                                                     L"let Computer.UnlocksEnabled = True"});
     EXPECT_EQ(bed.log->trace(), expected) << confirmed;
     EXPECT_EQ(logons.value(), confirmed ? 0 : 1);
     EXPECT_EQ(settings.use_count(), 2) << "released";
@@ -195,22 +182,18 @@ TEST_F(DetailsCommandsTest, ColumnClicksSortAscendingThenFlip) {
 TEST_F(DetailsCommandsTest, WakeUpSendsToTheShownAddressTellsTheUserAndCloses) {
   form.get<forms::Label>(L"Label2", 9).set_caption(L"00-0C-29-4F-8E-35");
   form.get<forms::CommandButton>(L"Command1", 2).set_enabled(true);  // as the off-line load leaves it
-  bed.computer->on(L"MACAddr").let([](std::span<Argument>) {});
-  bed.computer->on(L"Wake").call([](std::span<Argument>) { return false; });
+  bed.computer->on(L"MACAddr").let([](auto) {}), bed.computer->on(L"Wake").call(false);
   click(2);
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"",
-                                                         L"call Computer.Wake"}));
+  EXPECT_EQ(bed.log->trace(), (Lines{L"let Computer.MACAddr = \"00-0C-29-4F-8E-35\"", L"call Computer.Wake"}));
   EXPECT_EQ(bed.ui.prompts(), std::vector{fakes::message(L"Wake up message has been sent.  Check this computer "
                                                          L"again in a few minutes.", 64, L"Pendrel")});
   EXPECT_FALSE(form.loaded());
 }
 
 TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
-  auto ping = std::make_shared<fakes::FakeDispatch>(L"Ping1", bed.log);
-  ping->property(L"PingHost", Variant(L""));
-  ping->on(L"PingHost", 6);
-  ping->on(L"PingCount", 5).get(int16_t{3});
-  ping->on(L"PingAddress", 7).get(L"10.0.0.7");
+  auto ping = bed.computer->sibling(L"Ping1");
+  ping->property(L"PingHost", Variant(L"")), ping->on(L"PingHost", 6);
+  ping->on(L"PingCount", 5).get(int16_t{3}), ping->on(L"PingAddress", 7).get(L"10.0.0.7");
   forms::HostControl& control = form.get<forms::HostControl>(L"Ping1");
   control.set_object(ping);
   std::vector<std::pair<std::wstring, Variant>> events;
@@ -230,7 +213,7 @@ TEST_F(DetailsCommandsTest, PingWritesTheTranscriptAndEachRunReplacesIt) {
   EXPECT_EQ(results.caption(), header + reply + reply + reply);
   EXPECT_EQ(bed.ui.do_events_calls(), 3);
   EXPECT_EQ(fakes::starting_with(bed.log->trace(), {L"let", L"call"}),
-            (std::vector<std::wstring>{L"let Ping1.PingHost = \"PC042\"", L"call Ping1.StartPing"}));
+            (Lines{L"let Ping1.PingHost = \"PC042\"", L"call Ping1.StartPing"}));
 
   events = {{L"StatusMessage", Variant(L"Request timed out.")}, {L"StatusMessage", Variant(L"")}};
   click(1);
@@ -245,34 +228,25 @@ TEST_F(DetailsCommandsTest, AFailingCommandIsShownByItsNameAndTheWindowGoesOn) {
 
   auto alerts = component_class(L"Pendrel.LogonProperties", L"LogonAlerts");
   click(3);
-  EXPECT_EQ(bed.log->trace(), (std::vector<std::wstring>{L"set LogonAlerts.DomainObject = DomainObject",
-                                                         L"set LogonAlerts.Computer = Computer",
-                                                         L"call LogonAlerts.Show(1)"}));
+  EXPECT_EQ(bed.log->trace(), (Lines{L"set LogonAlerts.DomainObject = DomainObject",
+                                     L"set LogonAlerts.Computer = Computer", L"call LogonAlerts.Show(1)"}));
   EXPECT_EQ(alerts.use_count(), 2);
 }
-
-using Lines = std::vector<std::wstring>;
-
-struct LoadBed : fakes::DetailsTestBed {
-  LoadBed() { env.peer_factory = [log = log](forms::Form& f) { return std::make_unique<fakes::CaptionPeer>(f, log); }; }
-};
 
 class DetailsLoadTest : public ::testing::Test {
  protected:
   DetailsLoadTest() {
     script();
-    window.set_DomainObject(bed.domain_object);
-    window.set_Computer(bed.computer);
-    form.load();
-    form.get<forms::HostControl>(L"Ping1").set_object(ping);
-    bed.log->clear();
+    window.set_DomainObject(bed.domain_object), window.set_Computer(bed.computer), form.load();
+    form.get<forms::HostControl>(L"Ping1").set_object(ping), bed.log->clear();
   }
 
   // PC042 of domain CORP, answering everything the load asks.
   void script() {
     auto& c = *bed.computer;
-    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Name", L"PC042"}, {L"Domain", L"CORP"},
-         {L"Time", make_date({2026, 3, 14, 9, 31, 0})}, {L"Description", L"Front desk"}, {L"PlatformId", 500},
+    bed.pc042(L"CORP");
+    for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Time", make_date({2026, 3, 14, 9, 31, 0})},
+         {L"Description", L"Front desk"}, {L"PlatformId", 500},
          {L"VersionMajor", 5}, {L"VersionMinor", 1}, {L"PlatFormType", 0x1003}})
       c.on(member).get(value);
     for (const auto& [member, value] : {std::pair<const wchar_t*, Variant>{L"Reachable", false},
@@ -285,26 +259,17 @@ class DetailsLoadTest : public ::testing::Test {
     c.on(L"LoggedOnUsers").get([this](std::span<Argument> args) {
       return Variant(args.empty() ? DispatchPtr(sessions) : DispatchPtr(alice));
     });
-    bed.domain_object->on(L"ThisComputerName").get(L"CONSOLE1");
-    bed.domain_object->on(L"ThisDomainName").get(L"CORP");
-    alice->on(L"Domain").get(L"CORP");
-    alice->on(L"Name").get(L"alice");
+    alice->on(L"Domain").get(L"CORP"), alice->on(L"Name").get(L"alice");
     sessions->items({{L"1", Variant(DispatchPtr(alice))}});
-    ping->on(L"PingSetting", 2).let(0);
-    ping->on(L"PingCount", 5).let(0).get(int32_t{3});
-    ping->on(L"PingHost", 6).let(0).get(L"PC042");
-    ping->on(L"PingAddress", 7).get(L"127.0.0.1");
-    ping->on(L"PingFullName", 8).get(L"pc042.corp");
-    ping->on(L"ResolveHost", 12).call(L"127.0.0.1");
+    ping->on(L"PingSetting", 2).let(0), ping->on(L"PingCount", 5).let(0).get(int32_t{3});
+    ping->on(L"PingHost", 6).let(0).get(L"PC042"), ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+    ping->on(L"PingFullName", 8).get(L"pc042.corp"), ping->on(L"ResolveHost", 12).call(L"127.0.0.1");
   }
 
   // Activates the window again, as the user coming back to it.
-  void activate() {
-    form.hide();
-    form.show(0);
-  }
+  void activate() { form.hide(), form.show(0); }
 
-  LoadBed bed;
+  fakes::DetailsTestBed bed{true};
   std::shared_ptr<fakes::FakeDispatch> sessions = bed.computer->sibling(L"LoggedOnUsers");
   std::shared_ptr<fakes::FakeDispatch> alice = bed.computer->sibling(L"Session1");
   std::shared_ptr<fakes::FakeDispatch> ping = bed.computer->sibling(L"Ping1");
@@ -373,6 +338,132 @@ TEST_F(DetailsLoadTest, FailuresEndTheLoadOnceAndTheNextActivationStartsOver) {
   EXPECT_TRUE(window.LoadedOnce);
 }
 
+class DetailsEdges : public ::testing::Test {
+ protected:
+  DetailsEdges() {
+    bed.pc042(L"CORP"), bed.computer->property(L"Reachable", false), bed.computer->property(L"LogonsEnabled", false);
+    object->set_DomainObject(bed.domain_object), object->set_Computer(bed.computer);
+  }
+  auto& window() { return static_cast<details::FrmComputerDetails&>(*env.class_windows.windows.begin()->second); }
+  forms::Form& form() { return window().form(); }
+  forms::CommandButton& button(int index) { return form().get<forms::CommandButton>(L"Command1", index); }
+
+  fakes::DetailsTestBed bed;
+  fakes::ScriptedUserInterface& ui = bed.ui;
+  component::Environment env{bed.window_system, ui, {}, &bed.services};
+  std::unique_ptr<component::Properties> object = std::make_unique<component::Properties>(env);
+  std::function<void()> let_go = [this] { object.reset(); };
+};
+
+TEST_F(DetailsEdges, TheLastObjectReleasedInsideAnEventLeavesTheWindowWhenTheEventReturns) {
+  auto ping = bed.computer->sibling(L"Ping1"), logon = bed.computer->sibling(L"LogonProperties");
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"ping reply", [&] {
+         ui.on_do_events = let_go;
+         ping->on(L"PingHost", 6).let([](auto) {}).get(L"PC042");
+         ping->on(L"PingCount", 5).get(int32_t{3}), ping->on(L"PingAddress", 7).get(L"127.0.0.1");
+         auto* control = &form().get<forms::HostControl>(L"Ping1");
+         ping->on(L"StartPing", 11).call([control](std::span<Argument>) {
+           for (Variant ms : {1, 1, 1}) control->fire_event(L"ReplyReceived", std::span(&ms, 1));
+         });
+         control->set_object(ping);
+         button(1).user_click();
+         EXPECT_EQ(ui.do_events_calls(), 1);  // the later replies are dropped
+       }},
+      {"box during the load", [&] { ui.during_box = let_go, form().show(0); }},
+      {"modal logon window", [&] {
+         logon->property(L"DomainObject"), logon->property(L"Computer");
+         logon->on(L"Show").call([&](std::span<Argument>) { let_go(); });
+         bed.classes[L"Pendrel.LogonProperties"] = logon;
+         button(3).user_click();
+       }},
+  };
+  for (const auto& [name, run] : cases) {
+    SCOPED_TRACE(name);
+    if (!object) object = std::make_unique<component::Properties>(env), object->set_Computer(bed.computer);
+    run();
+    EXPECT_TRUE(env.class_windows.windows.empty());
+  }
+}
+
+TEST_F(DetailsEdges, AnEmptyRemoteTimeEndsTheLoadNormallyWithoutWhatNeedsIt) {
+  bed.computer->on(L"Time").get(L"");
+  form().show(0);
+  EXPECT_TRUE(window().LoadedOnce);
+  EXPECT_TRUE(ui.prompts().empty());
+  EXPECT_EQ(bed.log->trace().back(), L"get Computer.Name");  // the last caption, nothing after the time
+  EXPECT_FALSE(button(2).enabled());
+}
+
+TEST_F(DetailsEdges, WakeUpCannotBeClickedAfterALoadThatEndedEarly) {
+  bed.computer->property(L"MACAddr"), bed.computer->on(L"Wake").call(int32_t{0});
+  form().show(0);  // the remote time cannot be read
+  ASSERT_FALSE(window().LoadedOnce);
+  bed.log->clear();
+  button(2).user_click();
+  EXPECT_EQ(bed.log->trace(), std::vector<std::wstring>{});
+  EXPECT_TRUE(form().loaded());
+}
+
+// Ping1 reached as the window reaches it, by dispatch id, over a scripted
+// transport: the events of StartPing in order with their arguments.
+// Only PC042 resolves; each echo gives the next scripted result.
+struct ScriptedTransport : EchoTransport {
+  std::deque<EchoResult> results;
+  Lines calls;
+  std::optional<ResolvedHost> resolve(const std::wstring& host) override {
+    calls.push_back(L"resolve " + host);
+    if (host != L"PC042") return std::nullopt;
+    return ResolvedHost{L"10.0.0.7", L"pc042.sales.example"};
+  }
+  EchoResult echo(const std::wstring& address, uint32_t timeout_ms) override {
+    calls.push_back(L"echo " + address + L" " + std::to_wstring(timeout_ms));
+    const EchoResult result = results.front();
+    results.pop_front();
+    return result;
+  }
+};
+
+struct PingTest : ::testing::Test {
+  std::shared_ptr<ScriptedTransport> transport = std::make_shared<ScriptedTransport>();
+  std::shared_ptr<PingObject> object = std::make_shared<PingObject>(transport);
+  outside::PingControl ping{object};
+  Lines events;
+
+  // "ReplyReceived 1", "StatusMessage 2 $text": $ marks a text argument.
+  Lines run(const std::wstring& host, std::deque<EchoResult> results, int16_t count, int16_t setting = 5) {
+    events.clear(), transport->calls.clear(), transport->results = std::move(results);
+    object->set_event_sink([this](std::wstring_view event, std::span<Variant> args) {
+      std::wstring line(event);
+      for (const Variant& arg : args) line += (arg.kind() == Variant::Kind::Int32 ? L" " : L" $") + arg.to_text();
+      events.push_back(line);
+    });
+    ping.set_ping_host(host), ping.set_ping_count(count), ping.set_ping_setting(setting), ping.start_ping();
+    return events;
+  }
+};
+
+TEST_F(PingTest, RepliesAndOtherOutcomesInOrderAndNamesThatDoNotResolve) {
+  EXPECT_EQ(run(L"PC042", {{EchoOutcome::Reply, 1}, {EchoOutcome::Reply, 0}, {EchoOutcome::Reply, 12}}, 3),
+            (Lines{L"ReplyReceived 1", L"ReplyReceived 0", L"ReplyReceived 12"}));
+  EXPECT_EQ(transport->calls, (Lines{L"resolve PC042", L"echo 10.0.0.7 5000", L"echo 10.0.0.7 5000",
+                                     L"echo 10.0.0.7 5000"}));
+  EXPECT_EQ(ping.ping_host() + L" " + ping.ping_address() + L" " + ping.ping_full_name(),
+            L"PC042 10.0.0.7 pc042.sales.example");
+
+  EXPECT_EQ(run(L"PC042", {{EchoOutcome::TimedOut, 0, 11010}, {EchoOutcome::HostUnreachable, 0, 11003},
+                           {EchoOutcome::NetworkUnreachable, 0, 11002}, {EchoOutcome::Failed, 0, 11050}}, 4),
+            (Lines{L"StatusMessage 11010 $Request timed out.", L"StatusMessage 11003 $Destination host unreachable.",
+                   L"StatusMessage 11002 $Destination net unreachable.",
+                   L"StatusMessage 11050 $Transmit failed. Error = 11050."}));
+
+  // Names that do not resolve.
+  EXPECT_EQ(ping.resolve_host(L"NOWHERE.invalid"), L"Error = 2");
+  for (const std::wstring host : {L"NOWHERE.invalid", L"", L"  "}) {
+    EXPECT_EQ(run(host, {}, 3), Lines{L"StatusMessage 2 $Ping request could not find host " + host + L". Error = 2"});
+    EXPECT_EQ(transport->calls, host == L"NOWHERE.invalid" ? Lines{L"resolve NOWHERE.invalid"} : Lines{});
+  }
+}
 
 // The report of a hidden window: its host objects are the window's, its Ping1
 // the one the environment hands out.
@@ -512,4 +603,4 @@ TEST_F(DetailsReportTest, BadTextsKeepTheJsonValidAndTheCsvRoundTripsThroughPyth
 }
 
 }  // namespace
-}  // namespace pendrel
+}  // namespace pendrel::details

@@ -1,3 +1,4 @@
+// The logon properties window and the unavailable settings window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +16,10 @@
 #include "forms/tab_strip.h"
 #include "forms/text_box.h"
 #include "logon/frm_logon_property.h"
-#include "logon_fakes.h"
 #include "raised.h"
-#include "window_test_support.h"
+#include "support/accounts.h"
+#include "support/fakes.h"
+#include "unavailable/frm_unavailable.h"
 
 namespace pendrel {
 namespace {
@@ -35,21 +37,18 @@ class LogonTest : public ::testing::Test {
       return it == stored.end() ? args[3].value : it->second;
     });
     bed.computer->on(L"SetRegistryValue").call(int32_t{0});
-    host.domain(L"SALES").users.stock_user(L"jdoe", L"John Doe");
-    host.domain(L"SALES").users.stock_user(L"amy", L"Amy Zed");
-    host.domain(L"SALES").global_groups.stock_group(L"Admins", L"Domain admins");
-    for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](std::span<Argument>) {});
-    kestrow->on_id(8).call([this](std::span<Argument>) { return browse_result; });
-    kestrow->on_id(4).get([this](std::span<Argument>) { return selection; });
+    auto& sales = host.domain(L"SALES");
+    sales.users.stock_user(L"jdoe", L"John Doe"), sales.users.stock_user(L"amy", L"Amy Zed");
+    sales.global_groups.stock_group(L"Admins", L"Domain admins");
+    for (DispId id : {1, 2, 3, 5}) kestrow->on_id(id).let([](auto) {});
+    kestrow->on_id(8).call([this](auto) { return browse_result; });
+    kestrow->on_id(4).get([this](auto) { return selection; });
   }
 
   // Computer and DomainObject passed, the browse control in place, shown.
   void open() {
-    window.set_DomainObject(host.domain_object);
-    window.set_Computer(bed.computer);
-    form.get<forms::HostControl>(L"Kestrow1").set_object(kestrow);
-    bed.log->clear();
-    form.show();
+    window.set_DomainObject(host.domain_object), window.set_Computer(bed.computer);
+    form.get<forms::HostControl>(L"Kestrow1").set_object(kestrow), bed.log->clear(), form.show();
   }
   ListView& list(int i) { return form.get<ListView>(L"ListView1", i); }
   // "text|description", with "|icon" when asked, for each row in order.
@@ -95,8 +94,7 @@ TEST_F(LogonTest, EitherCheckBoxReappliesBothFrames) {
   stored = {{L"SendLogonMsg", int32_t{1}}};
   window.set_Computer(bed.computer);
   ASSERT_EQ(enabled(2), L"1111 0000");
-  form.get<ListView>(L"ListView1", 1).set_enabled(true);
-  frame(0).set_enabled(false);
+  form.get<ListView>(L"ListView1", 1).set_enabled(true), frame(0).set_enabled(false);
   box(0).user_click();
   EXPECT_EQ(enabled(2), L"0000 0000");
   box(1).user_click();
@@ -150,8 +148,7 @@ TEST_F(LogonTest, ActivationReadsTheFourListsAndPreparesTheBrowseControl) {
   list(2).list_items().item(1).set_selected(true);
   click(9);
   ASSERT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed"}));
-  form.hide();
-  form.show();
+  form.hide(), form.show();
   EXPECT_EQ(texts(2), (Lines{L"SALES\\amy|Amy Zed", L"SALES\\Admins|Domain admins"}));
 }
 
@@ -172,9 +169,7 @@ TEST_F(LogonTest, OkWritesInOrderWithTheirFormatsAndSkipsWatchListsWhoseBoxIsCle
   EXPECT_FALSE(form.loaded());
 
   // Both boxes clear (2 is not set): the watch lists keep their stored text.
-  stored[L"SendLogonMsg"] = int32_t{2};
-  stored.erase(L"SendLogoffMsg");
-  stored.erase(L"DenyInteractiveLogon");
+  stored[L"SendLogonMsg"] = int32_t{2}, stored.erase(L"SendLogoffMsg"), stored.erase(L"DenyInteractiveLogon");
   open();
   ASSERT_EQ(texts(0).size(), 2u);
   click(0);
@@ -242,8 +237,7 @@ TEST_F(LogonTest, AddBrowsesWithTheListsOptionsAndTitleDeleteRemovesTheSelectedR
 }
 
 TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
-  window.set_DomainObject(host.domain_object);
-  window.set_Computer(bed.computer);
+  window.set_DomainObject(host.domain_object), window.set_Computer(bed.computer);
   host.domain(L"SALES").users.stock_user(L"Admins", L"Admin user");
   host.local_local_groups.stock_group(L"Guests", L"Guests group");
   auto load = [&](const std::wstring& data, int i = 2) { window.LoadListView(list(i), data); };
@@ -256,8 +250,7 @@ TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
   host.local_local_groups.missing_gives_nothing = true;
   host.users.broken = Error(-2147023570, L"Access denied");
 
-  load(L";");
-  load(L"\\");
+  load(L";"), load(L"\\");
   load(L"\\jdoe;SALES\\;" + long_name + L";" + long_domain + L"\\jdoe");
   load(L"M\u00dcNCHEN\\J\u00fcrgen;\u6771\u4eac\\\u30e6\u30fc\u30b6\u30fc;SALES\\Admins;PC042\\Guests;PC042\\None");
   const Lines expected{L"\\||0", L"\\jdoe||0", L"SALES\\||0", long_name + L"||0",
@@ -278,6 +271,60 @@ TEST_F(LogonTest, BadInputKeepsEveryRowsTextAndOkWritesItBack) {
   for (const auto& line : expected) joined += (joined.empty() ? L"" : L";") + line.substr(0, line.find(L'|'));
   EXPECT_EQ(bed.log->calls().at(bed.log->calls().size() - 2).args.at(3), Variant(joined));  // AllowOnlyInteractiveLogon
   EXPECT_FALSE(form.loaded());
+}
+
+const std::wstring kKey = L"-2147483646, \"SOFTWARE\\Vyx\\Gina\\Restrictions\", \"UnAvailableTimeOut\", ";
+
+class UnavailableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& c = *bed.computer;
+    c.on(L"Name").get(L"PC042"), c.property(L"UnAvailableCaption", L"Closed");
+    c.property(L"UnAvailableText", L"Back at six"), c.property(L"UnlocksEnabled", int32_t{5});
+    c.property(L"LogonsEnabled", true), c.on(L"SetRegistryValue").call(int32_t{0});
+    c.on(L"GetRegistryValue").call([](std::span<Argument> args) { return args[3].value; });  // nothing stored
+    window.set_Computer(bed.computer);
+  }
+
+  forms::TextBox& box(int index) { return form.get<forms::TextBox>(L"txtData", index); }
+
+  fakes::WindowTestBed bed;
+  unavailable::FrmUnavailable window{bed.env};
+  forms::Form& form = window.form();
+};
+
+TEST_F(UnavailableTest, TimeOutTakesDigitsOnlyMessageStopsAt8192AndEnterConfirmsWithWritesInOrder) {
+  form.show();
+  for (int index : {0, 1, 2}) {
+    box(index).set_text(L"");
+    for (wchar_t c : std::wstring(L"1a-. 20\t3\x1b")) box(index).user_typed(c);
+    EXPECT_EQ(box(index).user_key_press(13), index == 2 ? 0 : 13);
+  }
+  EXPECT_EQ(box(1).text(), L"1a-. 203");
+  EXPECT_EQ(box(2).text(), L"1203");
+  EXPECT_TRUE(box(2).user_typed(L'\b'));
+  EXPECT_EQ(box(2).text(), L"120");
+
+  box(1).set_text(std::wstring(8191, L'x'));
+  EXPECT_TRUE(box(1).user_typed(L'y'));
+  EXPECT_FALSE(box(1).user_typed(L'z'));
+  EXPECT_EQ(box(1).text(), std::wstring(8191, L'x') + L"y");
+
+  // Enter confirms, with the writes in order.
+  bool ok_at_first_write = false;
+  bed.computer->on(L"UnAvailableCaption").let([&](std::span<Argument>) { ok_at_first_write = window.OK(); });
+  box(0).user_edited(L"Maintenance"), box(1).user_edited(L"Line one\r\nLine two"), box(2).user_edited(L"0045");
+  form.get<forms::CheckBox>(L"chkUnlocksPermitted").user_click(), bed.log->clear();
+
+  EXPECT_TRUE(form.user_enter_key());
+  EXPECT_EQ(bed.log->trace(),
+            (Lines{L"let Computer.UnAvailableCaption = \"Maintenance\"",
+                   L"let Computer.UnAvailableText = \"Line one\r\nLine two\"",
+                   L"let Computer.LogonsEnabled = False", L"let Computer.UnlocksEnabled = False",
+                   L"call Computer.SetRegistryValue(" + kKey + L"45)"}));
+  EXPECT_EQ(bed.log->calls().back().args.at(3), Variant(int32_t{45}));
+  EXPECT_TRUE(ok_at_first_write);
+  EXPECT_FALSE(form.visible());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 // computer shown).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,9 @@
 namespace pendrel::win32::testing {
 namespace {
 
-// A user's double-click on the tree's first item, through the control.
+// A user's double-click on the tree's first item.
 void double_click_first_item(HWND tree) {
-  RECT rect{};  // TVM_GETITEMRECT takes the item in the rectangle
-  const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  std::memcpy(&rect, &item, sizeof item);
-  ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
-  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
-    PostMessageW(tree, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
-  }
+  ASSERT_TRUE(driver::double_click_node(tree, driver::tree_item(tree, TVGN_ROOT)));
 }
 
 struct Fault {
@@ -69,23 +61,15 @@ TEST_P(AppsFaults, TheBoxThenAUsableWindowWithTheTreeWalkedSoFar) {
     std::wstring text = args[0].value.to_text();
     return std::erase(text, L'\0'), text;
   });
-  DispatchPtr form = create(L"Pendrel.Properties");
-  ASSERT_TRUE(form);
-  form->set(L"DomainObject", DispatchPtr(domain));
-  form->set(L"Computer", computer);
   std::vector<std::wstring> boxes;
   TimerAction dismiss(each_dialog([&](HWND box) {
     boxes.push_back(text_of(box) + L": " + text_of(GetDlgItem(box, 0xFFFF)));
     SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   }));
-  form->call(L"Show");
+  DispatchPtr form = show_form(L"Pendrel.Properties", domain, computer);
   HWND window = hwnd_of(form);
   ASSERT_TRUE(pump_until([&] { return text_of(window) == L"SALES\\PC042"; }, 30000)) << to_ansi(text_of(window));
-  HWND tree = nullptr;
-  EnumChildWindows(window, [](HWND child, LPARAM out) -> BOOL {
-    if (class_of(child) == WC_TREEVIEWW) *reinterpret_cast<HWND*>(out) = child;
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&tree));
+  HWND tree = driver::descendant(window, WC_TREEVIEWW);
   ASSERT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 1);
   boxes.clear();
 

@@ -41,10 +41,8 @@ void select_row(HWND list, const std::wstring& entry) {
 
 TEST(BrowseDialog, ListsFiltersConfirmsAndCancels) {
   testing::ComApartment apartment;
-  DispatchPtr domain_object = testing::create(L"PendrelHost.DomainObject");
-  ASSERT_TRUE(domain_object);
-  domain_object->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
-  DispatchPtr computer = domain_object->call(L"GetComputer", {std::wstring(L"PC042")}).to_object();
+  const auto [domain_object, computer] = testing::fixture_host(PENDREL_FIXTURE);
+  ASSERT_TRUE(computer);
   ui::unique_hwnd owner(CreateWindowExW(0, L"STATIC", L"Logon settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
                                     200, nullptr, nullptr, nullptr, nullptr));
   auto kestrow = std::make_shared<logon::KestrowBrowse>(std::make_shared<Win32BrowseDialog>());

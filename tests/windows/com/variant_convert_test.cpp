@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "com_test_support.h"
 #include "core/error.h"
 #include "raised.h"
 #include "platform/win32/dispatch_client.h"
+#include "support.h"
 
 namespace pendrel::win32 {
 namespace {
@@ -62,7 +62,7 @@ TEST(VariantConvert, EveryKindRoundTripsWithItsVariantType) {
   EXPECT_EQ(V_DISPATCH(&v), nullptr);
 }
 
-TEST(VariantConvert, ClientNumberTypesBecomeTheClosestKind) {
+TEST(VariantConvert, ClientTypesBecomeTheClosestKindAndReferencesAreReadThrough) {
   auto arrives_as = [](VARTYPE vt, auto set) {
     VARIANT v;
     VariantInit(&v);
@@ -86,50 +86,35 @@ TEST(VariantConvert, ClientNumberTypesBecomeTheClosestKind) {
             Variant(123.25));
   // Any non-zero VARIANT_BOOL is true, as VB reads it.
   EXPECT_EQ(arrives_as(VT_BOOL, [](VARIANT& v) { V_BOOL(&v) = 1; }), Variant(true));
-}
 
-TEST(VariantConvert, ByReferenceValuesAreReadThrough) {
+  // By reference: read through, also a VARIANT that itself refers to a value.
   LONG n = -77;
   unique_bstr text(L"by ref");
-  VARIANT v;
   BSTR b = text.get();
-  V_VT(&v) = VT_BYREF | VT_BSTR;
-  V_BSTRREF(&v) = &b;
-  EXPECT_EQ(from_variant(v), Variant(L"by ref"));
-  // A VARIANT by reference that itself refers to a value.
   VARIANT inner;
   V_VT(&inner) = VT_BYREF | VT_I4;
   V_I4REF(&inner) = &n;
-  V_VT(&v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&v) = &inner;
-  EXPECT_EQ(from_variant(v), Variant(int32_t{-77}));
-  V_VARIANTREF(&v) = nullptr;
-  EXPECT_EQ(from_variant(v), Variant());
+  EXPECT_EQ(arrives_as(VT_BYREF | VT_BSTR, [&](VARIANT& v) { V_BSTRREF(&v) = &b; }), Variant(L"by ref"));
+  EXPECT_EQ(arrives_as(VT_BYREF | VT_VARIANT, [&](VARIANT& v) { V_VARIANTREF(&v) = &inner; }), Variant(int32_t{-77}));
+  EXPECT_EQ(arrives_as(VT_BYREF | VT_VARIANT, [](VARIANT& v) { V_VARIANTREF(&v) = nullptr; }), Variant());
 }
 
 TEST(VariantConvert, TypesWithoutAKindAreATypeMismatch) {
   ComApartment apartment;
-  unique_variant v;
-  V_VT(&v) = VT_ERROR;
-  V_ERROR(&v) = E_FAIL;
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-
-  SAFEARRAY* list = SafeArrayCreateVector(VT_VARIANT, 0, 1);
-  V_VT(&v) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&v) = list;
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-
-  // An object without IDispatch: a stream on memory.
-  com_ptr<IStream> stream;
+  com_ptr<IStream> stream;  // an object without IDispatch
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-  VariantClear(&v);
-  V_VT(&v) = VT_UNKNOWN;
-  V_UNKNOWN(&v) = stream.detach();
-  EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch);
-  VariantClear(&v);
-  V_VT(&v) = VT_UNKNOWN;
-  V_UNKNOWN(&v) = nullptr;
-  EXPECT_EQ(from_variant(v), Variant(DispatchPtr()));
+  for (const VARTYPE vt : {VARTYPE{VT_ERROR}, VARTYPE{VT_ARRAY | VT_VARIANT}, VARTYPE{VT_UNKNOWN}}) {
+    unique_variant v;
+    V_VT(&v) = vt;
+    if (vt == VT_ERROR) V_ERROR(&v) = E_FAIL;
+    if (vt == VT_UNKNOWN) V_UNKNOWN(&v) = stream.get(), stream->AddRef();
+    if (vt & VT_ARRAY) V_ARRAY(&v) = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    EXPECT_EQ(error_number_of(v), vb_error::kTypeMismatch) << vt;
+  }
+  unique_variant nothing;
+  V_VT(&nothing) = VT_UNKNOWN;
+  V_UNKNOWN(&nothing) = nullptr;
+  EXPECT_EQ(from_variant(nothing), Variant(DispatchPtr()));
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // pendrel.dll as a C++ client sees it: registration written and removed by
-// regsvr32, the unload check of its exports, and members and a failure
-// through the vtable.
+// regsvr32, the unload check of its exports, and members and failures
+// through the vtable and late bound.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "core/error.h"
 #include "pendrel.h"
+#include "platform/win32/dispatch_client.h"
+#include "raised.h"
 #include "support.h"
 
 namespace pendrel::win32 {
@@ -47,18 +51,9 @@ std::wstring lower(std::wstring text) {
   return text;
 }
 
-DWORD regsvr32(const wchar_t* options) {
-  std::wstring command = std::wstring(L"regsvr32.exe ") + options + L" \"" + dll_path() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return GetLastError();
-  unique_kernel_handle thread(process.hThread), running(process.hProcess);
-  WaitForSingleObject(running.get(), INFINITE);
-  DWORD code = 0xdeadbeef;
-  GetExitCodeProcess(running.get(), &code);
-  return code;
+// regsvr32's exit code, run through the command interpreter.
+int regsvr32(const wchar_t* options) {
+  return _wsystem((std::wstring(L"regsvr32.exe ") + options + L" \"" + dll_path() + L"\"").c_str());
 }
 
 // Each class by ProgID and CLSID, apartment-threaded, with its interface, and
@@ -78,17 +73,18 @@ void expect_registration(bool registered) {
                             interface_key.put()) == ERROR_SUCCESS,
               registered);
   }
-  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409\\win64")), lower(expected(dll_path())));
+  const wchar_t* platform = sizeof(void*) == 8 ? L"\\win64" : L"\\win32";
+  EXPECT_EQ(lower(read_text(std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409" + platform)), lower(expected(dll_path())));
 }
 
 // regsvr32 /u removes all of it (and, run again, still succeeds); regsvr32
 // writes it again.
 TEST(PendrelServer, Regsvr32WritesAndRemovesTheWholeRegistration) {
   expect_registration(true);
-  ASSERT_EQ(regsvr32(L"/s /u"), 0u);
+  ASSERT_EQ(regsvr32(L"/s /u"), 0);
   expect_registration(false);
-  EXPECT_EQ(regsvr32(L"/s /u"), 0u);
-  ASSERT_EQ(regsvr32(L"/s"), 0u);
+  EXPECT_EQ(regsvr32(L"/s /u"), 0);
+  ASSERT_EQ(regsvr32(L"/s"), 0);
   expect_registration(true);
 }
 
@@ -105,47 +101,24 @@ struct ServerExports {
   HRESULT(STDAPICALLTYPE* get_class_object)(REFCLSID, REFIID, void**) = nullptr;
 };
 
-// DllCanUnloadNow says S_FALSE while a class factory, an object (of two) or
-// a lock is alive, S_OK once none is.
-TEST(PendrelServer, CanUnloadOnlyWithoutObjectsOrLocks) {
+// DllCanUnloadNow says S_FALSE while a class factory, an object (of two), a
+// lock or a window of ours lives, and S_OK only once none does and the window
+// classes are gone: Windows keeps a DLL's window classes registered after the
+// DLL unloads, and one left behind would call into the unloaded code. What the
+// thread's objects shared ends with the last of them: the next starts afresh.
+TEST(PendrelServer, CanUnloadOnlyWithoutObjectsLocksOrWindowClasses) {
   ComApartment apartment;
   const ServerExports server;
   ASSERT_TRUE(server.can_unload && server.get_class_object);
-  const IID clsid = __uuidof(::UnavailableProperties), iid = __uuidof(_UnavailableProperties);
   com_ptr<IClassFactory> factory;
-  EXPECT_EQ(server.get_class_object(iid, IID_IClassFactory, factory.put_void()), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(server.get_class_object(__uuidof(_Properties), IID_IClassFactory, factory.put_void()),
+            CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(server.can_unload(), S_OK);
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-  com_ptr<IUnknown> first, second;
-  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, first.put_void()),
-            CLASS_E_NOAGGREGATION);
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, first.put_void()), S_OK);
-  ASSERT_EQ(factory->CreateInstance(nullptr, iid, second.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.reset();
-  first.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // an object and the lock
-  second.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the lock
-  ASSERT_EQ(server.get_class_object(clsid, IID_IClassFactory, factory.put_void()), S_OK);
-  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-  factory.reset();
-  testing::pump();
-  EXPECT_EQ(server.can_unload(), S_OK);
-}
-
-// Windows keeps a DLL's window classes registered after the DLL unloads, and
-// one left behind would call into the unloaded code: the unload check says
-// S_FALSE while a window of ours lives and S_OK only once the classes are
-// gone. What the thread's objects shared ends with the last of them: the next
-// object starts afresh.
-TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
-  ComApartment apartment;
-  const ServerExports server;
-  ASSERT_TRUE(server.get_class_object);
-  com_ptr<IClassFactory> factory;
   ASSERT_EQ(server.get_class_object(__uuidof(::Properties), IID_IClassFactory, factory.put_void()), S_OK);
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
+  com_ptr<IUnknown> aggregated;
+  EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown, aggregated.put_void()),
+            CLASS_E_NOAGGREGATION);
   auto create = [&] {
     com_ptr<_Properties> made;
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(_Properties), made.put_void()), S_OK);
@@ -156,21 +129,23 @@ TEST(PendrelServer, CanUnloadOnlyOnceTheWindowsAndTheirClassesAreGone) {
     EXPECT_EQ(properties->get_Database(text.put()), S_OK);
     return text.str();
   };
-
-  com_ptr<_Properties> properties = create();
-  ASSERT_TRUE(properties);
+  com_ptr<_Properties> first = create(), second = create();
+  ASSERT_TRUE(first && second);
   const unique_bstr connect(L"DSN=Management");
-  EXPECT_EQ(properties->put_Database(connect.get()), S_OK);
-  EXPECT_EQ(database(create()), L"DSN=Management") << "shared while an object lives";
+  EXPECT_EQ(first->put_Database(connect.get()), S_OK);
+  EXPECT_EQ(database(second), L"DSN=Management") << "shared while an object lives";
   WNDCLASSEXW info{};
   info.cbSize = sizeof(info);
   EXPECT_TRUE(GetClassInfoExW(server.dll.get(), L"PendrelForm", &info));
-  properties.reset();
-  EXPECT_EQ(server.can_unload(), S_FALSE);  // the factory
-
-  properties = create();
-  EXPECT_EQ(database(properties), L"");
-  properties.reset();
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  factory.reset();
+  first.reset();
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // an object and the lock
+  second.reset();
+  EXPECT_EQ(server.can_unload(), S_FALSE);  // the lock
+  ASSERT_EQ(server.get_class_object(__uuidof(::Properties), IID_IClassFactory, factory.put_void()), S_OK);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(database(create()), L"");
   factory.reset();
   testing::pump();
   EXPECT_EQ(server.can_unload(), S_OK);
@@ -202,6 +177,22 @@ TEST(PendrelServer, EarlyBoundClientsCallThroughTheVtable) {
   EXPECT_EQ(state, 0);
 
   EXPECT_EQ(properties->get_hwnd(nullptr), E_POINTER);
+
+  // Late bound through pendrel::Dispatch, as the windows call the host's
+  // objects: a failure is an error with its number and description, and one
+  // without a description names the member called.
+  const DispatchPtr late = wrap_dispatch(properties.get());
+  const Error overflow = error_of([&] { late->let(L"WindowState", Variant(int32_t{40000})); });
+  EXPECT_EQ(overflow.number(), vb_error::kOverflow);
+  EXPECT_EQ(overflow.description(), L"Overflow");
+  EXPECT_EQ(late->id_of(L"wINDOWsTATE"), 11);
+  EXPECT_EQ(error_number([&] { late->id_of(L"Nope"); }), vb_error::kObjectDoesNotSupportMember);
+  const Error count = error_of([&] { late->call(L"ZOrder"); });
+  EXPECT_EQ(count.number(), static_cast<int32_t>(DISP_E_BADPARAMCOUNT));
+  EXPECT_EQ(count.description(), L"Automation error 0x8002000E calling 'ZOrder'");
+  std::vector<Argument> none;
+  EXPECT_EQ(error_of([&] { late->invoke(777, InvokeKind::Method, none); }).description(),
+            L"Automation error 0x80020003 calling dispatch id 777");
 }
 
 }  // namespace

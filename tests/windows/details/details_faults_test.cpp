@@ -61,10 +61,8 @@ TEST_P(DetailsFaults, EndOrSkipAsTheLoadIgnoresErrors) {
   const std::wstring path = std::wstring(PENDREL_WORK_DIR) + L"\\faults.fixture";
   std::ofstream(to_ansi(path), std::ios::binary) << fixture_with(fault);
 
-  DispatchPtr domain = create(L"PendrelHost.DomainObject");
-  ASSERT_TRUE(domain);
-  domain->call(L"OpenFixture", {path});
-  DispatchPtr computer = domain->call(L"GetComputer", {std::wstring(L"PC042")}).object();
+  const auto [domain, computer] = fixture_host(path);
+  ASSERT_TRUE(computer);
   DispatchPtr form = create(L"Pendrel.Properties");
   ASSERT_TRUE(form);
   form->let(L"Database", std::wstring(L"Driver={SQLite3};Database=" PENDREL_DEMO_DB L";NoCreat=1;Timeout=2000"));

@@ -34,12 +34,6 @@ DWORD stored_type(const wchar_t* name) {
   return type;
 }
 
-std::wstring current_user() {
-  wchar_t name[256];
-  DWORD size = std::size(name);
-  return GetUserNameW(name, &size) ? name : L"";
-}
-
 TEST(LiveBackend, ThisComputer) {
   auto domain = make_live_domain();
   std::wstring me = domain->this_computer_name();
@@ -70,8 +64,10 @@ TEST(LiveBackend, ThisComputer) {
   // This computer's users, the process's own among them.
   std::vector<Account> users{{L"poison", L""}};
   ASSERT_EQ(computer->users(users), 0);
-  EXPECT_NE(std::find_if(users.begin(), users.end(), [](const Account& a) { return a.name == current_user(); }),
-            users.end());
+  wchar_t name[256];
+  DWORD size = std::size(name);
+  ASSERT_TRUE(GetUserNameW(name, &size));
+  EXPECT_NE(std::find_if(users.begin(), users.end(), [&](const Account& a) { return a.name == name; }), users.end());
   EXPECT_EQ(domain->computer(L"\\\\localhost")->ip_address(), L"127.0.0.1");
 }
 
@@ -150,11 +146,12 @@ TEST(LiveBackend, UnreachableComputer) {
   EXPECT_FALSE(computer->map_resource(L"IPC$", L"admin", L"secret"));
 }
 
+// A UDP socket on 127.0.0.1, where the test sends Wake-on-LAN packets.
 class WakeListener {
  public:
   WakeListener() {
     WSADATA data;
-    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    WSAStartup(MAKEWORD(2, 2), &data);
     s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -162,31 +159,24 @@ class WakeListener {
     int size = sizeof address;
     if (bind(s_, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
         getsockname(s_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-      port_ = ntohs(address.sin_port);
+      port = ntohs(address.sin_port);
   }
   ~WakeListener() {
-    if (s_ != INVALID_SOCKET) closesocket(s_);
-    if (started_) WSACleanup();
+    closesocket(s_);
+    WSACleanup();
   }
-  int port() const { return port_; }
-
   // The next datagram within the wait, empty when none came.
-  std::vector<uint8_t> receive(long wait_ms) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(s_, &readable);
-    timeval wait{wait_ms / 1000, (wait_ms % 1000) * 1000};
-    if (select(0, &readable, nullptr, nullptr, &wait) != 1) return {};
+  std::vector<uint8_t> receive(DWORD wait_ms) {
+    setsockopt(s_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait_ms), sizeof wait_ms);
     std::vector<uint8_t> packet(1024);
-    int got = recv(s_, reinterpret_cast<char*>(packet.data()), static_cast<int>(packet.size()), 0);
+    const int got = recv(s_, reinterpret_cast<char*>(packet.data()), static_cast<int>(packet.size()), 0);
     packet.resize(got > 0 ? got : 0);
     return packet;
   }
+  int port = 0;
 
  private:
-  bool started_ = false;
   SOCKET s_ = INVALID_SOCKET;
-  int port_ = 0;
 };
 
 struct WakeTarget {
@@ -198,8 +188,8 @@ struct WakeTarget {
 
 TEST(LiveBackend, WakeSendsMagicPacketToTarget) {
   WakeListener listener;
-  ASSERT_NE(listener.port(), 0);
-  WakeTarget target(L"127.0.0.1:" + std::to_wstring(listener.port()));
+  ASSERT_NE(listener.port, 0);
+  WakeTarget target(L"127.0.0.1:" + std::to_wstring(listener.port));
   auto computer = make_live_domain()->computer(kAbsentComputer);
 
   std::vector<uint8_t> expected(6, 0xFF);

@@ -4,17 +4,17 @@
 // set; `./pendrel soak` runs 1,000). What the process holds must stay flat, no
 // window may outlive its object, and the DLL must be free to unload at the end.
 //
-// Counts: GetGuiResources and GetProcessHandleCount where the system answers
-// them. Wine 8 does not (GetGuiResources fails with 120, the handle count is
-// 0), so there the process's windows stand for its USER objects, the live
-// entries of its GDI handle table (PEB GdiSharedHandleTable, which Wine keeps
-// per process) for its GDI objects, and its entries in the system handle list
-// for its handles.
+// Counts, as Wine keeps them (Wine 8 answers neither GetGuiResources nor
+// GetProcessHandleCount): the process's windows stand for its USER objects,
+// the live entries of its GDI handle table (PEB GdiSharedHandleTable, which
+// Wine keeps per process) for its GDI objects, and its entries in the system
+// handle list for its handles.
 #include <windows.h>
 #include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "support.h"
@@ -43,9 +43,6 @@ BOOL CALLBACK count_process_window(HWND window, LPARAM count) {
 }
 
 long user_objects() {
-  SetLastError(ERROR_SUCCESS);
-  const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-  if (user != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return static_cast<long>(user);
   long windows = 0;
   EnumWindows(count_process_window, reinterpret_cast<LPARAM>(&windows));
   return windows;
@@ -64,9 +61,6 @@ constexpr size_t kGdiHandles = 16384;
 constexpr size_t kPebGdiSharedHandleTable = 0xF8;
 
 long gdi_objects() {
-  SetLastError(ERROR_SUCCESS);
-  const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (gdi != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return static_cast<long>(gdi);
   const auto* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
   const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiSharedHandleTable);
   if (!table) return -1;
@@ -91,8 +85,6 @@ constexpr ULONG kSystemHandleInformation = 16;
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
 
 long process_handles() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return static_cast<long>(count);
   using Query = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
   const auto query = reinterpret_cast<Query>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
@@ -118,31 +110,18 @@ Counts counts() { return {user_objects(), gdi_objects(), process_handles()}; }
 
 // Top-level windows of pendrel.dll on this thread.
 long our_windows(HMODULE pendrel) {
-  struct Search {
-    HMODULE module;
-    long found;
-  } search{pendrel, 0};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        if (reinterpret_cast<HMODULE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == s.module) ++s.found;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::pair<HMODULE, long> search{pendrel, 0};
+  const auto count = [](HWND window, LPARAM param) CALLBACK -> BOOL {
+    auto& [module, found] = *reinterpret_cast<std::pair<HMODULE, long>*>(param);
+    found += reinterpret_cast<HMODULE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == module;
+    return TRUE;
+  };
+  EnumThreadWindows(GetCurrentThreadId(), count, reinterpret_cast<LPARAM>(&search));
+  return search.second;
 }
 
 void cycle(const wchar_t* prog_id, const DispatchPtr& domain, const DispatchPtr& computer, HMODULE& pendrel) {
-  {
-    DispatchPtr form = create(prog_id);
-    ASSERT_TRUE(form);
-    form->set(L"DomainObject", domain);
-    form->set(L"Computer", computer);
-    form->call(L"Show");
-    pump();
-    form->call(L"Quit");
-  }
+  show_form(prog_id, domain, computer)->call(L"Quit");
   pump();
   if (!pendrel) pendrel = GetModuleHandleW(L"pendrel.dll");
   ASSERT_EQ(our_windows(pendrel), 0) << to_ansi(prog_id) << ": a window outlived its object";
@@ -164,10 +143,7 @@ TEST(Soak, CyclesOfEachClassLeaveNothingBehind) {
   HMODULE pendrel = nullptr;
   Counts start{};
   {
-    DispatchPtr domain = create(L"PendrelHost.DomainObject");
-    ASSERT_TRUE(domain);
-    domain->call(L"OpenFixture", {std::wstring(PENDREL_FIXTURE)});
-    DispatchPtr computer = domain->call(L"GetComputer", {std::wstring(L"PC042")}).object();
+    const auto [domain, computer] = fixture_host(PENDREL_FIXTURE);
     ASSERT_TRUE(computer);
     // What the first cycle makes once (window classes, common controls, fonts).
     for (const wchar_t* prog_id : kClasses) ASSERT_NO_FATAL_FAILURE(cycle(prog_id, domain, computer, pendrel));

@@ -1,6 +1,7 @@
-// tavisk.dll under Wine: real hive files made with RegSaveKey, mounted under
-// HKEY_LOCAL_MACHINE and read back through the registry API, also from two
-// threads at once; the console user injected through the environment.
+// tavisk.dll under Wine: real hive files (written by the product hive writer
+// with RegSaveKey) mounted under HKEY_LOCAL_MACHINE and read back through the
+// registry API, also from two threads at once; the console user injected
+// through the environment.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,20 +12,21 @@
 #include <thread>
 #include <vector>
 
+#include "apps/registry_access.h"
+#include "core/text.h"
+#include "platform/win32/apps/registry_api.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/hive_privileges.h"
 #include "platform/win32/tavisk_binding.h"
+#include "product_hive.h"
 #include "tavisk_api.h"
 
 namespace {
 
-using pendrel::win32::unique_kernel_handle;
 using pendrel::win32::unique_hkey;
 
 constexpr int32_t kLocalMachine = static_cast<int32_t>(0x80000002u);
 constexpr char kMount[] = "QM_TEST";
 constexpr char kConsoleUserVariable[] = "PENDREL_TAVISK_CONSOLE_USER";
-constexpr char kSourceKey[] = "Software\\PendrelTaviskTest";
 
 std::string computer_name() {
   char name[MAX_COMPUTERNAME_LENGTH + 1];
@@ -33,76 +35,23 @@ std::string computer_name() {
   return std::string(name, size);
 }
 
-void set_privilege(const char* name, bool enabled) {
-  unique_kernel_handle token;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
-  EXPECT_TRUE(LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid));
-  EXPECT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << name;
+std::string temp_path(const char* name) {
+  char folder[MAX_PATH];
+  EXPECT_NE(GetTempPathA(MAX_PATH, folder), 0u);
+  return folder + std::to_string(GetCurrentProcessId()) + name;
 }
 
-LONG open_mount(unique_hkey& key) {
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, KEY_READ, key.put());
+bool key_exists(const char* key, HKEY root = HKEY_LOCAL_MACHINE) {
+  unique_hkey open;
+  return RegOpenKeyExA(root, key, 0, KEY_READ, open.put()) == ERROR_SUCCESS;
 }
-
-bool mount_exists() {
-  unique_hkey key;
-  return open_mount(key) == ERROR_SUCCESS;
-}
-
-// A value of the mounted hive, read with RegGetValue; "" when missing.
-std::string mounted_text(const char* subkey, const char* name) {
-  char text[256] = {};
-  DWORD size = sizeof text;
-  const std::string path = std::string(kMount) + subkey;
-  const LONG status = RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), name, RRF_RT_REG_SZ, nullptr,
-                                   text, &size);
-  EXPECT_EQ(status, ERROR_SUCCESS) << path << " " << name;
-  return text;
-}
-
-void set_text(HKEY key, const char* name, const char* text) {
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                           static_cast<DWORD>(std::strlen(text) + 1)),
-            ERROR_SUCCESS);
-}
-
 
 class TaviskHive : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char folder[MAX_PATH];
-    ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
-    const std::string prefix = std::string(folder) + "tavisk" + std::to_string(GetCurrentProcessId());
-    hive_ = prefix + ".dbx";
-    not_a_hive_ = prefix + ".txt";
-    DeleteFileA(hive_.c_str());
-
-    unique_hkey source;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSourceKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, source.put(), nullptr),
-              ERROR_SUCCESS);
-    set_text(source.get(), "Home", "C:\\Quillmark\\");
-    unique_hkey package;
-    ASSERT_EQ(RegCreateKeyExA(source.get(), "LastRun\\APPIMAGE\\Editor", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, package.put(), nullptr),
-              ERROR_SUCCESS);
-    set_text(package.get(), "Version", "2.1");
-    set_privilege("SeBackupPrivilege", true);
-    ASSERT_EQ(RegSaveKeyA(source.get(), hive_.c_str(), nullptr), ERROR_SUCCESS);
-    source.reset();
-    RegDeleteTreeA(HKEY_CURRENT_USER, kSourceKey);
-
-    std::ofstream(not_a_hive_) << "[not a hive]\n";
-    ASSERT_FALSE(mount_exists()) << "left over from an earlier run";
-  }
-
+  void SetUp() override { ASSERT_FALSE(key_exists(kMount)) << "left over from an earlier run"; }
   void TearDown() override {
     // Whatever a failed check left mounted or created.
-    if (mount_exists()) {
+    if (key_exists(kMount)) {
       NetRegUnLoadKey("", kLocalMachine, kMount);
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, kMount);
     }
@@ -110,130 +59,123 @@ class TaviskHive : public ::testing::Test {
     DeleteFileA(not_a_hive_.c_str());
   }
 
-  std::string hive_;
-  std::string not_a_hive_;
+  const std::string hive_ = temp_path("tavisk.dbx"), not_a_hive_ = temp_path("tavisk.txt");
 };
 
+// Every package record of the demo computer comes back from the mounted hive.
 TEST_F(TaviskHive, MountsReadsAndUnmountsOnThisComputerOnly) {
+  const std::vector<pendrel::fixtures::ProductPackage> packages = pendrel::fixtures::DemoPackages();
+  const std::wstring file = pendrel::from_ansi(hive_);
+  for (int round = 0; round < 2; ++round) pendrel::fixtures::SaveProductHive(packages, file);  // replaces the file
+  EXPECT_FALSE(key_exists("Software\\Pendrel\\HiveScratch", HKEY_CURRENT_USER));
+  EXPECT_FALSE(key_exists("PendrelHiveScratch", HKEY_USERS));
   ASSERT_EQ(NetRegLoadKey("", kLocalMachine, kMount, hive_.c_str()), 0);
-  // The mounted hive holds what RegSaveKey saved.
-  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\");
-  EXPECT_EQ(mounted_text("\\LastRun\\APPIMAGE\\Editor", "Version"), "2.1");
+  pendrel::win32::Win32RegistryApi api;
+  const auto value_of = [&](const std::wstring& key, const wchar_t* name) {
+    pendrel::Variant value = std::wstring();
+    pendrel::apps::GetRegValue(api, pendrel::apps::kLocalMachine, L"QM_TEST\\LastRun\\APPIMAGE\\" + key, name, value);
+    return value;
+  };
+  for (const pendrel::fixtures::ProductPackage& p : packages) {
+    SCOPED_TRACE(pendrel::to_ansi(p.path));
+    EXPECT_NE(p.path.find(L"\\MachInst\\"), std::wstring::npos);
+    EXPECT_EQ((std::vector{value_of(p.path, L"Name"), value_of(p.path, L"AppVersion"),
+                           value_of(p.path, L"InstalledDate"), value_of(p.path, L"Date"),
+                           value_of(p.path, L"Re-Install")}),
+              (std::vector<pendrel::Variant>{p.name, p.version, p.installed_date, p.date,
+                                             p.reinstall ? pendrel::Variant(int32_t{1}) : pendrel::Variant(L"")}));
+  }
+  // Not while a key of it is open.
   unique_hkey open_handle;
-  ASSERT_EQ(open_mount(open_handle), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, KEY_READ, open_handle.put()), ERROR_SUCCESS);
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(mounted_text("", "Home"), "C:\\Quillmark\\") << "still mounted";
+  EXPECT_EQ(value_of(packages[0].path, L"Name"), pendrel::Variant(packages[0].name)) << "still mounted";
   open_handle.reset();
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
-  EXPECT_FALSE(mount_exists());
+  EXPECT_FALSE(key_exists(kMount));
 
   // This computer by name, with the leading backslashes.
   ASSERT_EQ(NetRegLoadKey(("\\\\" + computer_name()).c_str(), kLocalMachine, kMount, hive_.c_str()), 0);
   EXPECT_EQ(NetRegUnLoadKey("", kLocalMachine, kMount), 0);
   EXPECT_EQ(NetRegLoadKey("NOSUCHPC", kLocalMachine, kMount, hive_.c_str()), ERROR_BAD_NETPATH);
-  EXPECT_FALSE(mount_exists());
+  EXPECT_FALSE(key_exists(kMount));
   EXPECT_EQ(NetRegUnLoadKey("NOSUCHPC", kLocalMachine, kMount), ERROR_BAD_NETPATH);
 }
 
 TEST_F(TaviskHive, AFailedMountLeavesTheKeyAsItWas) {
-  EXPECT_EQ(NetRegLoadKey("", kLocalMachine, kMount, (hive_ + ".missing").c_str()),
-            ERROR_FILE_NOT_FOUND);
-  EXPECT_FALSE(mount_exists());
+  EXPECT_EQ(NetRegLoadKey("", kLocalMachine, kMount, (hive_ + ".missing").c_str()), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(key_exists(kMount));
+  std::ofstream(not_a_hive_) << "[not a hive]\n";
   EXPECT_NE(NetRegLoadKey("", kLocalMachine, kMount, not_a_hive_.c_str()), 0);
-  EXPECT_FALSE(mount_exists());
+  EXPECT_FALSE(key_exists(kMount));
 
   // A key that was there before the call is not the failed mount's to remove.
   unique_hkey existing;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            existing.put(), nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMount, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, existing.put(),
+                            nullptr),
             ERROR_SUCCESS);
   existing.reset();
   EXPECT_NE(NetRegLoadKey("", kLocalMachine, kMount, not_a_hive_.c_str()), 0);
-  EXPECT_TRUE(mount_exists());
+  EXPECT_TRUE(key_exists(kMount));
 }
 
 // Two 50-character buffers as the callers pass them (NUL-filled), each
 // followed by guard bytes that no call may touch.
 struct GuardedBuffers {
-  static constexpr std::size_t kSize = 50;
-  static constexpr std::size_t kGuard = 14;
-  static constexpr char kGuardByte = '\x5a';
-  char user[kSize + kGuard];
-  char account[kSize + kGuard];
-
+  char user[64], account[64];
   GuardedBuffers() {
-    for (char* buffer : {user, account}) {
-      std::memset(buffer, 0, kSize);
-      std::memset(buffer + kSize, kGuardByte, kGuard);
-    }
+    for (char* buffer : {user, account}) std::memset(buffer, 0, 50), std::memset(buffer + 50, 'Z', 14);
   }
-  void expect_guards_intact() const {
-    for (const char* buffer : {user, account}) {
-      for (std::size_t i = kSize; i < kSize + kGuard; ++i) {
-        EXPECT_EQ(buffer[i], kGuardByte) << "written past the buffer at " << i;
-      }
-    }
+  bool guards_intact() const {
+    return std::string(user + 50, 14) == std::string(14, 'Z') && std::string(account + 50, 14) == std::string(14, 'Z');
   }
 };
 
-class ConsoleUser : public ::testing::Test {
- protected:
-  void TearDown() override { SetEnvironmentVariableA(kConsoleUserVariable, nullptr); }
-  static void inject(const std::string& value) {
-    ASSERT_TRUE(SetEnvironmentVariableA(kConsoleUserVariable, value.c_str()));
-  }
-};
-
-TEST_F(ConsoleUser, AnOverlongAccountIsCutInsideBothBuffers) {
-  const std::string account = "PENDREL\\" + std::string(188, 'x') + "tail";
-  ASSERT_EQ(account.size(), 200u);
-  inject(account);
+TEST(TaviskConsoleUser, ThisComputersProcessUserElseTheInjectedOneCutInsideBothBuffers) {
   const std::string server = "\\\\" + computer_name();
-  GuardedBuffers buffers;
-  ASSERT_EQ(NetGetInteractiveUser(server.c_str(), buffers.user, buffers.account), 0);
-  EXPECT_EQ(std::string(buffers.user), std::string(49, 'x'));
-  EXPECT_EQ(std::string(buffers.account), account.substr(0, 49));
-  buffers.expect_guards_intact();
-
-  std::wstring user = L"stale";
-  std::wstring wide_account = L"stale";
-  EXPECT_EQ(pendrel::win32::tavisk_library().NetGetInteractiveUser(
-                std::wstring(server.begin(), server.end()), user, wide_account),
-            0);
-  EXPECT_EQ(user, std::wstring(49, L'x'));
-  EXPECT_EQ(wide_account, L"PENDREL\\" + std::wstring(41, L'x'));
-
-  // A user name of exactly the buffer's size is cut too.
-  inject("SALES\\" + std::string(50, 'u'));
-  GuardedBuffers exact;
-  ASSERT_EQ(NetGetInteractiveUser(server.c_str(), exact.user, exact.account), 0);
-  EXPECT_EQ(std::string(exact.user), std::string(49, 'u'));
-  exact.expect_guards_intact();
-
-  // The injected user stands for any computer's console; empty, for none.
-  inject("");
-  GuardedBuffers nobody;
-  EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", nobody.user, nobody.account), ERROR_NO_SUCH_LOGON_SESSION);
-  EXPECT_STREQ(nobody.account, "");
-  nobody.expect_guards_intact();
-}
-
-TEST_F(ConsoleUser, WithoutInjectionThisComputerGivesTheProcessUser) {
   char name[257];
   DWORD size = sizeof name;
   ASSERT_TRUE(GetUserNameA(name, &size));
   GuardedBuffers local;
-  ASSERT_EQ(NetGetInteractiveUser(("\\\\" + computer_name()).c_str(), local.user, local.account), 0);
+  ASSERT_EQ(NetGetInteractiveUser(server.c_str(), local.user, local.account), 0);
   EXPECT_STREQ(local.user, name);
-  const std::string account = local.account;
-  const std::size_t backslash = account.find('\\');
-  ASSERT_NE(backslash, std::string::npos) << account;
-  EXPECT_GT(backslash, 0u) << "no authority in " << account;
-  EXPECT_EQ(account.substr(backslash + 1), name);
-
+  const std::string own = local.account;
+  const std::size_t backslash = own.find('\\');
+  EXPECT_TRUE(backslash != std::string::npos && backslash > 0 && own.substr(backslash + 1) == name)
+      << "no authority in " << own;
   GuardedBuffers remote;
   EXPECT_EQ(NetGetInteractiveUser("\\\\NOSUCHPC", remote.user, remote.account), ERROR_BAD_NETPATH);
   EXPECT_STREQ(remote.account, "");
+
+  struct Injection {
+    ~Injection() { SetEnvironmentVariableA(kConsoleUserVariable, nullptr); }
+  } injection;
+  // The injected user stands for any computer's console; empty, for none.
+  const std::string overlong = "PENDREL\\" + std::string(188, 'x') + "tail", exact = "SALES\\" + std::string(50, 'u');
+  const struct {
+    std::string injected;
+    std::string server;
+    int32_t status;
+    std::string user, account;
+  } cases[] = {
+      {overlong, server, 0, std::string(49, 'x'), overlong.substr(0, 49)},
+      {exact, server, 0, std::string(49, 'u'), exact.substr(0, 49)},
+      {"", "\\\\NOSUCHPC", ERROR_NO_SUCH_LOGON_SESSION, "", ""},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(SetEnvironmentVariableA(kConsoleUserVariable, c.injected.c_str()));
+    GuardedBuffers buffers;
+    EXPECT_EQ(NetGetInteractiveUser(c.server.c_str(), buffers.user, buffers.account), c.status) << c.injected;
+    EXPECT_EQ(std::string(buffers.user), c.user);
+    EXPECT_EQ(std::string(buffers.account), c.account);
+    EXPECT_TRUE(buffers.guards_intact()) << "written past a buffer for " << c.injected;
+  }
+  // The binding gives the texts before the buffers' NULs.
+  ASSERT_TRUE(SetEnvironmentVariableA(kConsoleUserVariable, overlong.c_str()));
+  std::wstring user = L"stale", account = L"stale";
+  EXPECT_EQ(pendrel::win32::tavisk_library().NetGetInteractiveUser(pendrel::from_ansi(server), user, account), 0);
+  EXPECT_EQ(user, std::wstring(49, L'x'));
+  EXPECT_EQ(account, L"PENDREL\\" + std::wstring(41, L'x'));
 }
 
 // Two details windows on two threads mount and unmount their hives at the
@@ -241,23 +183,9 @@ TEST_F(ConsoleUser, WithoutInjectionThisComputerGivesTheProcessUser) {
 // that needs them has ended, so that no call finds them switched off under it
 // (1314), and are off again afterwards.
 TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
-  char folder[MAX_PATH];
-  ASSERT_NE(GetTempPathA(MAX_PATH, folder), 0u);
   const std::string keys[] = {"QM_THREAD1", "QM_THREAD2"};
-  const std::string files[] = {folder + keys[0] + ".dbx", folder + keys[1] + ".dbx"};
-  {
-    pendrel::win32::unique_hkey source;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, source.put(), nullptr),
-              ERROR_SUCCESS);
-    const pendrel::win32::HivePrivileges privileges;
-    for (const std::string& file : files) {
-      DeleteFileA(file.c_str());
-      ASSERT_EQ(RegSaveKeyA(source.get(), file.c_str(), nullptr), ERROR_SUCCESS);
-    }
-  }
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\PendrelHiveThreads");
-
+  const std::string files[] = {temp_path(keys[0].c_str()), temp_path(keys[1].c_str())};
+  for (const std::string& file : files) pendrel::fixtures::SaveProductHive({}, pendrel::from_ansi(file));
   std::vector<std::string> failures[2];
   std::vector<std::thread> threads;
   for (int t = 0; t < 2; ++t) {
@@ -275,8 +203,7 @@ TEST(TaviskThreads, TwoThreadsMountAndUnmountTheirOwnHivesInALoop) {
   for (std::thread& thread : threads) thread.join();
   for (int t = 0; t < 2; ++t) {
     EXPECT_TRUE(failures[t].empty()) << keys[t] << ", first " << failures[t].front() << " of " << failures[t].size();
-    pendrel::win32::unique_hkey left;
-    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys[t].c_str(), 0, KEY_READ, left.put()), ERROR_SUCCESS);
+    EXPECT_FALSE(key_exists(keys[t].c_str()));
   }
   // Nothing enables the restore privilege any longer: a mount of our own fails.
   const LONG own = RegLoadKeyA(HKEY_LOCAL_MACHINE, keys[0].c_str(), files[0].c_str());

@@ -30,7 +30,6 @@ namespace {
 
 using namespace forms;
 
-using testing::class_of;
 using testing::pump;
 using testing::text_of;
 using testing::TimerAction;

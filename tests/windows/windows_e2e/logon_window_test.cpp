@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fake_dispatch.h"
+#include "support/accounts.h"
 #include "support.h"
 
 namespace pendrel::win32::testing {
@@ -22,195 +23,111 @@ using Strings = std::vector<std::wstring>;
 constexpr wchar_t kWatchCaption[] = L"&Watch for these specific users/groups ...";
 constexpr wchar_t kAllowCaption[] = L"&Allow Interactive logons to these specific users/groups ...";
 
-std::wstring write_line(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
-  return registry_line(L"Set", key, name, value);
-}
-
 // Each row as "name|description", top to bottom.
 Strings rows_of(HWND list) { return testing::rows_of(list, 2); }
 
-Variant account(const std::shared_ptr<CallLog>& log, const wchar_t* name, const wchar_t* full_name) {
-  auto user = std::make_shared<FakeDispatch>(L"User", log);
-  user->on(L"Name").get(name);
-  user->on(L"GetUserInformation").call(int32_t{0});
-  user->on(L"FullName").get(full_name);
-  return DispatchPtr(user);
-}
+TEST(LogonWindowTest, TabsSortingDeleteAndEnterWriteWhatTheRowsHold) {
+  ComApartment apartment;
+  // A host that names every account of the stored lists.
+  fakes::FakeAccountHost host(std::make_shared<FakeDispatch>(L"Computer"));
+  const std::shared_ptr<CallLog> log = host.log;
+  host.users.stock_user(L"Administrator", L"Built-in");
+  host.local_local_groups.stock_group(L"Administrators", L"Members can fully administer the computer");
+  fakes::FakeDomain& sales = host.domain(L"SALES");
+  sales.users.stock_user(L"jdoe", L"John Doe");
+  sales.users.stock_user(L"asmith", L"Ann Smith");
+  sales.users.stock_user(L"bwhite", L"Bob White");
+  const std::map<std::wstring, Variant> stored = {
+      {L"SendMsgServer", L"EVENTS1"},
+      {L"SendLogonMsg", int32_t{1}},
+      {L"SendLogoffMsg", int32_t{0}},
+      {L"WatchForUsersToLogon", L"SALES\\jdoe;PC042\\Administrators;SALES\\bwhite"},
+      {L"AllowOnlyInteractiveLogon", L"SALES\\asmith"}};
+  host.computer->on(L"Domain").get(L"SALES");
+  host.computer->on(L"GetRegistryValue").call([&](std::span<Argument> args) -> Variant {
+    auto it = stored.find(args[2].value.text());
+    return it != stored.end() ? it->second : Variant(L"");
+  });
+  host.computer->on(L"SetRegistryValue").call(int32_t{0});
 
-Variant group(const std::shared_ptr<CallLog>& log, const wchar_t* name, const wchar_t* description) {
-  auto g = std::make_shared<FakeDispatch>(L"Group", log);
-  g->on(L"Name").get(name);
-  g->on(L"GetDescription").call(description);
-  g->on(L"Description").get(description);
-  return DispatchPtr(g);
-}
-
-DispatchPtr collection(const std::shared_ptr<CallLog>& log, const wchar_t* name,
-                                         std::vector<std::pair<std::wstring, Variant>> entries) {
-  auto c = std::make_shared<FakeDispatch>(name, log);
-  c->items(std::move(entries));
-  c->on(L"GetItems").call(int32_t{0});
-  return c;
-}
-
-class LogonWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    stored_ = {{L"SendMsgServer", L"EVENTS1"},
-               {L"SendLogonMsg", int32_t{1}},
-               {L"SendLogoffMsg", int32_t{0}},
-               {L"WatchForUsersToLogon", L"SALES\\jdoe;PC042\\Administrators;SALES\\bwhite"},
-               {L"AllowOnlyInteractiveLogon", L"SALES\\asmith"}};
-    computer_->on(L"Value", kDispIdValue).get(L"PC042");
-    computer_->on(L"Name").get(L"PC042");
-    computer_->on(L"GetRegistryValue").call([this](std::span<Argument> args) -> Variant {
-      auto it = stored_.find(args[2].value.text());
-      return it != stored_.end() ? it->second : Variant(L"");
-    });
-    computer_->on(L"SetRegistryValue").call(int32_t{0});
-    resolving_host();
+  // Its activation fills the four lists and ends with the read of the deny list.
+  DispatchPtr form = show_form(L"Pendrel.LogonProperties", host.domain_object, host.computer);
+  const HWND window = hwnd_of(form);
+  ASSERT_TRUE(pump_until([&] {
+    for (const auto& call : log->calls())
+      if (call.member == L"GetRegistryValue" && call.args.at(2).text() == L"DenyInteractiveLogon") return true;
+    return false;
+  })) << "not activated; title " << to_ansi(text_of(window));
+  pump();
+  // The frames by their group boxes' captions; of the two watch frames only
+  // the logon one is enabled: its box is checked.
+  HWND logon_frame = nullptr, logon_list = nullptr;
+  for (HWND box : driver::descendants(window, WC_BUTTONW, kWatchCaption)) {
+    HWND list = FindWindowExW(GetParent(box), nullptr, WC_LISTVIEWW, nullptr);
+    if (IsWindowEnabled(list)) logon_frame = GetParent(box), logon_list = list;
   }
+  const HWND allow_frame = GetParent(driver::descendant(window, WC_BUTTONW, kAllowCaption));
+  const HWND allow_list = FindWindowExW(allow_frame, nullptr, WC_LISTVIEWW, nullptr);
+  const HWND tabs = FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr);
+  const HWND logon_box = FindWindowExW(window, nullptr, L"Button", L"Send Log O&n Event Message");
+  const HWND logoff_box = FindWindowExW(window, nullptr, L"Button", L"Send Log &Off Event Message");
+  const HWND server = FindWindowExW(window, nullptr, L"Edit", nullptr);
+  ASSERT_TRUE(logon_list && allow_list && tabs && logon_box && logoff_box && server);
 
-  void TearDown() override {
-    form_.reset();
-    pump();
-  }
-
-  // Host objects that name every account of the stored lists.
-  void resolving_host() {
-    computer_->on(L"Users").get(
-        collection(log_, L"ComputerUsers", {{L"Administrator", account(log_, L"Administrator", L"Built-in")}}));
-    computer_->on(L"LocalLocalGroups")
-        .get(collection(log_, L"LocalLocalGroups",
-                        {{L"Administrators",
-                          group(log_, L"Administrators", L"Members can fully administer the computer")}}));
-    computer_->on(L"Domain").get(L"SALES");
-    auto sales = std::make_shared<FakeDispatch>(L"SALES", log_);
-    sales->on(L"Count").get(int32_t{1});
-    sales->on(L"GetGroups").call(int32_t{0});
-    sales->on(L"GlobalGroups").get(collection(log_, L"GlobalGroups", {}));
-    sales->on(L"LocalGroups").get(collection(log_, L"LocalGroups", {}));
-    sales->on(L"Users").get(collection(log_, L"DomainUsers",
-                                       {{L"jdoe", account(log_, L"jdoe", L"John Doe")},
-                                        {L"asmith", account(log_, L"asmith", L"Ann Smith")},
-                                        {L"bwhite", account(log_, L"bwhite", L"Bob White")}}));
-    domain_object_->on(L"Domains").get([sales](std::span<Argument> args) -> Variant {
-      if (args[0].value.text() != L"SALES") throw Error::vb(vb_error::kInvalidProcedureCall);
-      return Variant(DispatchPtr(sales));
-    });
-  }
-
-  // Creates the class, hands it the host objects, shows it modeless and waits
-  // for its activation to fill the four lists.
-  void open() {
-    form_ = create(L"Pendrel.LogonProperties");
-    ASSERT_TRUE(form_);
-    form_->set(L"DomainObject", domain_object_);
-    form_->set(L"Computer", computer_);
-    form_->call(L"Show");
-    hwnd_ = hwnd_of(form_);
-    ASSERT_TRUE(IsWindow(hwnd_));
-    ASSERT_TRUE(pump_until([&] {
-      for (const auto& call : log_->calls())
-        if (call.member == L"GetRegistryValue" && call.args.at(2).text() == L"DenyInteractiveLogon") return true;
-      return false;
-    })) << "not activated; title " << to_ansi(text_of(hwnd_));
-    pump();
-    // The frames by their group boxes' captions; of the two watch frames only
-    // the logon one is enabled: its box is checked.
-    for (HWND box : driver::descendants(hwnd_, WC_BUTTONW, kWatchCaption)) {
-      HWND list = FindWindowExW(GetParent(box), nullptr, WC_LISTVIEWW, nullptr);
-      if (IsWindowEnabled(list)) logon_frame_ = GetParent(box), logon_list_ = list;
-    }
-    allow_frame_ = GetParent(driver::descendant(hwnd_, WC_BUTTONW, kAllowCaption));
-    allow_list_ = FindWindowExW(allow_frame_, nullptr, WC_LISTVIEWW, nullptr);
-    tabs_ = FindWindowExW(hwnd_, nullptr, WC_TABCONTROLW, nullptr);
-    logon_box_ = FindWindowExW(hwnd_, nullptr, L"Button", L"Send Log O&n Event Message");
-    logoff_box_ = FindWindowExW(hwnd_, nullptr, L"Button", L"Send Log &Off Event Message");
-    server_ = FindWindowExW(hwnd_, nullptr, L"Edit", nullptr);
-    ASSERT_TRUE(logon_list_ && allow_list_ && tabs_ && logon_box_ && logoff_box_ && server_)
-        << !!logon_list_ << !!allow_list_ << !!tabs_ << !!logon_box_ << !!logoff_box_ << !!server_;
-  }
-
-  bool visible() const { return IsWindowVisible(hwnd_) != FALSE; }
-
-  // The save of an untouched window, the logon list as given.
-  static Strings save_lines(const std::wstring& logon_list) {
-    return {write_line(L"Settings", L"SendMsgServer", L"\"EVENTS1\""),
-            write_line(L"Settings", L"SendLogonMsg", L"1"),
-            write_line(L"Settings", L"SendLogoffMsg", L"0"),
-            write_line(L"Restrictions", L"WatchForUsersToLogon", L"\"" + logon_list + L"\""),
-            write_line(L"Restrictions", L"AllowOnlyInteractiveLogon", L"\"SALES\\asmith\""),
-            write_line(L"Restrictions", L"DenyInteractiveLogon", L"\"\"")};
-  }
-
-  ComApartment apartment_;
-  std::shared_ptr<CallLog> log_ = std::make_shared<CallLog>();
-  std::shared_ptr<FakeDispatch> computer_ = std::make_shared<FakeDispatch>(L"Computer", log_);
-  std::shared_ptr<FakeDispatch> domain_object_ = std::make_shared<FakeDispatch>(L"DomainObject", log_);
-  std::map<std::wstring, Variant> stored_;
-  DispatchPtr form_;
-  HWND hwnd_ = nullptr;
-  HWND tabs_ = nullptr;
-  HWND logon_frame_ = nullptr;
-  HWND logon_list_ = nullptr;
-  HWND allow_frame_ = nullptr;
-  HWND allow_list_ = nullptr;
-  HWND logon_box_ = nullptr;
-  HWND logoff_box_ = nullptr;
-  HWND server_ = nullptr;
-};
-
-TEST_F(LogonWindowTest, TabsSortingDeleteAndEnterWriteWhatTheRowsHold) {
-  open();
-  ASSERT_FALSE(HasFatalFailure());
-  EXPECT_EQ(text_of(hwnd_), L"Interactive Logon Properties of PC042");
-  EXPECT_EQ(text_of(server_), L"EVENTS1");
-  EXPECT_EQ(SendMessageW(logon_box_, BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_EQ(SendMessageW(logoff_box_, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(rows_of(logon_list_),
-            (Strings{L"SALES\\jdoe|John Doe", L"PC042\\Administrators|Members can fully administer the computer",
-                     L"SALES\\bwhite|Bob White"}));
-  EXPECT_EQ(rows_of(allow_list_), (Strings{L"SALES\\asmith|Ann Smith"}));
+  EXPECT_EQ(text_of(window), L"Interactive Logon Properties of PC042");
+  EXPECT_EQ(text_of(server), L"EVENTS1");
+  EXPECT_EQ(SendMessageW(logon_box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(logoff_box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  const std::wstring jdoe = L"SALES\\jdoe|John Doe", bwhite = L"SALES\\bwhite|Bob White",
+                     admins = L"PC042\\Administrators|Members can fully administer the computer";
+  EXPECT_EQ(rows_of(logon_list), (Strings{jdoe, admins, bwhite}));
+  EXPECT_EQ(rows_of(allow_list), (Strings{L"SALES\\asmith|Ann Smith"}));
 
   // The first tab shows the logon box; the third brings its frame over both boxes.
-  EXPECT_EQ(under_middle_of(logon_box_), logon_box_);
-  click_tab(tabs_, 2);
-  EXPECT_EQ(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0), 2);
-  for (HWND box : {logon_box_, logoff_box_}) {
+  EXPECT_EQ(under_middle_of(logon_box), logon_box);
+  click_tab(tabs, 2);
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 2);
+  for (HWND box : {logon_box, logoff_box}) {
     HWND seen = under_middle_of(box);
-    EXPECT_TRUE(seen == allow_frame_ || IsChild(allow_frame_, seen)) << "the allow frame leaves a box uncovered";
+    EXPECT_TRUE(seen == allow_frame || IsChild(allow_frame, seen)) << "the allow frame leaves a box uncovered";
   }
-  select_tab(tabs_, 0);
-  EXPECT_EQ(under_middle_of(logon_box_), logon_box_);
-  HWND seen = under_middle_of(logon_list_);
-  EXPECT_TRUE(seen == logon_list_ || IsChild(logon_list_, seen));
+  click_tab(tabs, 0);
+  EXPECT_EQ(under_middle_of(logon_box), logon_box);
+  HWND seen = under_middle_of(logon_list);
+  EXPECT_TRUE(seen == logon_list || IsChild(logon_list, seen));
 
-  // Name ascending, then flipped; then the description ascending.
-  click_column(logon_list_, 0);
-  EXPECT_EQ(rows_of(logon_list_),
-            (Strings{L"PC042\\Administrators|Members can fully administer the computer", L"SALES\\bwhite|Bob White",
-                     L"SALES\\jdoe|John Doe"}));
-  click_column(logon_list_, 0);
-  EXPECT_EQ(rows_of(logon_list_),
-            (Strings{L"SALES\\jdoe|John Doe", L"SALES\\bwhite|Bob White",
-                     L"PC042\\Administrators|Members can fully administer the computer"}));
-  click_column(logon_list_, 1);
-  EXPECT_EQ(rows_of(logon_list_),
-            (Strings{L"SALES\\bwhite|Bob White", L"SALES\\jdoe|John Doe",
-                     L"PC042\\Administrators|Members can fully administer the computer"}));
-  select_row(logon_list_, 1);
-  click(FindWindowExW(logon_frame_, nullptr, L"Button", L"&Delete"));
-  EXPECT_EQ(rows_of(logon_list_), (Strings{L"SALES\\bwhite|Bob White",
-                                           L"PC042\\Administrators|Members can fully administer the computer"}));
-  log_->clear();
+  // Name ascending, then flipped; then the description ascending: header clicks.
+  const auto click_column = [&](int column) {
+    ASSERT_TRUE(driver::click_header(logon_list, column));
+    pump();
+  };
+  click_column(0);
+  EXPECT_EQ(rows_of(logon_list), (Strings{admins, bwhite, jdoe}));
+  click_column(0);
+  EXPECT_EQ(rows_of(logon_list), (Strings{jdoe, bwhite, admins}));
+  click_column(1);
+  EXPECT_EQ(rows_of(logon_list), (Strings{bwhite, jdoe, admins}));
+  select_row(logon_list, 1);
+  click(FindWindowExW(logon_frame, nullptr, L"Button", L"&Delete"));
+  EXPECT_EQ(rows_of(logon_list), (Strings{bwhite, admins}));
+  log->clear();
 
-  // Enter in the server box is OK.
-  SetFocus(server_);
-  driver::press_key(server_, VK_RETURN);
+  // Enter in the server box is OK: the save of the window as it stands.
+  SetFocus(server);
+  driver::press_key(server, VK_RETURN);
   pump();
-  EXPECT_EQ(log_->trace(), save_lines(L"SALES\\bwhite;PC042\\Administrators"));
-  EXPECT_FALSE(visible());
+  const auto write = [](const wchar_t* key, const wchar_t* name, const std::wstring& value) {
+    return registry_line(L"Set", key, name, value);
+  };
+  EXPECT_EQ(log->trace(), (Strings{write(L"Settings", L"SendMsgServer", L"\"EVENTS1\""),
+                                   write(L"Settings", L"SendLogonMsg", L"1"), write(L"Settings", L"SendLogoffMsg", L"0"),
+                                   write(L"Restrictions", L"WatchForUsersToLogon",
+                                         L"\"SALES\\bwhite;PC042\\Administrators\""),
+                                   write(L"Restrictions", L"AllowOnlyInteractiveLogon", L"\"SALES\\asmith\""),
+                                   write(L"Restrictions", L"DenyInteractiveLogon", L"\"\"")}));
+  EXPECT_FALSE(IsWindowVisible(window));
+  form.reset();
+  pump();
 }
 
 }  // namespace

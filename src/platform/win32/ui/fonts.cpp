@@ -19,7 +19,7 @@ bool installed(const std::wstring& face) {
   bool found = false;
   EnumFontFamiliesExW(
       screen.get(), &wanted,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) CALLBACK -> int {
         *reinterpret_cast<bool*>(found) = true;
         return 0;
       },

@@ -58,7 +58,7 @@ void FormWindow::run_modal() {
   } collect{self, &disabled_};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND w, LPARAM param) -> BOOL {
+      [](HWND w, LPARAM param) CALLBACK -> BOOL {
         auto* c = reinterpret_cast<Collect*>(param);
         return guard_callback(c->self, FALSE, [&] {
           if (w != c->self && GetWindow(w, GW_OWNER) != c->self && IsWindowVisible(w) && IsWindowEnabled(w)) {

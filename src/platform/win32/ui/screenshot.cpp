@@ -26,7 +26,7 @@ std::wstring save_screenshot(HWND window, const std::wstring& png_path) {
   }
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND w, LPARAM) -> BOOL {
+      [](HWND w, LPARAM) CALLBACK -> BOOL {
         wchar_t name[32] = L"";
         GetClassNameW(w, name, 32);
         if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) SendMessageW(w, TTM_POP, 0, 0);

@@ -5,13 +5,8 @@
 
 #include <cwctype>
 #include <map>
-#include <memory>
 #include <optional>
-#include <span>
-#include <string>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 #include "fake_dispatch.h"
 
@@ -26,7 +21,6 @@ class FakeAccounts {
     for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
     return name;
   }
-
   FakeAccounts(std::wstring name, std::shared_ptr<CallLog> log)
       : object(std::make_shared<FakeDispatch>(std::move(name), std::move(log))) {
     object->on(L"Count").get([this](std::span<Argument>) {
@@ -48,8 +42,6 @@ class FakeAccounts {
     object->on(L"GetItems").call([this](std::span<Argument>) { fetch(); });
   }
   FakeAccounts(const FakeAccounts&) = delete;
-  FakeAccounts& operator=(const FakeAccounts&) = delete;
-
   void fetch() {
     loaded.clear();
     for (const auto& [name, item] : stocked) loaded.emplace(folded(name), item);
@@ -79,8 +71,7 @@ class FakeAccounts {
  private:
   std::shared_ptr<FakeDispatch> stock(const std::wstring& name) {
     auto account = object->sibling(object->name() + L"(" + name + L")");
-    account->on(L"Name").get(name);
-    stocked.emplace_back(name, account);
+    account->on(L"Name").get(name), stocked.emplace_back(name, account);
     return account;
   }
 };
@@ -95,9 +86,8 @@ class FakeDomain {
     object->on(L"Count").get([this](std::span<Argument>) { return count; });
     object->on(L"GetItems").call([this](std::span<Argument>) { count = 3; });
     object->on(L"GetGroups").call([this](std::span<Argument>) { global_groups.fetch(), local_groups.fetch(); });
-    object->on(L"GlobalGroups").get(DispatchPtr(global_groups.object));
-    object->on(L"LocalGroups").get(DispatchPtr(local_groups.object));
-    object->on(L"Users").get(DispatchPtr(users.object));
+    for (auto* accounts : {&global_groups, &local_groups, &users})
+      object->on(accounts->object->name().substr(name.size() + 1)).get(DispatchPtr(accounts->object));
   }
 
   std::shared_ptr<FakeDispatch> object;
@@ -115,10 +105,8 @@ class FakeAccountHost {
         domain_object(std::make_shared<FakeDispatch>(L"DomainObject", log)),
         users(L"PC042.Users", log),
         local_local_groups(L"PC042.LocalLocalGroups", log) {
-    computer->on(L"Value", kDispIdValue).get(L"PC042");
-    computer->on(L"Name").get(L"PC042");
-    computer->on(L"Users").get(DispatchPtr(users.object));
-    computer->on(L"GetUsers").call([this](std::span<Argument>) { users.fetch(); });
+    computer->on(L"Value", kDispIdValue).get(L"PC042"), computer->on(L"Name").get(L"PC042");
+    computer->on(L"Users").get(DispatchPtr(users.object)), computer->on(L"GetUsers").call([this](auto) { users.fetch(); });
     computer->on(L"LocalLocalGroups").get(DispatchPtr(local_local_groups.object));
     domain_object->on(L"Domains").get([this](std::span<Argument> args) -> Variant {
       const auto it = domains.find(args[0].value.text());
