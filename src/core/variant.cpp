@@ -18,6 +18,11 @@ constexpr int64_t kSecondsPerDay = 86400;
 // 1 January 100 and 31 December 9999, the range of an automation date.
 constexpr double kFirstDate = -657434.0;
 constexpr double kLastDay = 2958465.0;
+
+// A value is a date of the range when its day is: the first day's times lie
+// between -657434 and -657435 (see linear_seconds), the last day's between
+// 2958465 and 2958466.
+bool in_date_range(double value) { return value > kFirstDate - 1 && value < kLastDay + 1; }
 // days_from_civil(1899, 12, 30) counted from 1 January 1970.
 constexpr int64_t kEpochOffset = -25569;
 
@@ -52,7 +57,7 @@ void civil_from_days(int64_t z, int& year, int& month, int& day) {
 // fraction after the (negative) day: -1.25 is 29 December 1899, 6:00. These
 // turn such a value into seconds on a continuous time line and back.
 int64_t linear_seconds(double value) {
-  if (!(value >= kFirstDate && value < kLastDay + 1)) raise(vb_error::kOverflow);
+  if (!in_date_range(value)) raise(vb_error::kOverflow);
   const double day = std::trunc(value);
   const double linear = value >= 0 ? value : day + (day - value);
   return std::llround(linear * kSecondsPerDay);
@@ -65,7 +70,7 @@ double date_value(int64_t seconds) {
 }
 
 Date checked_date(double value) {
-  if (!(value >= kFirstDate && value < kLastDay + 1)) raise(vb_error::kOverflow);
+  if (!in_date_range(value)) raise(vb_error::kOverflow);
   return Date{value};
 }
 
@@ -278,7 +283,7 @@ Date make_date(const DateParts& p) {
   const int64_t day = days_from_civil(floor_div(months, 12), floor_mod(months, 12) + 1, 1) + (p.day - 1) - kEpochOffset;
   const int64_t seconds = day * kSecondsPerDay + int64_t{p.hour} * 3600 + int64_t{p.minute} * 60 + p.second;
   const double value = date_value(seconds);
-  if (!(value >= kFirstDate && value < kLastDay + 1)) raise(vb_error::kInvalidProcedureCall);
+  if (!in_date_range(value)) raise(vb_error::kInvalidProcedureCall);
   return Date{value};
 }
 

@@ -79,8 +79,11 @@ TEST(CStrTexts, NumbersAndDatesUnderEnUs) {
   EXPECT_EQ(Variant(evening).to_text(), L"12/5/2026 11:41:04 PM");
   const std::pair<Date, const wchar_t*> dates[] = {{make_date({2026, 12, 5}), L"12/5/2026"},
       {make_date({2026, 1, 9, 0, 0, 7}), L"1/9/2026 12:00:07 AM"}, {Date{0}, L"12:00:00 AM"},
-      {Date{-1.25}, L"12/29/1899 6:00:00 AM"}, {Date{-0.5}, L"12:00:00 PM"}};
+      {Date{-1.25}, L"12/29/1899 6:00:00 AM"}, {Date{-0.5}, L"12:00:00 PM"},
+      {make_date({100, 1, 1, 11, 59, 59}), L"1/1/100 11:59:59 AM"}, {Variant(-657434.75).to_date(), L"1/1/100 6:00:00 PM"},
+      {Variant(L"12/31/9999 23:59:59").to_date(), L"12/31/9999 11:59:59 PM"}};
   for (const auto& [date, text] : dates) EXPECT_EQ(date_text(date), text);
+  EXPECT_EQ(error_number([] { Variant(-657435.0).to_date(); }), vb_error::kOverflow);
 }
 
 TEST(AnsiText, OutsideTheCodePageBecomesQuestionMarksAndBuffersStopAtNulOrSize) {
