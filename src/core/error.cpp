@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/text.h"
+
 namespace pendrel {
 namespace {
 
@@ -18,44 +20,6 @@ std::wstring vb_description(int32_t number) {
     case vb_error::kArgumentNotOptional: return L"Argument not optional";
     default: return L"Application-defined or object-defined error";
   }
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// wchar_t is UTF-16 on Windows and UTF-32 elsewhere; an unpaired surrogate
-// becomes U+FFFD.
-std::string to_utf8(const std::wstring& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = static_cast<char32_t>(text[i]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      const char32_t low = static_cast<char32_t>(text[i + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-    append_utf8(out, c);
-  }
-  return out;
 }
 
 }  // namespace

@@ -31,6 +31,40 @@ void append_char(std::wstring& text, char32_t c) {
   }
 }
 
+constexpr char32_t kReplacement = 0xFFFD;
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void append_wide(std::wstring& out, char32_t c) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<wchar_t>(0xD800 + (c >> 10));
+      out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+      return;
+    }
+  }
+  out += static_cast<wchar_t>(c);
+}
+
+bool is_surrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
 }  // namespace
 
 std::wstring from_ansi_buffer(const char* buffer, std::size_t size) {
@@ -66,6 +100,47 @@ bool equal_no_case(std::wstring_view a, std::wstring_view b) {
   for (std::size_t i = 0, j = 0; i < a.size();)
     if (fold_case(next_char(a, i)) != fold_case(next_char(b, j))) return false;
   return true;
+}
+
+std::string to_utf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = static_cast<char32_t>(text[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      const bool high = c >= 0xD800 && c <= 0xDBFF;
+      if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+      }
+    }
+    if (is_surrogate(c) || c > 0x10FFFF) c = kReplacement;
+    append_utf8(out, c);
+  }
+  return out;
+}
+
+std::wstring from_utf8(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+    bool valid = length > 0 && i + length <= text.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if (!valid || is_surrogate(c) || c > 0x10FFFF) {
+      append_wide(out, kReplacement);
+      ++i;
+      continue;
+    }
+    append_wide(out, c);
+    i += length;
+  }
+  return out;
 }
 
 }  // namespace pendrel

@@ -12,6 +12,9 @@ namespace pendrel {
 // also applies the system's best-fit replacements first (U+0100 becomes "A",
 // as in VB's own conversions); the portable build uses Windows-1252, the code
 // page of a default Windows install, without best-fit.
+// UTF-8; a lone surrogate, or a byte that starts no character, becomes U+FFFD.
+std::string to_utf8(std::wstring_view text);
+std::wstring from_utf8(std::string_view text);
 std::string to_ansi(std::wstring_view text);
 std::wstring from_ansi(std::string_view text);
 

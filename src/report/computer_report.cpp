@@ -9,40 +9,6 @@ namespace {
 // Fields in the order of the record, as a reader expects them, not sorted.
 using json = nlohmann::ordered_json;
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-void append_wide(std::wstring& out, char32_t c) {
-  if constexpr (sizeof(wchar_t) == 2) {
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (c >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-      return;
-    }
-  }
-  out += static_cast<wchar_t>(c);
-}
-
-bool is_surrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
 json rows_json(const std::vector<ListRow>& rows) {
   json list = json::array();
   for (const ListRow& row : rows) {
@@ -128,47 +94,6 @@ std::optional<Format> parse_format(std::wstring_view text) {
   if (lower == L"json") return Format::Json;
   if (lower == L"csv") return Format::Csv;
   return std::nullopt;
-}
-
-std::string to_utf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = static_cast<char32_t>(text[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      const bool high = c >= 0xD800 && c <= 0xDBFF;
-      if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
-      }
-    }
-    if (is_surrogate(c) || c > 0x10FFFF) c = kReplacement;
-    append_utf8(out, c);
-  }
-  return out;
-}
-
-std::wstring from_utf8(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-    bool valid = length > 0 && i + length <= text.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (!valid || is_surrogate(c) || c > 0x10FFFF) {
-      append_wide(out, kReplacement);
-      ++i;
-      continue;
-    }
-    append_wide(out, c);
-    i += length;
-  }
-  return out;
 }
 
 std::string to_json(const ComputerReport& r) {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
+
 namespace pendrel::report {
 
 // A row of the Users or Work Groups list: its "Type", "Name", "Description".
@@ -63,9 +65,9 @@ enum class Format { Json, Csv };
 // "json" or "csv", in any case; none for anything else.
 std::optional<Format> parse_format(std::wstring_view text);
 
-// UTF-8; a lone surrogate becomes U+FFFD.
-std::string to_utf8(std::wstring_view text);
-std::wstring from_utf8(std::string_view text);
+// The core's UTF-8 conversions, by the names the report's users know them.
+using pendrel::from_utf8;
+using pendrel::to_utf8;
 
 // One JSON object, without a line end.
 std::string to_json(const ComputerReport& report);
